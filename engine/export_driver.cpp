@@ -1,0 +1,86 @@
+// Convert to ASCII: checks a pulse file, writes its header text file and has
+// the record converters write one text file per record.
+#include <cstdio>
+
+#include "header_layout.h"
+#include "pulse_converter.h"
+#include "pulse_file.h"
+#include "text_writer.h"
+
+namespace orvane {
+
+// Steps 3 to 7 of an export: header, magic number, counts, checksum. True
+// when the run may go on, with the pulse file at the offset table.
+bool CPulseFileConverter::ExportHeaderPhase(const std::string& spf, io::File& binary,
+                                            PulseFileHeader& header) {
+  StepProgress();
+  if (!binary.ReadExact(header.bytes.data(), header.bytes.size())) {
+    ReportStatus("Binary read error on %s", spf.c_str());
+    return false;
+  }
+  if (header.Magic() != kPulseFileMagic) {
+    ReportStatus("Invalid magic number");
+    return false;
+  }
+  // The table of offsets must fit in the file: counts beyond that would
+  // send the record loops through billions of failing reads.
+  if (RecordOffsetTable::EndPosition(header) > binary.Size()) {
+    ReportStatus("Invalid record count");
+    return false;
+  }
+  StepProgress();
+  ChecksumPass pass = SumFileWords(binary);
+  if (pass.readError) {
+    ReportStatus("binary read error:  %s", spf.c_str());
+    return false;
+  }
+  if (pass.sum != 0) {
+    ReportStatus("checksum error:  %X", static_cast<unsigned>(pass.sum));
+    return false;
+  }
+  if (!binary.Seek(RecordOffsetTable::kStart)) {
+    ReportStatus("seek error:  %s", spf.c_str());
+    return false;
+  }
+  StepProgress(2);
+  return true;
+}
+
+void CPulseFileConverter::ExportToAscii(std::string baseName) {
+  BeginRun();
+  const std::string spf = baseName + ".spf";
+  const std::string pfh = baseName + ".pfh";
+  auto binary = io::File::Open(spf, io::File::Mode::Read);
+  if (!binary) {
+    ReportStatus("Can't open %s for reading", spf.c_str());
+    return;
+  }
+  auto text = TextWriter::Create(pfh);
+  if (!text) {
+    ReportStatus("Can't open %s for writing", pfh.c_str());
+    return;
+  }
+  PulseFileHeader header;
+  if (!ExportHeaderPhase(spf, *binary, header)) return;
+
+  const bool labelled = m_bHeaders != 0;
+  for (const HeaderField& field : kPulseFileHeaderLayout.fields) {
+    char* end = text->Reserve();
+    text->Advance(AppendHeaderLine(end, field, header.bytes.data(), labelled));
+  }
+  if (!text->Finish()) {
+    ReportStatus("ASCII write error on %s", pfh.c_str());
+    return;
+  }
+  StepProgress();
+
+  for (uint32_t n = 0; n < header.TCount(); ++n) ExportTRecord(baseName, *binary, n);
+  StepProgress();
+  for (uint32_t n = 0; n < header.RCount(); ++n) ExportRRecord(baseName, *binary, n);
+  StepProgress();
+  for (uint32_t n = 0; n < header.ICount(); ++n) ExportIRecord(baseName, *binary, n);
+  StepProgress();
+  ReportCompletion();
+}
+
+}  // namespace orvane

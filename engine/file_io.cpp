@@ -1,0 +1,301 @@
+#include "file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <mutex>
+
+namespace orvane::io {
+
+namespace {
+
+constexpr size_t kBufferSize = size_t{1} << 20;
+
+std::atomic<uint64_t> gFailAt{0};
+std::atomic<uint64_t> gCalls{0};
+std::atomic<bool> gFired{false};
+
+ssize_t PreadAll(int fd, char* data, size_t n, uint64_t offset) {
+  size_t done = 0;
+  while (done < n) {
+    if (FaultSeam::ShouldFail(Call::Read)) return -1;
+    ssize_t got = ::pread(fd, data + done, n - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+bool PwriteAll(int fd, const char* data, size_t n, uint64_t offset) {
+  size_t done = 0;
+  while (done < n) {
+    if (FaultSeam::ShouldFail(Call::Write)) return false;
+    ssize_t put = ::pwrite(fd, data + done, n - done, static_cast<off_t>(offset + done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<size_t>(put);
+  }
+  return true;
+}
+
+unsigned DefaultFileMode() {
+  static unsigned mode = [] {
+    mode_t old = ::umask(0);
+    ::umask(old);
+    return 0666u & ~static_cast<unsigned>(old);
+  }();
+  return mode;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void FaultSeam::Arm(uint64_t failAt) {
+  gCalls = 0;
+  gFired = false;
+  gFailAt = failAt;
+}
+
+void FaultSeam::Disarm() { gFailAt = 0; }
+uint64_t FaultSeam::CallsSeen() { return gCalls; }
+bool FaultSeam::Fired() { return gFired; }
+
+bool FaultSeam::ShouldFail(Call) {
+  uint64_t n = ++gCalls;
+  if (gFailAt != 0 && n == gFailAt) {
+    gFired = true;
+    errno = EIO;
+    return true;
+  }
+  return false;
+}
+
+File::File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+
+File::~File() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
+  if (path.empty() || FaultSeam::ShouldFail(Call::Open)) return nullptr;
+  int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+  int fd = ::open(path.c_str(), flags);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<File>(new File(fd, path));
+}
+
+uint64_t File::Tell() const {
+  return bufferStart_ + (writeLen_ > 0 ? writeLen_ : readPos_);
+}
+
+bool File::FlushWrites() {
+  if (writeLen_ == 0) return true;
+  bool ok = PwriteAll(fd_, buffer_.data(), writeLen_, bufferStart_);
+  bufferStart_ += writeLen_;
+  writeLen_ = 0;
+  if (!ok) error_ = true;
+  return ok;
+}
+
+bool File::FillReadBuffer() {
+  if (!FlushWrites()) return false;
+  bufferStart_ += readPos_;
+  readPos_ = readLen_ = 0;
+  if (buffer_.empty()) buffer_.resize(kBufferSize);
+  ssize_t got = PreadAll(fd_, buffer_.data(), buffer_.size(), bufferStart_);
+  if (got < 0) {
+    error_ = true;
+    return false;
+  }
+  readLen_ = static_cast<size_t>(got);
+  if (readLen_ == 0) eof_ = true;
+  return readLen_ > 0;
+}
+
+int File::GetCharSlow() {
+  if (!FillReadBuffer()) return -1;
+  return static_cast<unsigned char>(buffer_[readPos_++]);
+}
+
+std::pair<const char*, size_t> File::Peek() {
+  if (readPos_ == readLen_ && !FillReadBuffer()) return {nullptr, 0};
+  return {buffer_.data() + readPos_, readLen_ - readPos_};
+}
+
+size_t File::Read(void* out, size_t n) {
+  char* dst = static_cast<char*>(out);
+  size_t done = 0;
+  if (writeLen_ > 0 && !FlushWrites()) return 0;
+  while (done < n) {
+    size_t avail = readLen_ - readPos_;
+    if (avail > 0) {
+      size_t take = std::min(avail, n - done);
+      std::memcpy(dst + done, buffer_.data() + readPos_, take);
+      readPos_ += take;
+      done += take;
+      continue;
+    }
+    if (n - done >= kBufferSize) {
+      // A large request bypasses the buffer.
+      bufferStart_ += readPos_;
+      readPos_ = readLen_ = 0;
+      ssize_t got = PreadAll(fd_, dst + done, n - done, bufferStart_);
+      if (got < 0) {
+        error_ = true;
+        break;
+      }
+      bufferStart_ += static_cast<uint64_t>(got);
+      done += static_cast<size_t>(got);
+      if (done < n) eof_ = true;
+      break;
+    }
+    if (!FillReadBuffer()) break;
+  }
+  return done;
+}
+
+bool File::Write(const void* data, size_t n) {
+  const char* src = static_cast<const char*>(data);
+  if (readLen_ > 0 || readPos_ > 0) {
+    bufferStart_ += readPos_;
+    readPos_ = readLen_ = 0;
+  }
+  if (buffer_.empty()) buffer_.resize(kBufferSize);
+  if (writeLen_ + n > buffer_.size()) {
+    if (!FlushWrites()) return false;
+    if (n >= buffer_.size()) {
+      bool ok = PwriteAll(fd_, src, n, bufferStart_);
+      if (!ok) {
+        error_ = true;
+        return false;
+      }
+      bufferStart_ += n;
+      return true;
+    }
+  }
+  std::memcpy(buffer_.data() + writeLen_, src, n);
+  writeLen_ += n;
+  return true;
+}
+
+bool File::Seek(uint64_t offset) {
+  if (FaultSeam::ShouldFail(Call::Seek)) return false;
+  if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return false;
+  if (!FlushWrites()) return false;
+  eof_ = false;
+  if (readLen_ > 0 && offset >= bufferStart_ && offset <= bufferStart_ + readLen_) {
+    readPos_ = static_cast<size_t>(offset - bufferStart_);
+    return true;
+  }
+  bufferStart_ = offset;
+  readPos_ = readLen_ = 0;
+  return true;
+}
+
+uint64_t File::Size() {
+  FlushWrites();
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) return 0;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+bool File::SeekEnd() {
+  if (!FlushWrites()) return false;
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) return false;
+  return Seek(static_cast<uint64_t>(st.st_size));
+}
+
+bool File::Flush() { return FlushWrites(); }
+
+bool File::Sync() {
+  if (!FlushWrites()) return false;
+  if (FaultSeam::ShouldFail(Call::Flush) || ::fsync(fd_) != 0) {
+    error_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool File::Close() {
+  if (fd_ < 0) return !error_;
+  bool ok = FlushWrites();
+  bool injected = FaultSeam::ShouldFail(Call::Close);
+  if (::close(fd_) != 0 || injected) ok = false;
+  fd_ = -1;
+  return ok && !error_;
+}
+
+ReplacementFile::ReplacementFile(std::unique_ptr<File> file, std::string target, std::string temp,
+                                 unsigned mode)
+    : file_(std::move(file)), target_(std::move(target)), tempPath_(std::move(temp)), mode_(mode) {}
+
+ReplacementFile::~ReplacementFile() { Discard(); }
+
+std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& target) {
+  if (target.empty()) return nullptr;
+  unsigned mode = DefaultFileMode();
+  struct stat st;
+  if (::stat(target.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return nullptr;
+    mode = st.st_mode & 07777;
+  }
+  std::string temp = DirectoryOf(target) + "/.orvane-" + NameOf(target) + "-XXXXXX";
+  if (FaultSeam::ShouldFail(Call::Open)) return nullptr;
+  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  ::fchmod(fd, mode);
+  std::unique_ptr<File> file(new File(fd, target));
+  return std::unique_ptr<ReplacementFile>(
+      new ReplacementFile(std::move(file), target, std::move(temp), mode));
+}
+
+bool ReplacementFile::Commit(bool sync) {
+  if (done_) return false;
+  bool ok = !file_->HasError();
+  if (ok && sync) ok = file_->Sync();
+  ok = file_->Close() && ok;
+  if (ok && FaultSeam::ShouldFail(Call::Rename)) ok = false;
+  if (ok && ::rename(tempPath_.c_str(), target_.c_str()) != 0) ok = false;
+  if (!ok) ::unlink(tempPath_.c_str());
+  done_ = true;
+  return ok;
+}
+
+void ReplacementFile::Discard() {
+  if (done_) return;
+  done_ = true;
+  file_.reset();
+  ::unlink(tempPath_.c_str());
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace orvane::io

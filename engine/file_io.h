@@ -1,0 +1,116 @@
+// The engine's file layer: buffered binary files addressed by absolute
+// position, replacement files that are renamed into place only once complete,
+// and a fault seam that lets tests fail any single system call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orvane::io {
+
+// Every system call of the file layer passes through the fault seam first.
+enum class Call { Open, Read, Write, Seek, Flush, Close, Rename, Remove };
+
+// Makes the k-th call (counted from 1 after Arm) fail as if the system had
+// refused it. Counting is process-wide; tests arm it around one operation.
+class FaultSeam {
+ public:
+  static void Arm(uint64_t failAt);
+  static void Disarm();
+  static uint64_t CallsSeen();
+  static bool Fired();
+  static bool ShouldFail(Call call);  // called by the file layer itself
+};
+
+class File {
+ public:
+  enum class Mode {
+    Read,    // existing file, reading only ("rb", "r")
+    Update,  // existing file, reading and writing in place ("r+b")
+  };
+
+  // Null when the file cannot be opened; nothing is created.
+  static std::unique_ptr<File> Open(const std::string& path, Mode mode);
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Reads up to n bytes at the current position. A short count sets the
+  // end-of-file indicator or the error indicator, as a stdio stream would.
+  size_t Read(void* buffer, size_t n);
+  bool ReadExact(void* buffer, size_t n) { return Read(buffer, n) == n; }
+  // Reads one byte; -1 at the end of the file or on an error.
+  int GetChar() {
+    if (readPos_ < readLen_) return static_cast<unsigned char>(buffer_[readPos_++]);
+    return GetCharSlow();
+  }
+  // Whole view of the buffered bytes ahead, refilling when empty. Size 0 at
+  // the end of the file or after an error.
+  std::pair<const char*, size_t> Peek();
+  void Consume(size_t n) { readPos_ += n; }
+
+  bool Write(const void* data, size_t n);
+  bool Seek(uint64_t offset);
+  bool SeekEnd();
+  uint64_t Tell() const;
+  uint64_t Size();
+  bool Flush();     // hands buffered bytes to the system
+  bool Sync();      // flushes, then forces the bytes to the disk
+  bool Close();     // flushes and closes; false if either failed
+
+  bool AtEof() const { return eof_; }
+  bool HasError() const { return error_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  friend class ReplacementFile;
+  File(int fd, std::string path);
+  int GetCharSlow();
+  bool FillReadBuffer();
+  bool FlushWrites();
+
+  int fd_;
+  std::string path_;
+  std::vector<char> buffer_;
+  uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
+  size_t readPos_ = 0;        // next byte to deliver, when reading
+  size_t readLen_ = 0;        // bytes of buffer_ holding file contents
+  size_t writeLen_ = 0;       // pending bytes to write at bufferStart_
+  uint64_t position_ = 0;     // logical position when no bytes are buffered
+  bool eof_ = false;
+  bool error_ = false;
+};
+
+// A new file written beside its target under a temporary name; Commit renames
+// it onto the target, so that the target is either the old file or the
+// complete new one. A replacement file that is not committed removes itself.
+class ReplacementFile {
+ public:
+  // Null when the temporary file cannot be created, or when the target is a
+  // directory or an existing file without write permission.
+  static std::unique_ptr<ReplacementFile> Create(const std::string& target);
+  ~ReplacementFile();
+
+  File& Stream() { return *file_; }
+  const std::string& Target() const { return target_; }
+  const std::string& TemporaryPath() const { return tempPath_; }
+  // Closes and renames onto the target; with sync, forces the data to disk
+  // first. On failure the temporary file is removed and the target is kept.
+  bool Commit(bool sync);
+  void Discard();
+
+ private:
+  ReplacementFile(std::unique_ptr<File> file, std::string target, std::string temp, unsigned mode);
+  std::unique_ptr<File> file_;
+  std::string target_;
+  std::string tempPath_;
+  unsigned mode_;
+  bool done_ = false;
+};
+
+bool FileExists(const std::string& path);
+
+}  // namespace orvane::io

@@ -1,0 +1,139 @@
+// Convert from ASCII: reads the header text file, builds a new pulse file
+// from the record text files under a temporary name, seals it and puts it in
+// place only when every step succeeded.
+#include <cstdio>
+#include <vector>
+
+#include "byte_order.h"
+#include "header_layout.h"
+#include "pulse_converter.h"
+#include "pulse_file.h"
+#include "text_source.h"
+
+namespace orvane {
+
+namespace {
+constexpr uint64_t kOffsetLimit = uint64_t{1} << 32;
+}
+
+// Reads the 23 lines of the header text file into header. False when the
+// run must stop; the failure has been reported.
+bool CPulseFileConverter::ReadHeaderText(TextSource& pfh, PulseFileHeader& header) {
+  const bool labelled = m_bHeaders != 0;
+  const auto& fields = kPulseFileHeaderLayout.fields;
+  pfh.lineNumber = 1;
+  LineStatus first = ReadTextLine(pfh.name, pfh.file.get(), pfh.line);
+  if (first == LineStatus::ReadError) return false;
+  if (!ReadHeaderLine(pfh.line, fields[0], header.bytes.data(), labelled)) {
+    ReportStatus("ASCII read error on %s", pfh.name.c_str());
+    return false;
+  }
+  if (header.Magic() != kPulseFileMagic) {
+    ReportStatus("Invalid magic number");
+    return false;
+  }
+  if (!labelled) StepProgress();
+  for (size_t i = 1; i < fields.size(); ++i) {
+    if (!NextLine(pfh)) return false;
+    if (!ReadHeaderLine(pfh.line, fields[i], header.bytes.data(), labelled)) {
+      ReportStatus("ASCII read error on %s line %u", pfh.name.c_str(), pfh.lineNumber);
+      return false;
+    }
+  }
+  return true;
+}
+
+// Steps 9 of an import: enters each record's position into the table and
+// appends the record. False at the first failure.
+bool CPulseFileConverter::ImportRecords(const std::string& baseName, const std::string& spf,
+                                        io::File& binary, const PulseFileHeader& header) {
+  using Importer = int (CPulseFileConverter::*)(std::string, io::File&, uint32_t);
+  const std::pair<uint32_t, Importer> kinds[] = {
+      {header.TCount(), &CPulseFileConverter::ImportTRecord},
+      {header.RCount(), &CPulseFileConverter::ImportRRecord},
+      {header.ICount(), &CPulseFileConverter::ImportIRecord},
+  };
+  uint64_t tablePos = RecordOffsetTable::kStart;
+  for (const auto& [count, importer] : kinds) {
+    for (uint32_t n = 0; n < count; ++n) {
+      const uint64_t recPos = binary.Tell();
+      if (recPos >= kOffsetLimit) {
+        ReportStatus("Pulse file exceeds 4 GiB: %s", spf.c_str());
+        return false;
+      }
+      uint8_t entry[kOffsetEntrySize];
+      StoreU32(entry, static_cast<uint32_t>(recPos));
+      if (!binary.Seek(tablePos)) {
+        ReportStatus("Binary seek error %s", spf.c_str());
+        return false;
+      }
+      if (!binary.Write(entry, sizeof entry)) {
+        ReportStatus("Binary write error %s", spf.c_str());
+        return false;
+      }
+      tablePos += kOffsetEntrySize;
+      if (!binary.Seek(recPos)) {
+        ReportStatus("Binary seek error %s", spf.c_str());
+        return false;
+      }
+      (this->*importer)(baseName, binary, n);
+      if (m_bRunFailed) return false;
+    }
+    StepProgress();
+  }
+  return true;
+}
+
+void CPulseFileConverter::ImportFromAscii(std::string baseName) {
+  BeginRun();
+  const std::string spf = baseName + ".spf";
+  TextSource pfh;
+  pfh.name = baseName + ".pfh";
+  pfh.file = io::File::Open(pfh.name, io::File::Mode::Read);
+  if (!pfh.file) {
+    ReportStatus("Can't open %s for reading", pfh.name.c_str());
+    return;
+  }
+  auto output = io::ReplacementFile::Create(spf);
+  if (!output) {
+    ReportStatus("Can't open %s for writing", spf.c_str());
+    return;
+  }
+  io::File& binary = output->Stream();
+  StepProgress();
+
+  PulseFileHeader header;
+  if (!ReadHeaderText(pfh, header)) return;
+  const uint64_t entries = RecordOffsetTable::EntryCount(header);
+  if (entries >= kOffsetLimit || RecordOffsetTable::EndPosition(header) > kOffsetLimit) {
+    ReportStatus("Invalid record count");
+    return;
+  }
+  if (!binary.Write(header.bytes.data(), header.bytes.size())) {
+    ReportStatus("Binary write error %s", spf.c_str());
+    return;
+  }
+  StepProgress();
+
+  // The offset table is reserved as zeros and filled in record by record.
+  std::vector<uint8_t> zeros(size_t{1} << 16, 0);
+  for (uint64_t left = entries * kOffsetEntrySize; left > 0;) {
+    size_t chunk = static_cast<size_t>(std::min<uint64_t>(left, zeros.size()));
+    if (!binary.Write(zeros.data(), chunk)) {
+      ReportStatus("Binary write error %s", spf.c_str());
+      return;
+    }
+    left -= chunk;
+  }
+  StepProgress();
+
+  if (!ImportRecords(baseName, spf, binary, header)) return;
+  if (!AppendSealWord(spf, binary)) return;
+  if (!output->Commit(true)) {
+    ReportStatus("Binary write error %s", spf.c_str());
+    return;
+  }
+  ReportCompletion();
+}
+
+}  // namespace orvane

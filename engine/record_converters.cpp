@@ -1,0 +1,172 @@
+// The T, R and I record converters. The three kinds share one export and
+// one import routine and differ only in the data of their RecordKind.
+#include <array>
+#include <cstdio>
+#include <vector>
+
+#include "byte_order.h"
+#include "header_layout.h"
+#include "pulse_converter.h"
+#include "pulse_file.h"
+#include "sample_lines.h"
+#include "text_source.h"
+#include "text_writer.h"
+
+namespace orvane {
+
+struct RecordKind {
+  char letter;
+  const HeaderLayout& layout;
+  SampleForm form;
+  uint16_t sizeOffset;
+  bool exportSizeSigned;  // a negative SIZE means no samples
+  bool importSizeSigned;
+  bool padOddCount;       // a 16-bit zero follows an odd number of samples
+
+  uint64_t ExportCount(const uint8_t* header) const {
+    if (!exportSizeSigned) return LoadU32(header + sizeOffset);
+    int32_t size = LoadI32(header + sizeOffset);
+    return size > 0 ? static_cast<uint64_t>(size) : 0;
+  }
+  int64_t ImportCount(const uint8_t* header) const {
+    return importSizeSigned ? int64_t{LoadI32(header + sizeOffset)} : int64_t{LoadU32(header + sizeOffset)};
+  }
+  std::string TextFileName(const std::string& baseName, uint32_t n) const {
+    return baseName + "." + letter + std::to_string(n);
+  }
+};
+
+namespace {
+
+const RecordKind kTRecord{'T', kTRecordHeaderLayout, SampleForm::Words, 100, true, true, true};
+const RecordKind kRRecord{'R', kRRecordHeaderLayout, SampleForm::Reals, 116, false, true, false};
+const RecordKind kIRecord{'I', kIRecordHeaderLayout, SampleForm::Words, 88, false, false, true};
+
+constexpr size_t kMaxRecordHeader = 152;
+
+void WriteHeaderLines(TextWriter& out, const HeaderLayout& layout, const uint8_t* header, bool labelled) {
+  for (const HeaderField& field : layout.fields) {
+    char* end = out.Reserve();
+    out.Advance(AppendHeaderLine(end, field, header, labelled));
+  }
+}
+
+}  // namespace
+
+void CPulseFileConverter::ExportTRecord(std::string baseName, io::File& binaryFile, uint32_t n) {
+  ExportRecord(kTRecord, baseName, binaryFile, n);
+}
+void CPulseFileConverter::ExportRRecord(std::string baseName, io::File& binaryFile, uint32_t n) {
+  ExportRecord(kRRecord, baseName, binaryFile, n);
+}
+void CPulseFileConverter::ExportIRecord(std::string baseName, io::File& binaryFile, uint32_t n) {
+  ExportRecord(kIRecord, baseName, binaryFile, n);
+}
+int CPulseFileConverter::ImportTRecord(std::string baseName, io::File& binaryFile, uint32_t n) {
+  return ImportRecord(kTRecord, baseName, binaryFile, n);
+}
+int CPulseFileConverter::ImportRRecord(std::string baseName, io::File& binaryFile, uint32_t n) {
+  return ImportRecord(kRRecord, baseName, binaryFile, n);
+}
+int CPulseFileConverter::ImportIRecord(std::string baseName, io::File& binaryFile, uint32_t n) {
+  return ImportRecord(kIRecord, baseName, binaryFile, n);
+}
+
+void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string& baseName,
+                                       io::File& binary, uint32_t n) {
+  const std::string name = kind.TextFileName(baseName, n);
+  const bool labelled = m_bHeaders != 0;
+  auto out = TextWriter::Create(name);
+  if (!out) {
+    ReportStatus("Can't open %s for writing", name.c_str());
+    binary.Seek(binary.Tell() + kOffsetEntrySize);  // the entry is taken all the same
+    return;
+  }
+  uint8_t entry[kOffsetEntrySize];
+  if (!binary.ReadExact(entry, sizeof entry)) {
+    ReportStatus("Binary read error");
+    out->Abandon();
+    return;
+  }
+  const uint64_t nextEntry = binary.Tell();
+  std::array<uint8_t, kMaxRecordHeader> header{};
+  bool wroteLines = false;
+  if (!binary.Seek(LoadU32(entry))) {
+    ReportStatus("Binary seek error");
+  } else if (!binary.ReadExact(header.data(), kind.layout.size)) {
+    ReportStatus("Binary read error");
+  } else {
+    WriteHeaderLines(*out, kind.layout, header.data(), labelled);
+    if (!ExportSamples(kind.form, binary, kind.ExportCount(header.data()), labelled, *out))
+      ReportStatus("Binary read error");
+    out->Append("\n", 1);
+    wroteLines = true;
+  }
+  if (!binary.Seek(nextEntry)) ReportStatus("Binary seek error");
+  // A record that failed before its first line leaves an existing text file
+  // as it was; one that failed part-way is put in place with what it got.
+  if (!wroteLines) {
+    out->Abandon();
+  } else if (!out->Finish()) {
+    ReportStatus("ASCII write error on %s", name.c_str());
+  }
+}
+
+int CPulseFileConverter::ImportRecord(const RecordKind& kind, const std::string& baseName,
+                                      io::File& binary, uint32_t n) {
+  TextSource text;
+  text.name = kind.TextFileName(baseName, n);
+  text.file = io::File::Open(text.name, io::File::Mode::Read);
+  if (!text.file) {
+    ReportStatus("Can't open %s for reading", text.name.c_str());
+    return 0;
+  }
+  const bool labelled = m_bHeaders != 0;
+  std::array<uint8_t, kMaxRecordHeader> header{};
+  for (const HeaderField& field : kind.layout.fields) {
+    if (!NextLine(text)) return 0;
+    if (!ReadHeaderLine(text.line, field, header.data(), labelled)) {
+      ReportStatus("ASCII read error on %s line %u", text.name.c_str(), text.lineNumber);
+      return 0;
+    }
+  }
+  if (!binary.Write(header.data(), kind.layout.size)) {
+    ReportStatus("Binary write error");
+    return 0;
+  }
+  const int perLine = SamplesPerLine(kind.form);
+  const int64_t count = kind.ImportCount(header.data());
+  for (int64_t remaining = count; remaining > 0; remaining -= perLine) {
+    const int needed = static_cast<int>(std::min<int64_t>(remaining, perLine));
+    if (!NextLine(text)) return 0;
+    uint8_t bytes[16];
+    bool scanned;
+    if (kind.form == SampleForm::Words) {
+      int16_t values[8] = {};
+      scanned = ScanWordLine(text.line, labelled, needed, values);
+      for (int k = 0; k < needed; ++k) StoreU16(bytes + 2 * k, static_cast<uint16_t>(values[k]));
+    } else {
+      float values[4] = {};
+      scanned = ScanRealLine(text.line, labelled, needed, values);
+      for (int k = 0; k < needed; ++k) StoreF32(bytes + 4 * k, values[k]);
+    }
+    if (!scanned) {
+      ReportStatus("ASCII read error on %s line %u", text.name.c_str(), text.lineNumber);
+      return 0;
+    }
+    if (!binary.Write(bytes, static_cast<size_t>(needed * SampleBytes(kind.form)))) {
+      ReportStatus("Binary write error");
+      return 0;
+    }
+  }
+  if (kind.padOddCount && count > 0 && count % 2 == 1) {
+    const uint8_t pad[2] = {0, 0};
+    if (!binary.Write(pad, 2)) {
+      ReportStatus("Binary write error");
+      return 0;
+    }
+  }
+  return 1;
+}
+
+}  // namespace orvane

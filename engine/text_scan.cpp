@@ -1,0 +1,153 @@
+#include "text_scan.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+namespace orvane::text {
+
+namespace {
+
+inline bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool StartsWithNoCase(const char* p, const char* word) {
+  for (; *word; ++p, ++word)
+    if (Lower(*p) != *word) return false;
+  return true;
+}
+
+constexpr uint64_t kSaturation = uint64_t{1} << 62;
+
+}  // namespace
+
+void Scanner::SkipSpace() {
+  while (IsSpace(*p_)) ++p_;
+}
+
+bool Scanner::Match(const char* pattern) {
+  for (; *pattern; ++pattern) {
+    if (*pattern == ' ') {
+      SkipSpace();
+    } else if (*p_ == *pattern) {
+      ++p_;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Scanner::Integer(int64_t* value, int maxWidth) {
+  SkipSpace();
+  const char* p = p_;
+  const char* limit = maxWidth > 0 ? p + maxWidth : nullptr;
+  auto room = [&](const char* q) { return limit == nullptr || q < limit; };
+  bool negative = false;
+  if (room(p) && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  if (!room(p) || !IsDigit(*p)) return false;
+  uint64_t magnitude = 0;
+  while (room(p) && IsDigit(*p)) {
+    magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+    if (magnitude > kSaturation) magnitude = kSaturation;
+    ++p;
+  }
+  p_ = p;
+  *value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+  return true;
+}
+
+bool Scanner::Hex(uint32_t* value) {
+  SkipSpace();
+  const char* p = p_;
+  bool negative = false;
+  if (*p == '-' || *p == '+') {
+    negative = *p == '-';
+    ++p;
+  }
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexValue(p[2]) >= 0) p += 2;
+  if (HexValue(*p) < 0) return false;
+  uint32_t v = 0;
+  for (int d; (d = HexValue(*p)) >= 0; ++p) v = (v << 4) | static_cast<uint32_t>(d);
+  p_ = p;
+  *value = negative ? 0u - v : v;
+  return true;
+}
+
+bool Scanner::Real(float* value) {
+  SkipSpace();
+  const char* p = p_;
+  bool negative = false;
+  if (*p == '-' || *p == '+') {
+    negative = *p == '-';
+    ++p;
+  }
+  float magnitude = 0;
+  if (StartsWithNoCase(p, "inf")) {
+    p += StartsWithNoCase(p, "infinity") ? 8 : 3;
+    magnitude = std::numeric_limits<float>::infinity();
+  } else if (StartsWithNoCase(p, "nan")) {
+    p += 3;
+    if (*p == '(') {
+      const char* q = p + 1;
+      while (IsDigit(*q) || (Lower(*q) >= 'a' && Lower(*q) <= 'z') || *q == '_') ++q;
+      if (*q == ')') p = q + 1;
+    }
+    magnitude = std::numeric_limits<float>::quiet_NaN();
+  } else {
+    bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
+               (HexValue(p[2]) >= 0 || (p[2] == '.' && HexValue(p[3]) >= 0));
+    const char* digits = hex ? p + 2 : p;
+    const char* q = digits;
+    bool any = false;
+    auto isMantissaDigit = [&](char c) { return hex ? HexValue(c) >= 0 : IsDigit(c); };
+    while (isMantissaDigit(*q)) ++q, any = true;
+    if (*q == '.') {
+      ++q;
+      while (isMantissaDigit(*q)) ++q, any = true;
+    }
+    if (!any) return false;
+    char expChar = hex ? 'p' : 'e';
+    if (Lower(*q) == expChar) {
+      const char* e = q + 1;
+      if (*e == '-' || *e == '+') ++e;
+      if (IsDigit(*e)) {
+        while (IsDigit(*e)) ++e;
+        q = e;
+      }
+    }
+    auto format = hex ? std::chars_format::hex : std::chars_format::general;
+    auto result = std::from_chars(digits, q, magnitude, format);
+    if (result.ec == std::errc::result_out_of_range) {
+      // Beyond the float range: strtof gives an infinity or a zero.
+      double wide = 0;
+      auto wideResult = std::from_chars(digits, q, wide, format);
+      bool huge = wideResult.ec == std::errc() ? std::fabs(wide) > 1.0 : [&] {
+        const char* e = digits;
+        while (e < q && Lower(*e) != expChar) ++e;
+        return e == q || e[1] != '-';
+      }();
+      magnitude = huge ? std::numeric_limits<float>::infinity() : 0.0f;
+    } else if (result.ec != std::errc() || result.ptr != q) {
+      return false;
+    }
+    p = q;
+  }
+  p_ = p;
+  *value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+}  // namespace orvane::text

@@ -1,0 +1,19 @@
+// One text file being read line by line during an import.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "file_io.h"
+#include "pulse_converter.h"
+
+namespace orvane {
+
+struct TextSource {
+  std::unique_ptr<io::File> file;
+  std::string name;
+  unsigned lineNumber = 0;  // of the line last delivered, from 1
+  char line[kTextLineChars + 1] = {};
+};
+
+}  // namespace orvane

@@ -1,0 +1,76 @@
+#include "test_support.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "base_name.h"
+#include "pulse_file.h"
+
+namespace orvane::testing {
+
+std::string TraceRecorder::Joined() const {
+  std::string out;
+  for (const auto& line : lines) out += line + "\n";
+  return out;
+}
+
+void RecordedConverter::Convert(const std::string& name, bool toAscii, bool labelled) {
+  converter.m_strFileName = name;
+  converter.m_bToAscii = toAscii ? 1 : 0;
+  converter.m_bHeaders = labelled ? 1 : 0;
+  converter.OnConvert();
+}
+
+ScratchDir::ScratchDir() {
+  static std::atomic<int> counter{0};
+  path_ = fs::temp_directory_path() /
+          ("orvane-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+  fs::remove_all(path_);
+  fs::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+std::vector<std::string> ScratchDir::Files() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteFile(const std::string& path, const std::string& contents) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << contents;
+}
+
+fs::path GoldenDir() {
+  const char* env = std::getenv("ORVANE_GOLDEN_DIR");
+  return env ? fs::path(env) : fs::path(ORVANE_GOLDEN_DIR);
+}
+
+std::string SealedBytes(std::string bytes) {
+  if (bytes.size() % 2 == 1) bytes.push_back('\0');
+  uint16_t sum = WordSum(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  uint16_t word = static_cast<uint16_t>(0u - sum);
+  bytes.push_back(static_cast<char>(word & 0xFF));
+  bytes.push_back(static_cast<char>(word >> 8));
+  return bytes;
+}
+
+}  // namespace orvane::testing

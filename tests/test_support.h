@@ -1,0 +1,56 @@
+// Shared helpers of the engine tests: a reporter that records the protocol
+// of a run, scratch directories and file helpers.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "conversion_reporter.h"
+#include "pulse_converter.h"
+
+namespace orvane::testing {
+
+namespace fs = std::filesystem;
+
+// Records every status message and progress position as trace lines.
+class TraceRecorder : public ConversionReporter {
+ public:
+  void ShowStatus(const std::string& text) override { lines.push_back("status: " + text); }
+  void SetProgressPosition(int position) override {
+    lines.push_back("progress: " + std::to_string(position));
+  }
+  std::string Joined() const;
+  std::vector<std::string> lines;
+};
+
+// A converter with its own recorder.
+struct RecordedConverter {
+  TraceRecorder trace;
+  CPulseFileConverter converter{trace};
+  // Runs the Convert command on name in the given direction and layout.
+  void Convert(const std::string& name, bool toAscii, bool labelled);
+};
+
+// A fresh directory below the system's temporary directory, removed at the end.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  const fs::path& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  // Names of the files in it, sorted.
+  std::vector<std::string> Files() const;
+
+ private:
+  fs::path path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& contents);
+// The golden data directory, given to the tests by the build.
+fs::path GoldenDir();
+// Builds a pulse file with a zero word sum from a header and records.
+std::string SealedBytes(std::string bytes);
+
+}  // namespace orvane::testing
