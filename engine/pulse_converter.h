@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "conversion_reporter.h"
@@ -44,6 +45,14 @@ class CPulseFileConverter {
   int ImportTRecord(std::string baseName, io::File& binaryFile, uint32_t n);
   int ImportRRecord(std::string baseName, io::File& binaryFile, uint32_t n);
   int ImportIRecord(std::string baseName, io::File& binaryFile, uint32_t n);
+
+  // Pulse power: the GAIN of every T record of the pulse file named by
+  // m_strFileName, in hundredths. GetPulsePower gives the text "Get Pulse
+  // Power" shows (one "%d " per T record), or nothing when there is nothing
+  // to show (the reason reported). SetPulsePower sets T records 0, 1, ...
+  // from the integers of text, each record written and sealed by itself.
+  std::optional<std::string> GetPulsePower();
+  void SetPulsePower(const std::string& text);
 
   // Delivers the next line of a text file as exactly 120 characters and a
   // NUL: cut at 120, everything from '#' on dropped, padded with blanks. A
