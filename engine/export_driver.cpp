@@ -74,12 +74,17 @@ void CPulseFileConverter::ExportToAscii(std::string baseName) {
   }
   StepProgress();
 
-  for (uint32_t n = 0; n < header.TCount(); ++n) ExportTRecord(baseName, *binary, n);
-  StepProgress();
-  for (uint32_t n = 0; n < header.RCount(); ++n) ExportRRecord(baseName, *binary, n);
-  StepProgress();
-  for (uint32_t n = 0; n < header.ICount(); ++n) ExportIRecord(baseName, *binary, n);
-  StepProgress();
+  if (m_nThreads > 1 && RecordOffsetTable::EntryCount(header) > 1) {
+    binary.reset();
+    ExportRecordsInParallel(baseName, spf, header);
+  } else {
+    for (uint32_t n = 0; n < header.TCount(); ++n) ExportTRecord(baseName, *binary, n);
+    StepProgress();
+    for (uint32_t n = 0; n < header.RCount(); ++n) ExportRRecord(baseName, *binary, n);
+    StepProgress();
+    for (uint32_t n = 0; n < header.ICount(); ++n) ExportIRecord(baseName, *binary, n);
+    StepProgress();
+  }
   ReportCompletion();
 }
 

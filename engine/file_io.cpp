@@ -20,11 +20,14 @@ constexpr size_t kBufferSize = size_t{1} << 20;
 std::atomic<uint64_t> gFailAt{0};
 std::atomic<uint64_t> gCalls{0};
 std::atomic<bool> gFired{false};
+std::mutex gFaultMutex;
+std::optional<FaultSeam::Fault> gFault;  // guarded by gFaultMutex
 
-ssize_t PreadAll(int fd, char* data, size_t n, uint64_t offset) {
+ssize_t PreadAll(int fd, char* data, size_t n, uint64_t offset, const std::string& path,
+                 bool onlyRead) {
   size_t done = 0;
   while (done < n) {
-    if (FaultSeam::ShouldFail(Call::Read)) return -1;
+    if (FaultSeam::ShouldFail(Call::Read, path, onlyRead)) return -1;
     ssize_t got = ::pread(fd, data + done, n - done, static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return -1;
@@ -34,10 +37,10 @@ ssize_t PreadAll(int fd, char* data, size_t n, uint64_t offset) {
   return static_cast<ssize_t>(done);
 }
 
-bool PwriteAll(int fd, const char* data, size_t n, uint64_t offset) {
+bool PwriteAll(int fd, const char* data, size_t n, uint64_t offset, const std::string& path) {
   size_t done = 0;
   while (done < n) {
-    if (FaultSeam::ShouldFail(Call::Write)) return false;
+    if (FaultSeam::ShouldFail(Call::Write, path)) return false;
     ssize_t put = ::pwrite(fd, data + done, n - done, static_cast<off_t>(offset + done));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
@@ -70,6 +73,10 @@ std::string NameOf(const std::string& path) {
 }  // namespace
 
 void FaultSeam::Arm(uint64_t failAt) {
+  {
+    std::lock_guard<std::mutex> lock(gFaultMutex);
+    gFault.reset();
+  }
   gCalls = 0;
   gFired = false;
   gFailAt = failAt;
@@ -79,9 +86,18 @@ void FaultSeam::Disarm() { gFailAt = 0; }
 uint64_t FaultSeam::CallsSeen() { return gCalls; }
 bool FaultSeam::Fired() { return gFired; }
 
-bool FaultSeam::ShouldFail(Call) {
+std::optional<FaultSeam::Fault> FaultSeam::FiredFault() {
+  std::lock_guard<std::mutex> lock(gFaultMutex);
+  return gFault;
+}
+
+bool FaultSeam::ShouldFail(Call call, const std::string& path, bool onlyRead) {
   uint64_t n = ++gCalls;
   if (gFailAt != 0 && n == gFailAt) {
+    {
+      std::lock_guard<std::mutex> lock(gFaultMutex);
+      gFault = Fault{call, path, onlyRead};
+    }
     gFired = true;
     errno = EIO;
     return true;
@@ -92,11 +108,16 @@ bool FaultSeam::ShouldFail(Call) {
 File::File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
 
 File::~File() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ < 0) return;
+  // Closing here reports nothing: paths that must know whether their data
+  // reached the system call Close themselves. The close still passes the
+  // seam, so that a failing close of a file that was only read is covered.
+  FaultSeam::ShouldFail(Call::Close, path_, !written_);
+  ::close(fd_);
 }
 
 std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
-  if (path.empty() || FaultSeam::ShouldFail(Call::Open)) return nullptr;
+  if (path.empty() || FaultSeam::ShouldFail(Call::Open, path, mode == Mode::Read)) return nullptr;
   int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
   int fd = ::open(path.c_str(), flags);
   if (fd < 0) return nullptr;
@@ -114,7 +135,7 @@ uint64_t File::Tell() const {
 
 bool File::FlushWrites() {
   if (writeLen_ == 0) return true;
-  bool ok = PwriteAll(fd_, buffer_.data(), writeLen_, bufferStart_);
+  bool ok = PwriteAll(fd_, buffer_.data(), writeLen_, bufferStart_, path_);
   bufferStart_ += writeLen_;
   writeLen_ = 0;
   if (!ok) error_ = true;
@@ -126,7 +147,7 @@ bool File::FillReadBuffer() {
   bufferStart_ += readPos_;
   readPos_ = readLen_ = 0;
   if (buffer_.empty()) buffer_.resize(kBufferSize);
-  ssize_t got = PreadAll(fd_, buffer_.data(), buffer_.size(), bufferStart_);
+  ssize_t got = PreadAll(fd_, buffer_.data(), buffer_.size(), bufferStart_, path_, !written_);
   if (got < 0) {
     error_ = true;
     return false;
@@ -163,7 +184,7 @@ size_t File::Read(void* out, size_t n) {
       // A large request bypasses the buffer.
       bufferStart_ += readPos_;
       readPos_ = readLen_ = 0;
-      ssize_t got = PreadAll(fd_, dst + done, n - done, bufferStart_);
+      ssize_t got = PreadAll(fd_, dst + done, n - done, bufferStart_, path_, !written_);
       if (got < 0) {
         error_ = true;
         break;
@@ -180,6 +201,7 @@ size_t File::Read(void* out, size_t n) {
 
 bool File::Write(const void* data, size_t n) {
   const char* src = static_cast<const char*>(data);
+  written_ = true;
   if (readLen_ > 0 || readPos_ > 0) {
     bufferStart_ += readPos_;
     readPos_ = readLen_ = 0;
@@ -188,7 +210,7 @@ bool File::Write(const void* data, size_t n) {
   if (writeLen_ + n > buffer_.size()) {
     if (!FlushWrites()) return false;
     if (n >= buffer_.size()) {
-      bool ok = PwriteAll(fd_, src, n, bufferStart_);
+      bool ok = PwriteAll(fd_, src, n, bufferStart_, path_);
       if (!ok) {
         error_ = true;
         return false;
@@ -203,7 +225,7 @@ bool File::Write(const void* data, size_t n) {
 }
 
 bool File::Seek(uint64_t offset) {
-  if (FaultSeam::ShouldFail(Call::Seek)) return false;
+  if (FaultSeam::ShouldFail(Call::Seek, path_, !written_)) return false;
   if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return false;
   if (!FlushWrites()) return false;
   eof_ = false;
@@ -234,7 +256,7 @@ bool File::Flush() { return FlushWrites(); }
 
 bool File::Sync() {
   if (!FlushWrites()) return false;
-  if (FaultSeam::ShouldFail(Call::Flush) || ::fsync(fd_) != 0) {
+  if (FaultSeam::ShouldFail(Call::Flush, path_, !written_) || ::fsync(fd_) != 0) {
     error_ = true;
     return false;
   }
@@ -244,7 +266,7 @@ bool File::Sync() {
 bool File::Close() {
   if (fd_ < 0) return !error_;
   bool ok = FlushWrites();
-  bool injected = FaultSeam::ShouldFail(Call::Close);
+  bool injected = FaultSeam::ShouldFail(Call::Close, path_, !written_);
   if (::close(fd_) != 0 || injected) ok = false;
   fd_ = -1;
   return ok && !error_;
@@ -265,7 +287,7 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& targ
     mode = st.st_mode & 07777;
   }
   std::string temp = DirectoryOf(target) + "/.orvane-" + NameOf(target) + "-XXXXXX";
-  if (FaultSeam::ShouldFail(Call::Open)) return nullptr;
+  if (FaultSeam::ShouldFail(Call::Open, target)) return nullptr;
   int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;
   ::fchmod(fd, mode);
@@ -279,7 +301,7 @@ bool ReplacementFile::Commit(bool sync) {
   bool ok = !file_->HasError();
   if (ok && sync) ok = file_->Sync();
   ok = file_->Close() && ok;
-  if (ok && FaultSeam::ShouldFail(Call::Rename)) ok = false;
+  if (ok && FaultSeam::ShouldFail(Call::Rename, target_)) ok = false;
   if (ok && ::rename(tempPath_.c_str(), target_.c_str()) != 0) ok = false;
   if (!ok) ::unlink(tempPath_.c_str());
   done_ = true;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,23 @@ enum class Call { Open, Read, Write, Seek, Flush, Close, Rename, Remove };
 // refused it. Counting is process-wide; tests arm it around one operation.
 class FaultSeam {
  public:
+  // The call that was made to fail: its kind, the file it was made on (a
+  // replacement file counts as its target; empty when the call names no open
+  // file) and whether nothing had been written to that file, so that a
+  // failure there cannot have cost any data.
+  struct Fault {
+    Call call;
+    std::string path;
+    bool onlyRead;
+  };
+
   static void Arm(uint64_t failAt);
   static void Disarm();
   static uint64_t CallsSeen();
   static bool Fired();
-  static bool ShouldFail(Call call);  // called by the file layer itself
+  static std::optional<Fault> FiredFault();
+  // Called by the file layer itself before each system call.
+  static bool ShouldFail(Call call, const std::string& path = {}, bool onlyRead = false);
 };
 
 class File {
@@ -82,6 +95,7 @@ class File {
   uint64_t position_ = 0;     // logical position when no bytes are buffered
   bool eof_ = false;
   bool error_ = false;
+  bool written_ = false;  // any Write was made on it
 };
 
 // A new file written beside its target under a temporary name; Commit renames

@@ -127,7 +127,9 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
   }
   StepProgress();
 
-  if (!ImportRecords(baseName, spf, binary, header)) return;
+  std::optional<bool> parallel;
+  if (m_nThreads > 1 && entries > 1) parallel = ImportRecordsInParallel(baseName, spf, *output, header);
+  if (parallel ? !*parallel : !ImportRecords(baseName, spf, binary, header)) return;
   if (!AppendSealWord(spf, binary)) return;
   if (!output->Commit(true)) {
     ReportStatus("Binary write error %s", spf.c_str());

@@ -74,6 +74,11 @@ class CPulseFileConverter {
   int m_bHeaders = 1;
   std::string m_strStatus;
   int m_nProgress = 0;
+  // Threads that convert the records of one run; 1 converts them one after
+  // another on the calling thread. Messages and progress keep their order.
+  unsigned m_nThreads = DefaultThreadCount();
+
+  static unsigned DefaultThreadCount();
 
  protected:
   // Starts a run: forgets the failures of the previous one.
@@ -96,6 +101,13 @@ class CPulseFileConverter {
   bool ImportRecords(const std::string& baseName, const std::string& spf, io::File& binary,
                      const struct PulseFileHeader& header);
   bool AppendSealWord(const std::string& name, io::File& file);
+  void ExportRecordsInParallel(const std::string& baseName, const std::string& spf,
+                               const struct PulseFileHeader& header);
+  // Imports the records on several threads when their places in the new
+  // file can be planned from their SIZE lines; nothing when they cannot.
+  std::optional<bool> ImportRecordsInParallel(const std::string& baseName, const std::string& spf,
+                                              io::ReplacementFile& output,
+                                              const struct PulseFileHeader& header);
 
   ConversionReporter& m_reporter;
   bool m_bRunFailed = false;

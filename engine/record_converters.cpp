@@ -8,39 +8,18 @@
 #include "header_layout.h"
 #include "pulse_converter.h"
 #include "pulse_file.h"
+#include "record_kind.h"
 #include "sample_lines.h"
 #include "text_source.h"
 #include "text_writer.h"
 
 namespace orvane {
 
-struct RecordKind {
-  char letter;
-  const HeaderLayout& layout;
-  SampleForm form;
-  uint16_t sizeOffset;
-  bool exportSizeSigned;  // a negative SIZE means no samples
-  bool importSizeSigned;
-  bool padOddCount;       // a 16-bit zero follows an odd number of samples
-
-  uint64_t ExportCount(const uint8_t* header) const {
-    if (!exportSizeSigned) return LoadU32(header + sizeOffset);
-    int32_t size = LoadI32(header + sizeOffset);
-    return size > 0 ? static_cast<uint64_t>(size) : 0;
-  }
-  int64_t ImportCount(const uint8_t* header) const {
-    return importSizeSigned ? int64_t{LoadI32(header + sizeOffset)} : int64_t{LoadU32(header + sizeOffset)};
-  }
-  std::string TextFileName(const std::string& baseName, uint32_t n) const {
-    return baseName + "." + letter + std::to_string(n);
-  }
-};
-
-namespace {
-
 const RecordKind kTRecord{'T', kTRecordHeaderLayout, SampleForm::Words, 100, true, true, true};
 const RecordKind kRRecord{'R', kRRecordHeaderLayout, SampleForm::Reals, 116, false, true, false};
 const RecordKind kIRecord{'I', kIRecordHeaderLayout, SampleForm::Words, 88, false, false, true};
+
+namespace {
 
 constexpr size_t kMaxRecordHeader = 152;
 

@@ -19,7 +19,7 @@ char* AppendWordSample(char* out, uint64_t i, int16_t value, bool labelled) {
     out = text::AppendRightAligned(out, static_cast<int64_t>(i), 6);
     out = text::AppendLiteral(out, ":  ");
   }
-  out = text::AppendRightAligned(out, value, 6);
+  out = text::AppendWord6(out, value);
   return column == 7 ? text::AppendLiteral(out, "\n") : text::AppendLiteral(out, "   ");
 }
 

@@ -1,7 +1,9 @@
 #include "text_format.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace orvane::text {
@@ -68,21 +70,89 @@ char* AppendRightAligned(char* out, int64_t value, int width) {
   return out + n;
 }
 
+char* AppendWord6(char* out, int16_t value) {
+  std::memcpy(out, "      ", 6);
+  unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  char* p = out + 6;
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--p = '-';
+  return out + 6;
+}
+
 char* AppendFixed6(char* out, float value) {
   double widened = value;
-  if (std::isnan(widened)) return AppendLiteral(out, std::signbit(widened) ? "-nan" : "nan");
+  if (std::isnan(widened)) return AppendText(out, std::signbit(widened) ? "-nan" : "nan");
   auto result = std::to_chars(out, out + kMaxFieldChars, widened, std::chars_format::fixed, 6);
   return result.ptr;
 }
 
-char* AppendExp15_7(char* out, float value) {
+namespace {
+
+// Powers of ten in extended precision, each the nearest long double to its
+// exact value.
+constexpr int kMinPow10 = -64;
+constexpr int kMaxPow10 = 64;
+
+const long double* Pow10Table() {
+  static const auto table = [] {
+    std::array<long double, kMaxPow10 - kMinPow10 + 1> t{};
+    for (int e = kMinPow10; e <= kMaxPow10; ++e) {
+      std::string text = "1e" + std::to_string(e);
+      t[static_cast<size_t>(e - kMinPow10)] = std::strtold(text.c_str(), nullptr);
+    }
+    return t;
+  }();
+  return table.data();
+}
+
+// The eight significant digits of d > 0 rounded to nearest, and its decimal
+// exponent, computed in extended precision. The result is exact unless the
+// scaled value lies within 1e-6 of a rounding tie, where extended precision
+// cannot decide: the answer is then false and the caller rounds exactly.
+bool EightDigits(double d, uint32_t* digits, int* exponent) {
+  static const long double* pow10 = Pow10Table();
+  int binaryExponent;
+  std::frexp(d, &binaryExponent);
+  int k = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398120));
+  long double scaled = 0;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    scaled = static_cast<long double>(d) * pow10[7 - k - kMinPow10];
+    if (scaled < 1e7L) {
+      --k;
+    } else if (scaled >= 1e8L) {
+      ++k;
+    } else {
+      break;
+    }
+  }
+  if (scaled < 1e7L - 1 || scaled >= 1e8L + 1) return false;
+  long double whole = std::floor(scaled);
+  long double fraction = scaled - whole;
+  if (std::fabs(fraction - 0.5L) < 1e-6L) return false;
+  uint64_t n = static_cast<uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+  if (n >= 100000000) {
+    n /= 10;
+    ++k;
+  }
+  if (n < 10000000) return false;
+  *digits = static_cast<uint32_t>(n);
+  *exponent = k;
+  return true;
+}
+
+// "%15.7e" through the exactly rounding library conversion, for the values
+// the fast path leaves alone.
+char* AppendExp15_7Exact(char* out, float value) {
   double widened = value;
   char tmp[kMaxFieldChars];
   char* end;
   if (std::isnan(widened)) {
-    end = AppendLiteral(tmp, std::signbit(widened) ? "-nan" : "nan");
+    end = AppendText(tmp, std::signbit(widened) ? "-nan" : "nan");
   } else if (std::isinf(widened)) {
-    end = AppendLiteral(tmp, widened < 0 ? "-inf" : "inf");
+    end = AppendText(tmp, widened < 0 ? "-inf" : "inf");
   } else {
     end = std::to_chars(tmp, tmp + sizeof tmp, widened, std::chars_format::scientific, 7).ptr;
     // The exponent always carries its sign and three digits.
@@ -101,10 +171,35 @@ char* AppendExp15_7(char* out, float value) {
   return out + n;
 }
 
-char* AppendLiteral(char* out, const char* textValue) {
-  size_t n = std::strlen(textValue);
-  std::memcpy(out, textValue, n);
-  return out + n;
+}  // namespace
+
+char* AppendExp15_7(char* out, float value) {
+  if (!std::isfinite(value)) return AppendExp15_7Exact(out, value);
+  double magnitude = std::fabs(static_cast<double>(value));
+  uint32_t digits = 0;
+  int exponent = 0;
+  if (magnitude != 0 && !EightDigits(magnitude, &digits, &exponent)) return AppendExp15_7Exact(out, value);
+  // " d.ddddddde+xxx": always 15 characters for a finite float.
+  out[0] = std::signbit(value) ? '-' : ' ';
+  out[1] = static_cast<char>('0' + digits / 10000000);
+  out[2] = '.';
+  uint32_t rest = digits % 10000000;
+  for (int i = 9; i >= 3; --i) {
+    out[i] = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  }
+  out[10] = 'e';
+  out[11] = exponent < 0 ? '-' : '+';
+  unsigned e = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
+  out[12] = static_cast<char>('0' + e / 100);
+  out[13] = static_cast<char>('0' + (e / 10) % 10);
+  out[14] = static_cast<char>('0' + e % 10);
+  return out + 15;
+}
+
+char* AppendText(char* out, std::string_view textValue) {
+  std::memcpy(out, textValue.data(), textValue.size());
+  return out + textValue.size();
 }
 
 char* AppendTextField(char* out, const uint8_t* field, size_t size) {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 namespace orvane::text {
 
@@ -16,9 +18,17 @@ char* AppendLong(char* out, int32_t value);            // "%ld"
 char* AppendULong(char* out, uint32_t value);          // "%lu"
 char* AppendHex(char* out, uint32_t value);            // "%lX"
 char* AppendRightAligned(char* out, int64_t value, int width);  // "%6d", "%2d"
+char* AppendWord6(char* out, int16_t value);            // "%6d" of a 16-bit sample
 char* AppendFixed6(char* out, float value);            // "%f" of the widened float
 char* AppendExp15_7(char* out, float value);           // "%15.7e", three-digit exponent
-char* AppendLiteral(char* out, const char* text);
+char* AppendText(char* out, std::string_view text);
+
+// A string literal: its length is known when compiling.
+template <size_t N>
+inline char* AppendLiteral(char* out, const char (&literal)[N]) {
+  std::memcpy(out, literal, N - 1);
+  return out + N - 1;
+}
 
 // "%s" of a fixed-size text field: up to the first NUL, never beyond size.
 // Line feeds and carriage returns become blanks so that the line keeps its place.

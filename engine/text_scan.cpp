@@ -50,21 +50,24 @@ bool Scanner::Match(const char* pattern) {
 bool Scanner::Integer(int64_t* value, int maxWidth) {
   SkipSpace();
   const char* p = p_;
+  // The width counts the sign and the digits; 0 means no limit.
   const char* limit = maxWidth > 0 ? p + maxWidth : nullptr;
-  auto room = [&](const char* q) { return limit == nullptr || q < limit; };
   bool negative = false;
-  if (room(p) && (*p == '-' || *p == '+')) {
+  if (*p == '-' || *p == '+') {
+    if (limit != nullptr && p + 1 >= limit) return false;
     negative = *p == '-';
     ++p;
   }
-  if (!room(p) || !IsDigit(*p)) return false;
+  if (!IsDigit(*p)) return false;
+  const char* digitsEnd = p;
+  while (IsDigit(*digitsEnd)) ++digitsEnd;
+  if (limit != nullptr && digitsEnd > limit) digitsEnd = limit;
   uint64_t magnitude = 0;
-  while (room(p) && IsDigit(*p)) {
-    magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+  for (const char* d = p; d < digitsEnd; ++d) {
+    magnitude = magnitude * 10 + static_cast<unsigned>(*d - '0');
     if (magnitude > kSaturation) magnitude = kSaturation;
-    ++p;
   }
-  p_ = p;
+  p_ = digitsEnd;
   *value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
   return true;
 }

@@ -1,0 +1,20 @@
+#include "about_dlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "dialog_builder.h"
+#include "orvane_version.h"
+#include "program_resources.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  orvane::gui::BuiltControls controls = orvane::gui::BuildDialog(*this, orvane::gui::LoadDialogTemplate(IDD));
+  setWindowIcon(orvane::gui::LoadProgramIcon());
+  if (auto* notice = qobject_cast<QLabel*>(controls.Named(QStringLiteral("notice")))) {
+    notice->setText(MakersNotice());
+    notice->setToolTip(QStringLiteral("Version " ORVANE_FILE_VERSION));
+  }
+  if (auto* ok = qobject_cast<QPushButton*>(controls.Control(1))) connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+QString CAboutDlg::MakersNotice() { return QStringLiteral(ORVANE_LEGAL_COPYRIGHT); }

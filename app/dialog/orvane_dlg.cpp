@@ -1,0 +1,194 @@
+// The main dialog's construction, data exchange, start, reporting and end.
+#include "orvane_dlg.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "data_exchange.h"
+#include "help_viewer.h"
+#include "program_resources.h"
+
+using orvane::gui::DataExchange;
+
+namespace {
+
+constexpr int kFileNameBox = 1001;
+constexpr int kDirectionGroup = 1002;
+constexpr int kFormatGroup = 1004;
+constexpr int kProgressBar = 1006;
+constexpr int kConvertButton = 1008;
+constexpr int kStatusLine = 1010;
+constexpr int kPowerBox = 1013;
+constexpr int kProgressMaximum = 9;
+
+// Control of the expected class; a template without it is a defect of the build.
+template <typename Control>
+Control* Expect(const orvane::gui::BuiltControls& controls, int id) {
+  auto* control = qobject_cast<Control*>(controls.Control(id));
+  if (control == nullptr) qFatal("dialog template %d lacks control %d", COrvaneDlg::IDD, id);
+  return control;
+}
+
+}  // namespace
+
+COrvaneDlg::COrvaneDlg(QWidget* parent)
+    : QDialog(parent),
+      orvane::CPulseFileConverter(static_cast<orvane::ConversionReporter&>(*this)),
+      m_hAppIcon(orvane::gui::LoadProgramIcon()),
+      m_fnChooseFile([this](const orvane::gui::FileOpenRequest& request) {
+        return orvane::gui::RunFileOpenDialog(request, this);
+      }) {
+  m_controls = orvane::gui::BuildDialog(*this, orvane::gui::LoadDialogTemplate(IDD));
+  m_strStatus.clear();
+  m_strFileName.clear();
+  m_nProgress = 0;
+  m_bHeaders = 1;
+  m_bToAscii = 1;
+  BindControls();
+  RouteNotifications();
+}
+
+COrvaneDlg::~COrvaneDlg() {
+  OnDestroy();
+  if (m_pProxy != nullptr) m_pProxy->m_pOwner = nullptr;
+}
+
+void COrvaneDlg::BindControls() {
+  m_editPower = Expect<QLineEdit>(m_controls, kPowerBox);
+  m_btnConvert = Expect<QPushButton>(m_controls, kConvertButton);
+  m_ctlProgress = Expect<QProgressBar>(m_controls, kProgressBar);
+  m_ctlStatus = Expect<QLabel>(m_controls, kStatusLine);
+  m_editFileName = Expect<QLineEdit>(m_controls, kFileNameBox);
+  if (m_controls.RadioGroup(kDirectionGroup) == nullptr || m_controls.RadioGroup(kFormatGroup) == nullptr)
+    qFatal("dialog template %d lacks a radio group", IDD);
+}
+
+QWidget* COrvaneDlg::GetDlgItem(int id) const { return m_controls.Control(id); }
+
+QWidget* COrvaneDlg::HelpViewer() const { return m_pHelpViewer.data(); }
+
+// ---- Data exchange ----
+
+bool COrvaneDlg::UpdateData(bool saveAndValidate) {
+  // Notifications that the exchange itself causes must not reach the handlers.
+  ++m_nExchangeDepth;
+  DoDataExchange(DataExchange(saveAndValidate));
+  --m_nExchangeDepth;
+  return true;
+}
+
+void COrvaneDlg::DoDataExchange(const DataExchange& exchange) {
+  BindControls();  // m_editPower, m_btnConvert, m_ctlProgress: bound, nothing copied
+  exchange.Text(*m_ctlStatus, m_strStatus);
+  exchange.Text(*m_editFileName, m_strFileName);
+  exchange.Radio(*m_controls.RadioGroup(kDirectionGroup), m_nDirection);
+  exchange.Radio(*m_controls.RadioGroup(kFormatGroup), m_nFormat);
+}
+
+// ---- Start ----
+
+void COrvaneDlg::showEvent(QShowEvent* event) {
+  // The members may change between construction and the run; the dialog
+  // starts from them when it first appears.
+  if (!m_bInitialised) {
+    m_bInitialised = true;
+    OnInitDialog();
+  }
+  QDialog::showEvent(event);
+}
+
+bool COrvaneDlg::OnInitDialog() {
+  UpdateData(false);
+  setWindowIcon(m_hAppIcon);
+  m_ctlProgress->setRange(0, kProgressMaximum);
+  m_bToAscii = 1 - m_nDirection;
+  m_bHeaders = 1 - m_nFormat;
+  m_editFileName->setFocus(Qt::OtherFocusReason);
+  return true;
+}
+
+// ---- Reporting ----
+
+void COrvaneDlg::ShowStatus(const std::string&) {
+  // The engine has put the text into m_strStatus. The run holds the event
+  // loop, so the line is painted here and now.
+  UpdateData(false);
+  m_ctlStatus->repaint();
+}
+
+void COrvaneDlg::SetProgressPosition(int position) {
+  ShowProgress(position);
+  UpdateData(false);
+}
+
+void COrvaneDlg::ShowProgress(int position) {
+  m_ctlProgress->setValue(position);
+  m_ctlProgress->repaint();
+}
+
+// ---- Modal run and its end ----
+
+int COrvaneDlg::DoModal() {
+  // An own loop rather than exec(): a dialog held open by an automation
+  // object hides itself, and hiding would end exec().
+  QEventLoop loop;
+  m_pModalLoop = &loop;
+  setAttribute(Qt::WA_ShowModal, true);
+  show();
+  loop.exec(QEventLoop::DialogExec);
+  m_pModalLoop = nullptr;
+  return result();
+}
+
+void COrvaneDlg::EndDialog(int result) { done(result); }
+
+void COrvaneDlg::done(int result) {
+  m_bEnding = true;
+  QDialog::done(result);
+  m_bEnding = false;
+  OnDestroy();
+  if (m_pModalLoop != nullptr) m_pModalLoop->exit(result);
+}
+
+bool COrvaneDlg::AllowExit() {
+  if (m_pProxy != nullptr) {
+    hide();
+    return false;
+  }
+  return true;
+}
+
+void COrvaneDlg::accept() { OnOK(); }
+
+void COrvaneDlg::reject() { OnCancel(); }
+
+void COrvaneDlg::OnOK() {
+  if (!AllowExit()) return;
+  if (UpdateData(true)) EndDialog(IDOK);
+}
+
+void COrvaneDlg::OnCancel() {
+  if (AllowExit()) EndDialog(IDCANCEL);
+}
+
+void COrvaneDlg::closeEvent(QCloseEvent* event) {
+  if (m_bEnding) {
+    event->accept();
+    return;
+  }
+  // The close box: OnClose decides; the window closes only through EndDialog.
+  event->ignore();
+  OnClose();
+}
+
+void COrvaneDlg::OnClose() {
+  if (AllowExit()) OnCancel();
+}
+
+void COrvaneDlg::OnDestroy() {
+  if (m_pHelpViewer) delete m_pHelpViewer.data();
+}

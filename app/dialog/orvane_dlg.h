@@ -1,0 +1,133 @@
+// The main dialog (template 102): the file name box, the direction and
+// layout radio groups, Convert with its progress bar and status line, the
+// pulse power row, EXIT and Help. It is the conversion engine's user
+// interface: the engine's state lives in it and reports through it.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QPointer>
+#include <functional>
+#include <string>
+
+#include "automation/auto_proxy.h"
+#include "conversion_reporter.h"
+#include "dialog_builder.h"
+#include "file_browser.h"
+#include "pulse_converter.h"
+
+class QAbstractButton;
+class QEventLoop;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+
+namespace orvane::gui {
+class CHelpViewer;
+class DataExchange;
+}  // namespace orvane::gui
+
+// The reporter base comes first: it must exist before the converter base
+// takes a reference to it.
+class COrvaneDlg : public QDialog, private orvane::ConversionReporter, public orvane::CPulseFileConverter {
+  Q_OBJECT
+ public:
+  static constexpr int IDD = 102;
+  // Command identifiers of the dialog's buttons and of its window menu.
+  static constexpr int IDOK = 1;
+  static constexpr int IDCANCEL = 2;
+  static constexpr int ID_HELP = 57670;
+  static constexpr int IDM_ABOUTBOX = 0x0010;
+  static constexpr int SC_MINIMIZE = 0xF020;
+  static constexpr int SC_CLOSE = 0xF060;
+  // String resource of the about entry.
+  static constexpr int IDS_ABOUTBOX = 101;
+
+  explicit COrvaneDlg(QWidget* parent = nullptr);
+  ~COrvaneDlg() override;
+
+  // Runs the dialog modally until EXIT, Esc or the close box end it (or
+  // EndDialog does); hiding the window does not end the run.
+  int DoModal();
+  void EndDialog(int result);
+  // true: controls into members; false: members into controls.
+  bool UpdateData(bool saveAndValidate);
+  // Answers false, after hiding the window, while an automation object is alive.
+  bool AllowExit();
+  // The control with this id, or null.
+  QWidget* GetDlgItem(int id) const;
+  // The help viewer while it is open, otherwise null.
+  QWidget* HelpViewer() const;
+  // The window menu: the about entry carries its command id as data.
+  std::unique_ptr<QMenu> CreateWindowMenu();
+
+  // Handlers.
+  bool OnInitDialog();
+  void OnSysCommand(int commandId, long parameter);
+  void OnDestroy();
+  void OnClose();
+  void OnOK();
+  void OnCancel();
+  void OnChangeFileName();
+  void OnToAscii();
+  void OnFromAscii();
+  void OnHeaders();
+  void OnNoHeaders();
+  void OnProgressOutOfMemory(long* result);
+  void OnConvert();
+  void OnGetPulsePower();
+  void OnSetPulsePower();
+  void OnBrowse();
+  void OnHelp();
+
+  // Bound controls (m_strStatus and m_strFileName, bound to controls 1010
+  // and 1001, come from the engine).
+  QLineEdit* m_editPower = nullptr;
+  QPushButton* m_btnConvert = nullptr;
+  QProgressBar* m_ctlProgress = nullptr;
+  int m_nDirection = 0;  // 0 "Convert to ASCII", 1 "Convert from ASCII", -1 none
+  int m_nFormat = 0;     // 0 "Headers ", 1 "No Headers", -1 none
+  COrvaneDlgAutoProxy* m_pProxy = nullptr;
+  QIcon m_hAppIcon;
+
+  // Chooses the file for "..."; an empty answer means the user cancelled.
+  // Runs the file-open dialog unless replaced.
+  std::function<QString(const orvane::gui::FileOpenRequest&)> m_fnChooseFile;
+
+ protected:
+  virtual void DoDataExchange(const orvane::gui::DataExchange& exchange);
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ public:
+  // The dialog's own ways to end: accept is EXIT, reject is Esc.
+  void accept() override;
+  void reject() override;
+  void done(int result) override;
+
+ private:
+  // orvane::ConversionReporter
+  void ShowStatus(const std::string& text) override;
+  void SetProgressPosition(int position) override;
+
+  void BindControls();
+  void RouteNotifications();
+  // Connects a button's clicks to handler; clicks caused by an exchange are ignored.
+  void RouteClicks(int id, void (COrvaneDlg::*handler)());
+  // The common steps of the four radio handlers.
+  void ChooseRadio(int& flag, int value);
+  void ShowProgress(int position);
+  bool InExchange() const { return m_nExchangeDepth > 0; }
+
+  orvane::gui::BuiltControls m_controls;
+  QLabel* m_ctlStatus = nullptr;
+  QLineEdit* m_editFileName = nullptr;
+  QPointer<orvane::gui::CHelpViewer> m_pHelpViewer;
+  QEventLoop* m_pModalLoop = nullptr;
+  int m_nExchangeDepth = 0;
+  bool m_bInitialised = false;
+  bool m_bEnding = false;  // inside done(): the close it causes is no user request
+};

@@ -1,0 +1,149 @@
+// The main dialog's handlers: radio buttons, file name box, "...", Convert,
+// pulse power, Help and the window menu's about entry.
+#include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+
+#include "about_dlg.h"
+#include "dialog_template.h"
+#include "help_viewer.h"
+#include "orvane_dlg.h"
+
+namespace {
+
+constexpr int kFileNameBox = 1001;
+constexpr int kToAsciiButton = 1002;
+constexpr int kFromAsciiButton = 1003;
+constexpr int kHeadersButton = 1004;
+constexpr int kNoHeadersButton = 1005;
+constexpr int kConvertButton = 1008;
+constexpr int kGetPowerButton = 1011;
+constexpr int kSetPowerButton = 1012;
+constexpr int kBrowseButton = 1014;
+// The window menu's commands carry their information in the low four bits.
+constexpr int kSysCommandMask = 0xFFF0;
+
+}  // namespace
+
+void COrvaneDlg::RouteNotifications() {
+  RouteClicks(kToAsciiButton, &COrvaneDlg::OnToAscii);
+  RouteClicks(kFromAsciiButton, &COrvaneDlg::OnFromAscii);
+  RouteClicks(kHeadersButton, &COrvaneDlg::OnHeaders);
+  RouteClicks(kNoHeadersButton, &COrvaneDlg::OnNoHeaders);
+  RouteClicks(kConvertButton, &COrvaneDlg::OnConvert);
+  RouteClicks(kGetPowerButton, &COrvaneDlg::OnGetPulsePower);
+  RouteClicks(kSetPowerButton, &COrvaneDlg::OnSetPulsePower);
+  RouteClicks(kBrowseButton, &COrvaneDlg::OnBrowse);
+  RouteClicks(IDOK, &COrvaneDlg::OnOK);
+  RouteClicks(ID_HELP, &COrvaneDlg::OnHelp);
+  auto* fileName = qobject_cast<QLineEdit*>(GetDlgItem(kFileNameBox));
+  connect(fileName, &QLineEdit::textChanged, this, [this] {
+    if (!InExchange()) OnChangeFileName();
+  });
+}
+
+void COrvaneDlg::RouteClicks(int id, void (COrvaneDlg::*handler)()) {
+  auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id));
+  if (button == nullptr) qFatal("dialog template %d lacks button %d", IDD, id);
+  connect(button, &QAbstractButton::clicked, this, [this, handler] {
+    if (!InExchange()) (this->*handler)();
+  });
+}
+
+// ---- Radio buttons and file name box ----
+
+void COrvaneDlg::ChooseRadio(int& flag, int value) {
+  UpdateData(true);
+  flag = value;  // from the button clicked, not from the index read back
+  m_strStatus.clear();
+  m_nProgress = 0;
+  ShowProgress(0);
+  UpdateData(false);
+}
+
+void COrvaneDlg::OnToAscii() { ChooseRadio(m_bToAscii, 1); }
+
+void COrvaneDlg::OnFromAscii() { ChooseRadio(m_bToAscii, 0); }
+
+void COrvaneDlg::OnHeaders() { ChooseRadio(m_bHeaders, 1); }
+
+void COrvaneDlg::OnNoHeaders() { ChooseRadio(m_bHeaders, 0); }
+
+void COrvaneDlg::OnChangeFileName() {
+  UpdateData(true);
+  m_strStatus.clear();
+  UpdateData(false);
+}
+
+void COrvaneDlg::OnProgressOutOfMemory(long* result) { *result = 0; }
+
+// ---- Convert and pulse power ----
+
+void COrvaneDlg::OnConvert() {
+  UpdateData(true);
+  CPulseFileConverter::OnConvert();
+}
+
+void COrvaneDlg::OnGetPulsePower() {
+  UpdateData(true);
+  std::optional<std::string> powers = GetPulsePower();
+  if (powers) m_editPower->setText(QString::fromStdString(*powers));
+}
+
+void COrvaneDlg::OnSetPulsePower() {
+  UpdateData(true);
+  SetPulsePower(m_editPower->text().toStdString());
+}
+
+// ---- "..." ----
+
+void COrvaneDlg::OnBrowse() {
+  orvane::gui::FileOpenRequest request = orvane::gui::PulseFileOpenRequest();
+  UpdateData(true);
+  QString chosen = m_fnChooseFile(request);
+  if (chosen.isEmpty()) return;
+  m_strFileName = orvane::gui::FileNameBoxText(chosen).toStdString();
+  UpdateData(false);
+}
+
+// ---- Help and the window menu ----
+
+void COrvaneDlg::OnHelp() {
+  if (!m_pHelpViewer) m_pHelpViewer = new orvane::gui::CHelpViewer(this);
+  m_pHelpViewer->show();
+  m_pHelpViewer->raise();
+  m_pHelpViewer->activateWindow();
+}
+
+std::unique_ptr<QMenu> COrvaneDlg::CreateWindowMenu() {
+  auto menu = std::make_unique<QMenu>(this);
+  QString about = orvane::gui::LoadResourceString(IDS_ABOUTBOX);
+  if (!about.isEmpty()) {
+    QAction* entry = menu->addAction(about);
+    entry->setData(IDM_ABOUTBOX);
+    connect(entry, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
+  }
+  return menu;
+}
+
+void COrvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
+  // The window manager's menu is out of reach here, so the about entry is
+  // offered in the dialog's own context menu.
+  std::unique_ptr<QMenu> menu = CreateWindowMenu();
+  if (!menu->isEmpty()) menu->exec(event->globalPos());
+}
+
+void COrvaneDlg::OnSysCommand(int commandId, long) {
+  switch (commandId & kSysCommandMask) {
+    case IDM_ABOUTBOX: {
+      CAboutDlg about(this);
+      about.exec();
+      break;
+    }
+    case SC_MINIMIZE: showMinimized(); break;
+    case SC_CLOSE: close(); break;
+    default: break;
+  }
+}

@@ -1,0 +1,112 @@
+// Micro-benchmarks of the engine's hot routines: the renderings and the
+// scanner that every sample passes through, and the checksum word sum.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "pulse_file.h"
+#include "text_format.h"
+#include "text_scan.h"
+
+namespace {
+
+constexpr size_t kValues = 4096;
+
+// Any finite float, bits drawn uniformly, as random R record samples are.
+std::vector<float> RandomFloats() {
+  std::mt19937 random(7);
+  std::vector<float> values;
+  while (values.size() < kValues) {
+    uint32_t bits = random();
+    if (((bits >> 23) & 0xFF) == 0xFF) continue;
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    values.push_back(v);
+  }
+  return values;
+}
+
+// The same values as the text lines an export writes, one per line.
+std::vector<std::string> RenderedFloats() {
+  std::vector<std::string> lines;
+  for (float v : RandomFloats()) lines.push_back(orvane::text::FormatExp15_7(v) + "   ");
+  return lines;
+}
+
+void BM_AppendExp15_7(benchmark::State& state) {
+  const std::vector<float> values = RandomFloats();
+  char out[orvane::text::kMaxFieldChars];
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(orvane::text::AppendExp15_7(out, values[i++ % kValues]));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendExp15_7);
+
+void BM_AppendFixed6(benchmark::State& state) {
+  std::vector<float> values;
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> moderate(-1e5f, 1e5f);
+  for (size_t k = 0; k < kValues; ++k) values.push_back(moderate(random));
+  char out[orvane::text::kMaxFieldChars];
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(orvane::text::AppendFixed6(out, values[i++ % kValues]));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendFixed6);
+
+void BM_AppendRightAligned6(benchmark::State& state) {
+  char out[orvane::text::kMaxFieldChars];
+  int64_t v = -32768;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(orvane::text::AppendRightAligned(out, v, 6));
+    benchmark::ClobberMemory();
+    v = v == 32767 ? -32768 : v + 1;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendRightAligned6);
+
+void BM_ScannerReal(benchmark::State& state) {
+  const std::vector<std::string> lines = RenderedFloats();
+  size_t i = 0;
+  float value;
+  for (auto _ : state) {
+    orvane::text::Scanner in(lines[i++ % kValues].c_str());
+    benchmark::DoNotOptimize(in.Real(&value));
+    benchmark::DoNotOptimize(value);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ScannerReal);
+
+void BM_ScannerInteger(benchmark::State& state) {
+  const char* line = " -32768    12345        7   -4096";
+  int64_t value;
+  for (auto _ : state) {
+    orvane::text::Scanner in(line);
+    for (int k = 0; k < 4; ++k) benchmark::DoNotOptimize(in.Integer(&value));
+  }
+  state.SetItemsProcessed(state.iterations() * 4);
+}
+BENCHMARK(BM_ScannerInteger);
+
+void BM_WordSum(benchmark::State& state) {
+  std::vector<uint8_t> block(static_cast<size_t>(state.range(0)));
+  std::mt19937 random(3);
+  for (uint8_t& b : block) b = static_cast<uint8_t>(random());
+  for (auto _ : state) benchmark::DoNotOptimize(orvane::WordSum(block.data(), block.size()));
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_WordSum)->Arg(4096)->Arg(1 << 20);
+
+}  // namespace

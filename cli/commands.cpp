@@ -1,0 +1,132 @@
+#include "commands.h"
+
+#include <cstdio>
+#include <functional>
+
+#include "base_name.h"
+#include "batch.h"
+#include "console.h"
+#include "file_check.h"
+#include "info.h"
+#include "pulse_converter.h"
+#include "run_log.h"
+
+namespace orvane::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+// A run must last this long before its progress is shown.
+constexpr auto kProgressDelay = 500ms;
+
+using RunOne = std::function<RunResult(const std::string& file, Console& console)>;
+
+// A run that failed without a message of its own still says so.
+void NoteSilentFailure(RunResult& result, const std::string& status) {
+  if (!result.ok && result.messages.empty())
+    result.messages.push_back(status.empty() ? "conversion did not complete" : status);
+}
+
+RunResult Convert(const Options& options, const std::string& file, Console& console) {
+  RunLog log(options.trace, console, file);
+  CPulseFileConverter converter(log);
+  converter.m_strFileName = file;
+  converter.m_bToAscii = options.command == Command::ToAscii ? 1 : 0;
+  converter.m_bHeaders = options.labelled ? 1 : 0;
+  converter.OnConvert();
+  RunResult result{log.Trace(), log.Failures(), converter.m_strStatus == kConversionComplete};
+  NoteSilentFailure(result, converter.m_strStatus);
+  return result;
+}
+
+RunResult Check(const Options& options, const std::string& file) {
+  RunResult result;
+  std::string failure;
+  if (OpenForReading(DeriveBaseName(file) + ".spf", &failure)) {
+    result.ok = true;
+    if (!options.quiet) result.out = file + ": OK\n";
+  } else {
+    result.messages.push_back(failure);
+  }
+  return result;
+}
+
+std::string JoinValues(const std::vector<std::string>& operands) {
+  std::string text;
+  for (size_t i = 1; i < operands.size(); ++i) text += (i > 1 ? " " : "") + operands[i];
+  return text;
+}
+
+RunResult Power(const Options& options, const std::string& file, Console& console) {
+  RunLog log(options.trace, console, file);
+  CPulseFileConverter converter(log);
+  converter.m_strFileName = file;
+  RunResult result;
+  if (options.operands.size() == 1) {
+    auto text = converter.GetPulsePower();
+    result.out = log.Trace() + (text ? *text + "\n" : "");
+    result.ok = text.has_value() && !converter.RunFailed();
+  } else {
+    converter.SetPulsePower(JoinValues(options.operands));
+    const std::string& status = converter.m_strStatus;
+    // A text without values, or a file without T records, sets nothing and
+    // shows no status.
+    result.ok = !converter.RunFailed() && (status.empty() || status == kConversionComplete);
+    result.out = log.Trace();
+    if (result.ok && !options.quiet && !status.empty()) result.out += status + "\n";
+  }
+  result.messages = log.Failures();
+  NoteSilentFailure(result, converter.m_strStatus);
+  return result;
+}
+
+RunOne RunnerFor(const Options& options) {
+  switch (options.command) {
+    case Command::ToAscii:
+    case Command::FromAscii:
+      return [&](const std::string& file, Console& console) { return Convert(options, file, console); };
+    case Command::Check:
+      return [&](const std::string& file, Console&) { return Check(options, file); };
+    case Command::Power:
+      return [&](const std::string& file, Console& console) { return Power(options, file, console); };
+    case Command::Info:
+      return [](const std::string& file, Console&) { return DescribePulseFile(file); };
+    case Command::Help:
+    case Command::Version: break;
+  }
+  return nullptr;
+}
+
+// The files a command works on: power's later operands are values.
+std::vector<std::string> FilesOf(const Options& options) {
+  if (options.command == Command::Power) return {options.operands.front()};
+  return options.operands;
+}
+
+}  // namespace
+
+int RunCommand(const Options& options) {
+  const RunOne runOne = RunnerFor(options);
+  const std::vector<std::string> files = FilesOf(options);
+  Console console(stdout, stderr, !options.quiet && ErrorIsTerminal(), kProgressDelay, files.size());
+  std::vector<RunResult> results(files.size());
+  const bool labelFiles = options.trace && files.size() > 1;
+  bool allOk = true;
+
+  BatchJobs jobs;
+  jobs.count = files.size();
+  // Names with the same base name are one pulse file and its text files.
+  jobs.key = [&](size_t i) { return DeriveBaseName(files[i]); };
+  jobs.run = [&](size_t i) { results[i] = runOne(files[i], console); };
+  jobs.done = [&](size_t i) {
+    RunResult result = std::move(results[i]);
+    if (labelFiles) result.out = "file: " + files[i] + "\n" + result.out;
+    console.Emit(result.out, MessageLines(files[i], result.messages));
+    allOk = allOk && result.ok;
+  };
+  RunBatch(jobs, options.jobs != 0 ? options.jobs : DefaultJobCount());
+  console.Finish();
+  return allOk ? 0 : 1;
+}
+
+}  // namespace orvane::cli

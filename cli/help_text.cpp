@@ -1,0 +1,79 @@
+// The texts of --help and --version.
+#include "options.h"
+#include "orvane_version.h"
+
+namespace orvane::cli {
+
+const char* HelpText() {
+  return R"(Usage: orvane-cli [OPTION]... COMMAND FILE...
+Converts pulse files (.spf) to text files and back, checks them, and shows or
+sets the pulse power of their T records. Runs the same engine as the desktop
+program Tessary.
+
+Commands:
+  to-ascii FILE...          convert each pulse file to text: BASE.pfh and one
+                              file per record (BASE.T0, BASE.R0, BASE.I0, ...)
+  from-ascii FILE...        build each pulse file BASE.spf from its text files
+  power FILE                print the pulse power of every T record: its GAIN
+                              in hundredths, each value followed by a blank
+  power FILE VALUE...       set the pulse power of T records 0, 1, ... in
+                              order (clamped to -100..100; values beyond the
+                              last T record are ignored); each record is
+                              written and sealed by itself; prints the status
+  check FILE...             tell whether each file is a valid pulse file
+                              (prints "FILE: OK" for each valid one)
+  info FILE                 print the header fields, the record counts and
+                              one line per record: kind, number, offset, SIZE
+                              and DESC
+
+FILE is a name as typed into the program's file name box: a trailing ".spf"
+or ".pfh" (exact case) is removed to give BASE, and the pulse file is always
+BASE.spf. So data, data.spf and data.pfh name the same files.
+
+Options:
+  --no-headers              text files hold bare values, one per line
+                              (to-ascii, from-ascii; default: labelled lines
+                              such as "SIZE: 10")
+  -j N, --jobs N            convert or check up to N files at once
+                              (default: the number of cores); the output of
+                              each file is printed whole, in the order given
+  --trace                   print every status message as "status: TEXT" and
+                              every progress position as "progress: N", in
+                              order, on standard output (to-ascii, from-ascii,
+                              power); with several files, each file's lines
+                              follow a line "file: FILE"
+  -q, --quiet               print nothing but results and error messages: no
+                              "OK" lines, no status after power, no progress
+  -h, --help                print this help and exit
+  --version                 print the version and exit
+  --                        end of options: every later word is a FILE or VALUE
+
+A VALUE is an optionally signed whole number such as 50 or -20; anything else
+("10.5", "10-20") refuses the whole command and nothing is written. Words
+beginning with "-" and a digit are values, not options.
+
+While a run goes on and standard error is a terminal, its progress is shown
+there. A failing run's messages go to standard error as
+"orvane-cli: FILE: MESSAGE".
+
+Exit status:
+  0  every run ended with "conversion complete" (check: every file is valid;
+       power: the values were shown or set)
+  1  some run did not
+  2  usage error
+
+Examples:
+  orvane-cli to-ascii data.spf           writes data.pfh, data.T0, ...
+  orvane-cli from-ascii data.pfh         builds data.spf from those files
+  orvane-cli -j 8 to-ascii --no-headers *.spf
+  orvane-cli power data                  prints e.g. "50 -20 100 "
+  orvane-cli power data 50 -20 100       sets T records 0, 1 and 2
+)";
+}
+
+std::string VersionText() {
+  return std::string("orvane-cli (" ORVANE_PRODUCT_NAME ") " ORVANE_FILE_VERSION "\n" ORVANE_FILE_DESCRIPTION
+                     "\n" ORVANE_LEGAL_COPYRIGHT "\n");
+}
+
+}  // namespace orvane::cli

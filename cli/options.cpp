@@ -1,0 +1,154 @@
+#include "options.h"
+
+#include <charconv>
+#include <optional>
+
+namespace orvane::cli {
+
+namespace {
+
+struct CommandName {
+  const char* name;
+  Command command;
+};
+constexpr CommandName kCommands[] = {
+    {"to-ascii", Command::ToAscii}, {"from-ascii", Command::FromAscii},
+    {"power", Command::Power},      {"check", Command::Check},
+    {"info", Command::Info},
+};
+
+std::optional<Command> CommandNamed(const std::string& name) {
+  for (const auto& entry : kCommands)
+    if (name == entry.name) return entry.command;
+  return std::nullopt;
+}
+
+const char* NameOf(Command command) {
+  for (const auto& entry : kCommands)
+    if (entry.command == command) return entry.name;
+  return "";
+}
+
+// "-20" is a power value, never an option: no option begins with a digit.
+bool LooksLikeOption(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9');
+}
+
+std::optional<unsigned> ParseJobs(const std::string& text) {
+  unsigned value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value == 0 || value > 1024)
+    return std::nullopt;
+  return value;
+}
+
+class Parser {
+ public:
+  explicit Parser(const std::vector<std::string>& args) : args_(args) {}
+
+  ParsedCommandLine Run() {
+    bool help = false, version = false;
+    bool operandsOnly = false;
+    for (index_ = 0; index_ < args_.size() && error_.empty(); ++index_) {
+      const std::string& arg = args_[index_];
+      if (operandsOnly || !LooksLikeOption(arg)) {
+        Operand(arg);
+      } else if (arg == "--") {
+        operandsOnly = true;
+      } else if (arg == "--help" || arg == "-h") {
+        help = true;
+      } else if (arg == "--version") {
+        version = true;
+      } else {
+        Option(arg);
+      }
+    }
+    if (help) return Done(Command::Help);
+    if (version) return Done(Command::Version);
+    if (error_.empty()) CheckCommand();
+    return {options_, error_};
+  }
+
+ private:
+  ParsedCommandLine Done(Command command) {
+    options_.command = command;
+    return {options_, ""};
+  }
+
+  void Operand(const std::string& arg) {
+    if (haveCommand_) {
+      options_.operands.push_back(arg);
+      return;
+    }
+    auto command = CommandNamed(arg);
+    if (!command) {
+      error_ = "unknown command '" + arg + "'";
+      return;
+    }
+    options_.command = *command;
+    haveCommand_ = true;
+  }
+
+  void Option(const std::string& arg) {
+    if (arg == "--no-headers") {
+      noHeaders_ = true;
+      options_.labelled = false;
+    } else if (arg == "--trace") {
+      options_.trace = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      options_.quiet = true;
+    } else if (arg == "-j" || arg == "--jobs") {
+      if (index_ + 1 >= args_.size()) {
+        error_ = "option '" + arg + "' needs a number of jobs";
+        return;
+      }
+      Jobs(args_[++index_]);
+    } else if (arg.rfind("--jobs=", 0) == 0) {
+      Jobs(arg.substr(7));
+    } else if (arg.rfind("-j", 0) == 0) {
+      Jobs(arg.substr(2));
+    } else {
+      error_ = "unknown option '" + arg + "'";
+    }
+  }
+
+  void Jobs(const std::string& text) {
+    auto jobs = ParseJobs(text);
+    if (!jobs)
+      error_ = "invalid number of jobs '" + text + "' (1 to 1024)";
+    else
+      options_.jobs = *jobs;
+  }
+
+  void CheckCommand() {
+    if (!haveCommand_) {
+      error_ = "no command given";
+      return;
+    }
+    const Command command = options_.command;
+    const std::string name = NameOf(command);
+    const bool conversion = command == Command::ToAscii || command == Command::FromAscii;
+    if (noHeaders_ && !conversion) {
+      error_ = "option '--no-headers' does not apply to '" + name + "'";
+    } else if (options_.trace && !conversion && command != Command::Power) {
+      error_ = "option '--trace' does not apply to '" + name + "'";
+    } else if (options_.operands.empty()) {
+      error_ = "'" + name + "' needs a FILE";
+    } else if (command == Command::Info && options_.operands.size() > 1) {
+      error_ = "'info' takes one FILE";
+    }
+  }
+
+  const std::vector<std::string>& args_;
+  size_t index_ = 0;
+  Options options_;
+  std::string error_;
+  bool haveCommand_ = false;
+  bool noHeaders_ = false;
+};
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) { return Parser(args).Run(); }
+
+}  // namespace orvane::cli

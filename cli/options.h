@@ -1,0 +1,34 @@
+// The command line of orvane-cli, parsed into what to do. Parsing does no
+// file work; a usage error is a message and exit status 2.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvane::cli {
+
+enum class Command { ToAscii, FromAscii, Power, Check, Info, Help, Version };
+
+struct Options {
+  Command command = Command::Help;
+  bool labelled = true;  // false with --no-headers
+  unsigned jobs = 0;     // 0: one per core
+  bool trace = false;
+  bool quiet = false;
+  // FILE..., or for power FILE and the values to set.
+  std::vector<std::string> operands;
+};
+
+struct ParsedCommandLine {
+  Options options;
+  std::string usageError;  // empty when the command line is sound
+};
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The full --help text, the --version text and the hint after a usage error.
+const char* HelpText();
+std::string VersionText();
+constexpr char kUsageHint[] = "Try 'orvane-cli --help' for more information.\n";
+
+}  // namespace orvane::cli

@@ -1,0 +1,37 @@
+#include "run_log.h"
+
+#include <algorithm>
+
+namespace orvane::cli {
+
+RunLog::RunLog(bool trace, Console& console, std::string name)
+    : tracing_(trace), console_(console), name_(std::move(name)) {}
+
+void RunLog::ShowStatus(const std::string& text) {
+  statuses_.push_back(text);
+  if (tracing_) trace_ += "status: " + text + "\n";
+}
+
+void RunLog::SetProgressPosition(int position) {
+  if (tracing_) trace_ += "progress: " + std::to_string(position) + "\n";
+  console_.Progress(name_, position);
+}
+
+std::vector<std::string> RunLog::Failures() const {
+  std::vector<std::string> failures;
+  for (const auto& status : statuses_) {
+    // A run that met a failure repeats its first message when it ends.
+    if (status == kConversionComplete) continue;
+    if (std::find(failures.begin(), failures.end(), status) == failures.end())
+      failures.push_back(status);
+  }
+  return failures;
+}
+
+std::string MessageLines(const std::string& file, const std::vector<std::string>& messages) {
+  std::string text;
+  for (const auto& message : messages) text += "orvane-cli: " + file + ": " + message + "\n";
+  return text;
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,43 @@
+// What one run of the engine on one file shows, kept until the run's output
+// is printed whole: its trace lines and its status messages.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "console.h"
+#include "conversion_reporter.h"
+
+namespace orvane::cli {
+
+inline constexpr char kConversionComplete[] = "conversion complete";
+
+// The outcome of one file's run, ready to print.
+struct RunResult {
+  std::string out;                    // standard output
+  std::vector<std::string> messages;  // failure messages, for standard error
+  bool ok = false;
+};
+
+class RunLog : public ConversionReporter {
+ public:
+  RunLog(bool trace, Console& console, std::string name);
+  void ShowStatus(const std::string& text) override;
+  void SetProgressPosition(int position) override;
+
+  const std::string& Trace() const { return trace_; }
+  // Every status but "conversion complete", each once, in order.
+  std::vector<std::string> Failures() const;
+
+ private:
+  bool tracing_;
+  Console& console_;
+  std::string name_;
+  std::string trace_;
+  std::vector<std::string> statuses_;
+};
+
+// "orvane-cli: FILE: MESSAGE" lines.
+std::string MessageLines(const std::string& file, const std::vector<std::string>& messages);
+
+}  // namespace orvane::cli

@@ -1,0 +1,73 @@
+// A pulse file held open for work on its T record headers in place: the file
+// is validated once when it is opened, each record header is then reached
+// directly through the offset table, and the word sum is kept up to date as
+// headers are replaced, so that a seal costs no pass over the file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "file_io.h"
+#include "pulse_file.h"
+
+namespace orvane {
+
+// Why a file is not a valid pulse file.
+enum class PulseFileFault {
+  None,
+  CannotOpen,   // missing, unreadable, a directory, or not writable in Update mode
+  BadMagic,     // shorter than the magic number, or another magic number
+  ReadError,    // the checksum pass or the header read failed
+  BadChecksum,  // the word sum is not zero
+  ShortHeader,  // valid word sum, but shorter than a file header
+};
+
+struct PulseFileCheck {
+  PulseFileFault fault = PulseFileFault::None;
+  uint16_t sum = 0;  // the word sum, for BadChecksum
+};
+
+class OpenPulseFile {
+ public:
+  // Opens and validates path (magic number and zero word sum) in one pass.
+  // Null when the file is not a valid pulse file; check tells why.
+  static std::unique_ptr<OpenPulseFile> Open(const std::string& path, io::File::Mode mode,
+                                             PulseFileCheck* check = nullptr);
+
+  const PulseFileHeader& Header() const { return header_; }
+  uint64_t Length() const { return length_; }
+  io::File& Stream() { return *file_; }
+
+  // Offset of record header `entry` of the offset table (any kind).
+  std::optional<uint32_t> EntryOffset(uint64_t entry);
+  // Reads size bytes at position; false unless all of them were there.
+  bool ReadAt(uint64_t position, uint8_t* out, size_t size);
+  // The header of T record n as the file holds it now: entry n must be
+  // below the TCNT the file now holds and the header wholly inside the file.
+  std::optional<TRecordHeader> ReadTRecord(uint32_t n);
+
+  enum class Outcome { Done, Refused, ReadFailed, WriteFailed };
+  // Overwrites the header of T record n in place and adds the change to the
+  // word sum; the file is unsealed until AppendSealWord runs. Refused when
+  // the record header would not lie wholly inside the file.
+  Outcome WriteTRecord(uint32_t n, const TRecordHeader& record);
+
+  enum class SealOutcome { Done, ReadFailed, SeekFailed, WriteFailed };
+  // Appends the word that brings the sum back to zero and hands it to the
+  // system. A file of odd length first gets a zero byte, so that the word
+  // starts on an even offset and the file is valid afterwards.
+  SealOutcome AppendSealWord();
+
+ private:
+  OpenPulseFile(std::unique_ptr<io::File> file, const PulseFileHeader& header, uint64_t length);
+  std::optional<uint64_t> TRecordPosition(uint32_t n);
+
+  std::unique_ptr<io::File> file_;
+  PulseFileHeader header_;
+  uint64_t length_;
+  uint16_t sum_ = 0;  // word sum of the file as it is now
+};
+
+}  // namespace orvane

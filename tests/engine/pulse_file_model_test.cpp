@@ -1,0 +1,290 @@
+// The pulse file model: validation, header and record header access, and the
+// checksum seal, on files built on disk.
+#include <gtest/gtest.h>
+
+#include "pulse_file.h"
+#include "pulse_file_builder.h"
+#include "run_checks.h"
+
+namespace orvane::testing {
+namespace {
+
+// A file with two T records and one R record.
+PulseFileBuilder TwoTRecords() {
+  PulseFileBuilder b;
+  b.header.desc = "two T records";
+  TRecordSpec first;
+  first.desc = "first";
+  first.gain = 1.25f;
+  first.samples = {1, 2, 3};
+  TRecordSpec second;
+  second.desc = "second";
+  second.gain = -2.5f;
+  second.samples = {4, 5};
+  b.t = {first, second};
+  b.r.push_back(RRecordSpec{});
+  return b;
+}
+
+class PulseFileModel : public ::testing::Test {
+ protected:
+  std::string Spf() const { return scratch / "data.spf"; }
+  ScratchDir scratch;
+};
+
+TEST_F(PulseFileModel, SealedFileIsValid) {
+  TwoTRecords().WriteSealed(Spf());
+  EXPECT_EQ(ValidatePulseFile(Spf()), 1);
+}
+
+TEST_F(PulseFileModel, WordSumOfOneIsInvalidAndEveryReaderFails) {
+  std::string bytes = PulseFileBuilder().Sealed();
+  ASSERT_EQ(bytes[file_header::kDesc], '\0');
+  bytes[file_header::kDesc] = 1;  // a low byte: the word sum becomes 1
+  WriteFile(Spf(), bytes);
+  EXPECT_EQ(ValidatePulseFile(Spf()), 0);
+  EXPECT_FALSE(ReadPulseFileHeader(Spf()).has_value());
+
+  std::string withRecords = TwoTRecords().Sealed();
+  withRecords[file_header::kDesc + 20] = 1;
+  WriteFile(Spf(), withRecords);
+  EXPECT_FALSE(ReadRecordHeader(Spf(), 0).has_value());
+  EXPECT_EQ(WriteRecordHeader(Spf(), 0, TRecordHeader{}), 0);
+  EXPECT_EQ(ReadFile(Spf()), withRecords);
+}
+
+TEST_F(PulseFileModel, FilesShorterThanFourBytesAreInvalid) {
+  for (std::string bytes : {std::string(), std::string("\x53"), std::string("\x53\x97\x79", 3)}) {
+    WriteFile(Spf(), bytes);
+    EXPECT_EQ(ValidatePulseFile(Spf()), 0) << bytes.size();
+  }
+}
+
+TEST_F(PulseFileModel, WrongMagicIsInvalidEvenWithAZeroSum) {
+  PulseFileBuilder b;
+  b.header.magic = 0x35799754;
+  b.WriteSealed(Spf());
+  EXPECT_EQ(ValidatePulseFile(Spf()), 0);
+  EXPECT_FALSE(ReadPulseFileHeader(Spf()).has_value());
+}
+
+TEST_F(PulseFileModel, EmptyPathAndMissingFileAreInvalid) {
+  EXPECT_EQ(ValidatePulseFile(""), 0);
+  EXPECT_EQ(ValidatePulseFile(scratch / "missing.spf"), 0);
+  EXPECT_EQ(ValidatePulseFile(scratch.path().string()), 0);  // a directory
+  EXPECT_FALSE(ReadPulseFileHeader("").has_value());
+}
+
+TEST_F(PulseFileModel, OddLengthLeavesTheLastByteUncounted) {
+  std::string bytes = TwoTRecords().Sealed();
+  ASSERT_EQ(bytes.size() % 2, 0u);
+  for (char extra : {'\x00', '\x01', '\xff'}) {
+    WriteFile(Spf(), bytes + extra);
+    EXPECT_EQ(ValidatePulseFile(Spf()), 1) << int(extra);
+  }
+}
+
+TEST_F(PulseFileModel, ReadsTheHeaderOfAValidFile) {
+  PulseFileBuilder b = TwoTRecords();
+  b.header.pid = 0xFFFF;
+  b.WriteSealed(Spf());
+  auto header = ReadPulseFileHeader(Spf());
+  ASSERT_TRUE(header.has_value());
+  EXPECT_EQ(std::string(header->bytes.begin(), header->bytes.end()), b.HeaderBytes());
+  EXPECT_EQ(header->TCount(), 2u);
+  EXPECT_EQ(header->RCount(), 1u);
+}
+
+TEST_F(PulseFileModel, RecordHeaderReadsOnlyTRecords) {
+  PulseFileBuilder b = TwoTRecords();
+  b.WriteSealed(Spf());
+  auto first = ReadRecordHeader(Spf(), 0);
+  auto second = ReadRecordHeader(Spf(), 1);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(std::string(first->bytes.begin(), first->bytes.end()), b.t[0].Bytes().substr(0, 136));
+  EXPECT_FLOAT_EQ(second->Gain(), -2.5f);
+  EXPECT_EQ(second->Size(), 2);
+  EXPECT_FALSE(ReadRecordHeader(Spf(), 2).has_value());  // n = TCNT: the R record is out of reach
+  EXPECT_FALSE(ReadRecordHeader(Spf(), 0xFFFFFFFF).has_value());
+}
+
+TEST_F(PulseFileModel, NoTRecordsMeansNoRecordHeaderWhateverElseExists) {
+  PulseFileBuilder b;
+  b.r.resize(2);
+  b.i.resize(1);
+  b.WriteSealed(Spf());
+  for (uint32_t n : {0u, 1u, 2u, 3u}) {
+    EXPECT_FALSE(ReadRecordHeader(Spf(), n).has_value()) << n;
+    EXPECT_EQ(WriteRecordHeader(Spf(), n, TRecordHeader{}), 0) << n;
+  }
+}
+
+TEST_F(PulseFileModel, EntryBeyondTheEndOfTheFileGivesNoRecordHeader) {
+  std::string bytes = TwoTRecords().Unsealed();
+  PutU32(bytes, 316 + 4, static_cast<uint32_t>(bytes.size() + 1000));
+  WriteFile(Spf(), SealedBytes(bytes));
+  ASSERT_EQ(ValidatePulseFile(Spf()), 1);
+  EXPECT_TRUE(ReadRecordHeader(Spf(), 0).has_value());
+  EXPECT_FALSE(ReadRecordHeader(Spf(), 1).has_value());
+}
+
+TEST_F(PulseFileModel, WriteRecordHeaderRefusesAnEntryNotWhollyInsideTheFile) {
+  std::string bytes = TwoTRecords().Unsealed();
+  const std::string sealed = SealedBytes(bytes);
+  TRecordHeader record;
+  record.SetGain(3.0f);
+  // Beyond the end, and straddling it by one byte.
+  for (uint64_t at : {uint64_t{sealed.size()} + 1000, uint64_t{sealed.size()} - 135}) {
+    std::string moved = bytes;
+    PutU32(moved, 316 + 4, static_cast<uint32_t>(at));
+    const std::string file = SealedBytes(moved);
+    WriteFile(Spf(), file);
+    ASSERT_EQ(ValidatePulseFile(Spf()), 1);
+    EXPECT_EQ(WriteRecordHeader(Spf(), 1, record), 0) << at;
+    EXPECT_EQ(ReadFile(Spf()), file) << at;
+  }
+  // Ending exactly at the end of the file is inside.
+  std::string atEnd = bytes;
+  PutU32(atEnd, 316 + 4, static_cast<uint32_t>(SealedBytes(bytes).size() - 136));
+  WriteFile(Spf(), SealedBytes(atEnd));
+  EXPECT_EQ(WriteRecordHeader(Spf(), 1, record), 1);
+  EXPECT_EQ(ReadFile(Spf()).size(), SealedBytes(atEnd).size());
+}
+
+TEST_F(PulseFileModel, WriteRecordHeaderOverwritesInPlaceAndLeavesTheSealToTheCaller) {
+  PulseFileBuilder b = TwoTRecords();
+  const std::string before = b.Sealed();
+  WriteFile(Spf(), before);
+  auto record = ReadRecordHeader(Spf(), 1);
+  ASSERT_TRUE(record);
+  record->SetGain(7.75f);
+  EXPECT_EQ(WriteRecordHeader(Spf(), 1, *record), 1);
+  const std::string after = ReadFile(Spf());
+  ASSERT_EQ(after.size(), before.size());
+  const size_t at = GetU32(before, 316 + 4);
+  EXPECT_EQ(GetF32(after, at + 92), 7.75f);
+  EXPECT_EQ(after.substr(0, at + 92), before.substr(0, at + 92));
+  EXPECT_EQ(after.substr(at + 96), before.substr(at + 96));
+  EXPECT_EQ(ValidatePulseFile(Spf()), 0);  // not sealed yet
+
+  RecordedConverter run;
+  run.converter.SealPulseFile(scratch / "data", nullptr);
+  EXPECT_EQ(LastStatus(run.trace), "conversion complete");
+  EXPECT_EQ(ValidatePulseFile(Spf()), 1);
+  EXPECT_EQ(ReadRecordHeader(Spf(), 1)->Gain(), 7.75f);
+}
+
+TEST_F(PulseFileModel, WriteRecordHeaderWithTheSameWordSumKeepsTheFileValid) {
+  TwoTRecords().WriteSealed(Spf());
+  auto record = ReadRecordHeader(Spf(), 0);
+  ASSERT_TRUE(record);
+  // "first" becomes "girst" less one in its third letter: two low bytes of
+  // words move by +1 and -1, and the word sum stays.
+  ASSERT_EQ(record->bytes[0], 'f');
+  ASSERT_EQ(record->bytes[2], 'r');
+  record->bytes[0] = 'g';
+  record->bytes[2] = 'q';
+  EXPECT_EQ(WriteRecordHeader(Spf(), 0, *record), 1);
+  EXPECT_EQ(ValidatePulseFile(Spf()), 1);
+}
+
+class SealPulseFile : public PulseFileModel {
+ protected:
+  // Seals data.spf through a converter that opens the file itself.
+  TraceRecorder SealByName() {
+    RecordedConverter run;
+    run.converter.m_nProgress = 4;
+    run.converter.SealPulseFile(scratch / "data", nullptr);
+    return run.trace;
+  }
+};
+
+TEST_F(SealPulseFile, ZeroSumFileGetsAZeroWordAndStaysValid) {
+  const std::string sealed = TwoTRecords().Sealed();
+  WriteFile(Spf(), sealed);
+  TraceRecorder trace = SealByName();
+  EXPECT_EQ(trace.Joined(), "progress: 0\nstatus: conversion complete\n");
+  EXPECT_EQ(ReadFile(Spf()), sealed + std::string(2, '\0'));
+  EXPECT_EQ(ValidatePulseFile(Spf()), 1);
+}
+
+TEST_F(SealPulseFile, SealingTwiceAddsFourBytes) {
+  const std::string sealed = TwoTRecords().Sealed();
+  WriteFile(Spf(), sealed);
+  SealByName();
+  SealByName();
+  EXPECT_EQ(ReadFile(Spf()).size(), sealed.size() + 4);
+  EXPECT_EQ(ValidatePulseFile(Spf()), 1);
+}
+
+TEST_F(SealPulseFile, AppendsTheWordThatBringsTheSumToZero) {
+  const std::string unsealed = TwoTRecords().Unsealed();
+  ASSERT_EQ(unsealed.size() % 2, 0u);
+  WriteFile(Spf(), unsealed);
+  EXPECT_EQ(LastStatus(SealByName()), "conversion complete");
+  EXPECT_EQ(ReadFile(Spf()), SealedBytes(unsealed));
+  EXPECT_EQ(ValidatePulseFile(Spf()), 1);
+}
+
+TEST_F(SealPulseFile, OddLengthFileFirstGetsAZeroByteAndEndsValid) {
+  for (const char* tail : {"\x01", "\x7f", "\xff"}) {
+    const std::string odd = TwoTRecords().Unsealed() + tail;
+    WriteFile(Spf(), odd);
+    EXPECT_EQ(LastStatus(SealByName()), "conversion complete");
+    const std::string after = ReadFile(Spf());
+    ASSERT_EQ(after.size(), odd.size() + 3) << int(tail[0]);
+    EXPECT_EQ(after.substr(0, odd.size() + 1), odd + std::string(1, '\0'));
+    EXPECT_EQ(ValidatePulseFile(Spf()), 1) << int(tail[0]);
+  }
+}
+
+TEST_F(SealPulseFile, WorksOnAnOpenFileAndLeavesItOpen) {
+  const std::string unsealed = TwoTRecords().Unsealed();
+  WriteFile(Spf(), unsealed);
+  auto file = io::File::Open(Spf(), io::File::Mode::Update);
+  ASSERT_TRUE(file);
+  RecordedConverter run;
+  run.converter.SealPulseFile(scratch / "data", file.get());
+  EXPECT_EQ(LastStatus(run.trace), "conversion complete");
+  // Still open: a second seal on the same stream appends a zero word.
+  run.converter.SealPulseFile(scratch / "data", file.get());
+  ASSERT_TRUE(file->Close());
+  EXPECT_EQ(ReadFile(Spf()), SealedBytes(unsealed) + std::string(2, '\0'));
+}
+
+TEST_F(SealPulseFile, FileThatCannotBeOpenedIsReportedAndNothingIsCreated) {
+  TraceRecorder trace = SealByName();
+  EXPECT_EQ(trace.Joined(), "status: Can't open " + Spf() + " for writing\n");
+  EXPECT_FALSE(fs::exists(Spf()));
+
+  fs::create_directory(Spf());
+  trace = SealByName();
+  EXPECT_EQ(trace.Joined(), "status: Can't open " + Spf() + " for writing\n");
+}
+
+// Every single failing system call of a seal is reported with one of the
+// seal's messages, never as success, and leaves the progress where it was.
+TEST_F(SealPulseFile, EveryFailingCallIsReported) {
+  const std::string unsealed = TwoTRecords().Unsealed();
+  WriteFile(Spf(), unsealed);
+  io::FaultSeam::Arm(0);
+  SealByName();
+  const uint64_t calls = io::FaultSeam::CallsSeen();
+  ASSERT_GT(calls, 2u);
+  for (uint64_t k = 1; k <= calls; ++k) {
+    WriteFile(Spf(), unsealed);
+    io::FaultSeam::Arm(k);
+    TraceRecorder trace = SealByName();
+    io::FaultSeam::Disarm();
+    ASSERT_TRUE(io::FaultSeam::Fired()) << k;
+    const std::string last = LastStatus(trace);
+    const std::vector<std::string> allowed = {
+        "Can't open " + Spf() + " for writing", "binary read error:  " + Spf(),
+        "binary seek error:  " + Spf(), "binary write error:  " + Spf()};
+    EXPECT_NE(std::find(allowed.begin(), allowed.end(), last), allowed.end()) << k << ": " << last;
+    EXPECT_TRUE(ProgressPositions(trace).empty()) << k;
+  }
+}
+
+}  // namespace
+}  // namespace orvane::testing

@@ -1,0 +1,195 @@
+// Walks the fault seam over every I/O call of an export, an import and a
+// pulse power "Set": the k-th call fails, for k = 1, 2, ... until a run makes
+// fewer calls than k. After each run: a failure is reported and the run does
+// not end with "conversion complete"; every file that existed before is
+// byte-identical or, for a step that completed, the complete new one; no
+// temporary file is left behind.
+//
+// One exception is deliberate: a failing close of a file that was only read
+// cannot lose data, so there a run may also succeed, provided that it wrote
+// the complete new files.
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+#include "robustness_support.h"
+
+namespace orvane::testing {
+namespace {
+
+using io::FaultSeam;
+
+struct GoldenCase {
+  std::string name;
+  bool labelled;
+};
+
+std::vector<GoldenCase> AllCases() {
+  std::vector<GoldenCase> cases;
+  for (const auto& name : GoldenCaseNames())
+    for (bool labelled : {true, false}) cases.push_back({name, labelled});
+  return cases;
+}
+
+// What one run under an armed seam gave.
+struct FaultedRun {
+  bool fired = false;
+  std::optional<FaultSeam::Fault> fault;
+};
+
+FaultedRun RunArmed(uint64_t k, const std::function<void()>& run) {
+  FaultSeam::Arm(k);
+  run();
+  FaultedRun result{FaultSeam::Fired(), FaultSeam::FiredFault()};
+  FaultSeam::Disarm();
+  return result;
+}
+
+bool HarmlessFault(const FaultedRun& run) {
+  return run.fault && run.fault->call == io::Call::Close && run.fault->onlyRead;
+}
+
+// A record text file that its export put in place part-way, after a read of
+// the pulse file failed: the lines it got, then the end mark.
+bool IsPartialCopy(const std::string& text, const std::string& complete) {
+  return !text.empty() && text.back() == '\n' && text.size() <= complete.size() &&
+         complete.compare(0, text.size() - 1, text, 0, text.size() - 1) == 0;
+}
+
+// Counts the faults of one walk and prints the figure at its end.
+class WalkTally {
+ public:
+  explicit WalkTally(std::string what) : what_(std::move(what)) {}
+  ~WalkTally() {
+    std::cout << "[ fault walk ] " << what_ << ": " << walked_ << " faults walked, " << survived_
+              << " survived\n";
+  }
+  void Count(bool survived) {
+    ++walked_;
+    if (survived) ++survived_;
+  }
+
+ private:
+  std::string what_;
+  int walked_ = 0;
+  int survived_ = 0;
+};
+
+constexpr uint64_t kMaxWalk = 100000;  // far beyond any run below
+
+// Walks k from 1 until a run ends without the fault firing. `once` runs one
+// faulted conversion, checks it and answers whether the fault fired; it
+// records its own failures.
+void Walk(const std::string& what, const std::function<bool(uint64_t, bool&)>& once) {
+  WalkTally tally(what);
+  for (uint64_t k = 1; k < kMaxWalk; ++k) {
+    bool survived = true;
+    bool fired = once(k, survived);
+    if (!fired) return;
+    tally.Count(survived);
+  }
+  ADD_FAILURE() << what << ": the walk did not end";
+}
+
+// The checks shared by every faulted run: the run either failed honestly or
+// the fault could not cost data; no temporary file is left.
+void CheckFaultedRun(const RecordedConverter& run, const FaultedRun& faulted, const fs::path& dir,
+                     uint64_t k, bool& survived) {
+  auto fail = [&](const std::string& what) {
+    ADD_FAILURE() << DescribeFault(k) << ": " << what << "\n" << run.trace.Joined();
+    survived = false;
+  };
+  if (!TemporaryFilesIn(dir).empty()) fail("a temporary file was left behind");
+  if (run.converter.RunFailed()) {
+    if (LastStatus(run.trace) == "conversion complete") fail("a failed run ended with conversion complete");
+    if (LastStatus(run.trace) != run.converter.FirstFailure()) fail("the last status is not the first failure");
+  } else if (!HarmlessFault(faulted)) {
+    fail("the run reported no failure");
+  }
+}
+
+class FaultWalk : public ::testing::TestWithParam<GoldenCase> {
+ protected:
+  fs::path CaseDir() const { return GoldenDir() / GetParam().name; }
+  fs::path LayoutDir() const { return CaseDir() / (GetParam().labelled ? "labelled" : "bare"); }
+  std::string What(const char* direction) const {
+    return std::string(direction) + " " + GetParam().name + (GetParam().labelled ? " labelled" : " bare");
+  }
+};
+
+TEST_P(FaultWalk, ExportKeepsEveryFileOldOrCompletelyNew) {
+  const DirSnapshot texts = GoldenTexts(LayoutDir());
+  const std::string pulseFile = ReadFile((CaseDir() / "data.spf").string());
+  Walk(What("export"), [&](uint64_t k, bool& survived) {
+    ScratchDir dir;
+    WriteFile(dir / "data.spf", pulseFile);
+    for (const auto& [name, bytes] : texts) WriteFile(dir / name, OldVersionOf(name));
+    RecordedConverter run;
+    FaultedRun faulted = RunArmed(k, [&] { run.Convert(dir / "data.spf", true, GetParam().labelled); });
+    DirSnapshot after = SnapshotDir(dir.path());
+    if (!faulted.fired) {
+      EXPECT_EQ(LastStatus(run.trace), "conversion complete");
+      for (const auto& [name, bytes] : texts) EXPECT_EQ(after[name], bytes) << name;
+      return false;
+    }
+    CheckFaultedRun(run, faulted, dir.path(), k, survived);
+    auto fail = [&](const std::string& what) {
+      ADD_FAILURE() << DescribeFault(k) << ": " << what;
+      survived = false;
+    };
+    if (after["data.spf"] != pulseFile) fail("the pulse file changed");
+    const bool readFailed = faulted.fault && faulted.fault->call == io::Call::Read &&
+                            faulted.fault->path == dir / "data.spf";
+    for (const auto& [name, bytes] : texts) {
+      const std::string& now = after[name];
+      const bool complete = now == bytes;
+      if (!run.converter.RunFailed() && !complete) fail(name + " is incomplete after a successful run");
+      if (complete || now == OldVersionOf(name)) continue;
+      if (readFailed && name != "data.pfh" && IsPartialCopy(now, bytes)) continue;
+      fail(name + " is neither the old nor the complete new file");
+    }
+    if (after.size() != texts.size() + 1) fail("the run left other files");
+    return true;
+  });
+}
+
+TEST_P(FaultWalk, ImportKeepsTheOldPulseFileUnlessItCompleted) {
+  const DirSnapshot texts = GoldenTexts(LayoutDir());
+  const std::string oldPulseFile = ReadFile((CaseDir() / "data.spf").string()) + "old";
+  const std::string newPulseFile = ReadFile((LayoutDir() / "data.spf").string());
+  Walk(What("import"), [&](uint64_t k, bool& survived) {
+    ScratchDir dir;
+    WriteSnapshot(dir.path(), texts);
+    WriteFile(dir / "data.spf", oldPulseFile);
+    RecordedConverter run;
+    FaultedRun faulted = RunArmed(k, [&] { run.Convert(dir / "data.pfh", false, GetParam().labelled); });
+    DirSnapshot after = SnapshotDir(dir.path());
+    if (!faulted.fired) {
+      EXPECT_EQ(LastStatus(run.trace), "conversion complete");
+      EXPECT_EQ(after["data.spf"], newPulseFile);
+      return false;
+    }
+    CheckFaultedRun(run, faulted, dir.path(), k, survived);
+    auto fail = [&](const std::string& what) {
+      ADD_FAILURE() << DescribeFault(k) << ": " << what;
+      survived = false;
+    };
+    const std::string& now = after["data.spf"];
+    if (run.converter.RunFailed() && now != oldPulseFile) fail("a failed import changed the pulse file");
+    if (!run.converter.RunFailed() && now != newPulseFile) fail("a successful import wrote another file");
+    for (const auto& [name, bytes] : texts)
+      if (after[name] != bytes) fail(name + " changed");
+    if (after.size() != texts.size() + 1) fail("the run left other files");
+    return true;
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(GoldenCases, FaultWalk, ::testing::ValuesIn(AllCases()), [](const auto& info) {
+  std::string name = info.param.name + (info.param.labelled ? "_labelled" : "_bare");
+  for (char& c : name)
+    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+});
+
+}  // namespace
+}  // namespace orvane::testing

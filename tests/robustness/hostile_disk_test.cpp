@@ -1,0 +1,258 @@
+// Runs on disks that refuse: a full file system, a read-only directory, a
+// read-only target and a target that is a directory. Each run reports its
+// failure, keeps every existing file and leaves no temporary file.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "robustness_support.h"
+
+namespace orvane::testing {
+namespace {
+
+// A small tmpfs mounted on a scratch directory, for as long as it lives.
+// Mounting needs root (or the right capability); without it the tests that
+// need one skip.
+class SmallTmpfs {
+ public:
+  explicit SmallTmpfs(size_t bytes) {
+    std::string options = "size=" + std::to_string(bytes);
+    mounted_ = ::mount("tmpfs", scratch_.path().c_str(), "tmpfs", 0, options.c_str()) == 0;
+    if (!mounted_) error_ = std::strerror(errno);
+  }
+  ~SmallTmpfs() {
+    if (mounted_) ::umount2(scratch_.path().c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+  const std::string& Error() const { return error_; }
+  const fs::path& path() const { return scratch_.path(); }
+  std::string operator/(const std::string& name) const { return scratch_ / name; }
+  bool RemountReadOnly() {
+    return ::mount("tmpfs", scratch_.path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+
+ private:
+  ScratchDir scratch_;
+  bool mounted_ = false;
+  std::string error_;
+};
+
+// Fills the file system of dir, then frees `room` bytes again.
+void FillLeaving(const fs::path& dir, off_t room) {
+  int fd = ::open((dir / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  std::vector<char> block(4096, 'f');
+  off_t size = 0;
+  for (;;) {
+    ssize_t put = ::write(fd, block.data(), block.size());
+    if (put <= 0) break;
+    size += put;
+  }
+  ASSERT_EQ(::ftruncate(fd, std::max<off_t>(0, size - room)), 0);
+  ::close(fd);
+}
+
+std::string CantOpen(const std::string& path, const char* how) {
+  return "Can't open " + path + " for " + how;
+}
+
+// The golden "mixed" case: every record kind, small files.
+struct MixedCase {
+  fs::path caseDir = GoldenDir() / "mixed";
+  fs::path layoutDir = caseDir / "labelled";
+  std::string pulseFile = ReadFile((caseDir / "data.spf").string());
+  std::string importedFile = ReadFile((layoutDir / "data.spf").string());
+  DirSnapshot texts = GoldenTexts(layoutDir);
+  DirSnapshot oldTexts() const {
+    DirSnapshot old;
+    for (const auto& [name, bytes] : texts) old[name] = OldVersionOf(name);
+    return old;
+  }
+};
+
+constexpr size_t kTmpfsSize = 1 << 20;
+
+TEST(FullDisk, ExportKeepsEveryFileOldOrCompletelyNew) {
+  MixedCase golden;
+  int runs = 0;
+  for (off_t room = 0;; room += 4096) {
+    SmallTmpfs disk(kTmpfsSize);
+    if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs: " << disk.Error();
+    WriteFile(disk / "data.spf", golden.pulseFile);
+    WriteSnapshot(disk.path(), golden.oldTexts());
+    FillLeaving(disk.path(), room);
+    RecordedConverter run;
+    run.Convert(disk / "data.spf", true, true);
+    ++runs;
+    DirSnapshot after = SnapshotDir(disk.path());
+    EXPECT_TRUE(TemporaryFilesIn(disk.path()).empty()) << room;
+    EXPECT_EQ(after["data.spf"], golden.pulseFile);
+    if (!run.converter.RunFailed()) {
+      for (const auto& [name, bytes] : golden.texts) EXPECT_EQ(after[name], bytes) << name;
+      break;
+    }
+    EXPECT_NE(LastStatus(run.trace), "conversion complete");
+    for (const auto& [name, bytes] : golden.texts)
+      EXPECT_TRUE(after[name] == bytes || after[name] == OldVersionOf(name)) << name << " with " << room;
+    ASSERT_LT(room, off_t{kTmpfsSize}) << "the export never found room enough";
+  }
+  std::cout << "[ full disk ] export: " << runs << " runs\n";
+}
+
+TEST(FullDisk, ImportKeepsTheOldPulseFile) {
+  MixedCase golden;
+  int runs = 0;
+  for (off_t room = 0;; room += 4096) {
+    SmallTmpfs disk(kTmpfsSize);
+    if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs: " << disk.Error();
+    WriteSnapshot(disk.path(), golden.texts);
+    WriteFile(disk / "data.spf", golden.pulseFile);
+    FillLeaving(disk.path(), room);
+    RecordedConverter run;
+    run.Convert(disk / "data.pfh", false, true);
+    ++runs;
+    EXPECT_TRUE(TemporaryFilesIn(disk.path()).empty()) << room;
+    if (!run.converter.RunFailed()) {
+      EXPECT_EQ(ReadFile(disk / "data.spf"), golden.importedFile);
+      break;
+    }
+    EXPECT_EQ(LastStatus(run.trace), "Binary write error " + disk / "data.spf") << room;
+    EXPECT_EQ(ReadFile(disk / "data.spf"), golden.pulseFile) << room;
+    ASSERT_LT(room, off_t{kTmpfsSize}) << "the import never found room enough";
+  }
+  std::cout << "[ full disk ] import: " << runs << " runs\n";
+}
+
+// A directory whose entries cannot change. Root ignores permission bits, so
+// there a tmpfs remounted read-only stands in for it.
+class ReadOnlyDirectory : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) {
+      dir_ = std::make_unique<ScratchDir>();
+      WriteSnapshot(dir_->path(), files_);
+      fs::permissions(dir_->path(), fs::perms::owner_read | fs::perms::owner_exec);
+      path_ = dir_->path();
+      return;
+    }
+    disk_ = std::make_unique<SmallTmpfs>(kTmpfsSize);
+    if (!disk_->Mounted()) GTEST_SKIP() << "running as root and cannot mount a tmpfs: " << disk_->Error();
+    WriteSnapshot(disk_->path(), files_);
+    if (!disk_->RemountReadOnly()) GTEST_SKIP() << "cannot remount a tmpfs read-only";
+    path_ = disk_->path();
+  }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+  MixedCase golden;
+  DirSnapshot files_ = [this] {
+    DirSnapshot files = golden.texts;
+    files["data.spf"] = golden.pulseFile;
+    return files;
+  }();
+  fs::path path_;
+
+ private:
+  std::unique_ptr<ScratchDir> dir_;
+  std::unique_ptr<SmallTmpfs> disk_;
+};
+
+TEST_F(ReadOnlyDirectory, ExportFailsAndChangesNothing) {
+  RecordedConverter run;
+  run.Convert(*this / "data.spf", true, true);
+  EXPECT_EQ(LastStatus(run.trace), CantOpen(*this / "data.pfh", "writing"));
+  EXPECT_EQ(SnapshotDir(path_), files_);
+}
+
+TEST_F(ReadOnlyDirectory, ImportFailsAndChangesNothing) {
+  RecordedConverter run;
+  run.Convert(*this / "data.pfh", false, true);
+  EXPECT_EQ(LastStatus(run.trace), CantOpen(*this / "data.spf", "writing"));
+  EXPECT_EQ(SnapshotDir(path_), files_);
+}
+
+// Targets the engine must not replace. A file without write permission is
+// refused whoever runs the program, root included.
+class RefusedTarget : public ::testing::Test {
+ protected:
+  MixedCase golden;
+  ScratchDir dir;
+};
+
+TEST_F(RefusedTarget, ReadOnlyHeaderTextFileStopsTheExport) {
+  WriteFile(dir / "data.spf", golden.pulseFile);
+  WriteFile(dir / "data.pfh", "kept\n");
+  fs::permissions(dir / "data.pfh", fs::perms::owner_read);
+  RecordedConverter run;
+  run.Convert(dir / "data.spf", true, true);
+  EXPECT_EQ(LastStatus(run.trace), CantOpen(dir / "data.pfh", "writing"));
+  EXPECT_EQ(ReadFile(dir / "data.pfh"), "kept\n");
+  EXPECT_EQ(fs::status(dir / "data.pfh").permissions(), fs::perms::owner_read);
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"data.pfh", "data.spf"}));
+}
+
+TEST_F(RefusedTarget, ReadOnlyRecordTextFileFailsOnlyItsRecord) {
+  WriteFile(dir / "data.spf", golden.pulseFile);
+  WriteFile(dir / "data.T0", "kept\n");
+  fs::permissions(dir / "data.T0", fs::perms::owner_read);
+  RecordedConverter run;
+  run.Convert(dir / "data.spf", true, true);
+  EXPECT_EQ(LastStatus(run.trace), CantOpen(dir / "data.T0", "writing"));
+  EXPECT_EQ(ReadFile(dir / "data.T0"), "kept\n");
+  for (const auto& [name, bytes] : golden.texts)
+    if (name != "data.T0") EXPECT_EQ(ReadFile(dir / name), bytes) << name;
+  EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+}
+
+TEST_F(RefusedTarget, ReadOnlyPulseFileStopsTheImport) {
+  WriteSnapshot(dir.path(), golden.texts);
+  WriteFile(dir / "data.spf", "kept");
+  fs::permissions(dir / "data.spf", fs::perms::owner_read);
+  RecordedConverter run;
+  run.Convert(dir / "data.pfh", false, true);
+  EXPECT_EQ(LastStatus(run.trace), CantOpen(dir / "data.spf", "writing"));
+  EXPECT_EQ(ReadFile(dir / "data.spf"), "kept");
+  EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+}
+
+TEST_F(RefusedTarget, DirectoryInPlaceOfTheHeaderTextFile) {
+  WriteFile(dir / "data.spf", golden.pulseFile);
+  fs::create_directory(dir / "data.pfh");
+  RecordedConverter run;
+  run.Convert(dir / "data.spf", true, true);
+  EXPECT_EQ(LastStatus(run.trace), CantOpen(dir / "data.pfh", "writing"));
+  EXPECT_TRUE(fs::is_directory(dir / "data.pfh"));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"data.pfh", "data.spf"}));
+}
+
+TEST_F(RefusedTarget, DirectoryInPlaceOfARecordTextFile) {
+  WriteFile(dir / "data.spf", golden.pulseFile);
+  fs::create_directory(dir / "data.R0");
+  RecordedConverter run;
+  run.Convert(dir / "data.spf", true, true);
+  EXPECT_EQ(LastStatus(run.trace), CantOpen(dir / "data.R0", "writing"));
+  EXPECT_TRUE(fs::is_directory(dir / "data.R0"));
+  EXPECT_EQ(ReadFile(dir / "data.T0"), golden.texts["data.T0"]);
+  EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+}
+
+TEST_F(RefusedTarget, DirectoryInPlaceOfThePulseFile) {
+  WriteSnapshot(dir.path(), golden.texts);
+  fs::create_directory(dir / "data.spf");
+  RecordedConverter run;
+  run.Convert(dir / "data.pfh", false, true);
+  EXPECT_EQ(LastStatus(run.trace), CantOpen(dir / "data.spf", "writing"));
+  EXPECT_TRUE(fs::is_directory(dir / "data.spf"));
+  EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+
+  RecordedConverter exportRun;
+  exportRun.Convert(dir / "data.spf", true, true);
+  EXPECT_EQ(LastStatus(exportRun.trace), CantOpen(dir / "data.spf", "reading"));
+}
+
+}  // namespace
+}  // namespace orvane::testing
