@@ -76,6 +76,18 @@ void BM_AppendRightAligned6(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendRightAligned6);
 
+void BM_AppendWord6(benchmark::State& state) {
+  char out[orvane::text::kMaxFieldChars];
+  int16_t v = INT16_MIN;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(orvane::text::AppendWord6(out, v));
+    benchmark::ClobberMemory();
+    v = static_cast<int16_t>(v + 1);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendWord6);
+
 void BM_ScannerReal(benchmark::State& state) {
   const std::vector<std::string> lines = RenderedFloats();
   size_t i = 0;

@@ -5,17 +5,18 @@
 #include <cstddef>
 #include <functional>
 #include <string>
-#include <vector>
+
+#include "run_log.h"
 
 namespace orvane::cli {
 
 struct BatchJobs {
   size_t count = 0;
-  // Jobs of the same key touch the same files: they run one after another,
-  // in order. Jobs of different keys may run at the same time.
+  // Jobs of the same key touch the same files: each waits until the earlier
+  // ones of its key are done. Jobs of different keys run at the same time.
   std::function<std::string(size_t)> key;
-  std::function<void(size_t)> run;   // on a worker thread
-  std::function<void(size_t)> done;  // on the calling thread, in index order
+  std::function<RunResult(size_t)> run;            // on a worker thread
+  std::function<void(size_t, RunResult&)> done;    // on the calling thread, in order
 };
 
 void RunBatch(const BatchJobs& jobs, unsigned threads);

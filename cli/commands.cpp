@@ -27,9 +27,11 @@ void NoteSilentFailure(RunResult& result, const std::string& status) {
     result.messages.push_back(status.empty() ? "conversion did not complete" : status);
 }
 
-RunResult Convert(const Options& options, const std::string& file, Console& console) {
+RunResult Convert(const Options& options, unsigned recordThreads, const std::string& file,
+                  Console& console) {
   RunLog log(options.trace, console, file);
   CPulseFileConverter converter(log);
+  converter.m_nThreads = recordThreads;
   converter.m_strFileName = file;
   converter.m_bToAscii = options.command == Command::ToAscii ? 1 : 0;
   converter.m_bHeaders = options.labelled ? 1 : 0;
@@ -80,11 +82,14 @@ RunResult Power(const Options& options, const std::string& file, Console& consol
   return result;
 }
 
-RunOne RunnerFor(const Options& options) {
+// recordThreads: the threads each conversion may use for its records.
+RunOne RunnerFor(const Options& options, unsigned recordThreads) {
   switch (options.command) {
     case Command::ToAscii:
     case Command::FromAscii:
-      return [&](const std::string& file, Console& console) { return Convert(options, file, console); };
+      return [&options, recordThreads](const std::string& file, Console& console) {
+        return Convert(options, recordThreads, file, console);
+      };
     case Command::Check:
       return [&](const std::string& file, Console&) { return Check(options, file); };
     case Command::Power:
@@ -106,10 +111,12 @@ std::vector<std::string> FilesOf(const Options& options) {
 }  // namespace
 
 int RunCommand(const Options& options) {
-  const RunOne runOne = RunnerFor(options);
   const std::vector<std::string> files = FilesOf(options);
+  const unsigned jobCount = options.jobs != 0 ? options.jobs : DefaultJobCount();
+  // Files converted side by side share the cores already.
+  const bool sideBySide = files.size() > 1 && jobCount > 1;
+  const RunOne runOne = RunnerFor(options, sideBySide ? 1 : CPulseFileConverter::DefaultThreadCount());
   Console console(stdout, stderr, !options.quiet && ErrorIsTerminal(), kProgressDelay, files.size());
-  std::vector<RunResult> results(files.size());
   const bool labelFiles = options.trace && files.size() > 1;
   bool allOk = true;
 
@@ -117,14 +124,13 @@ int RunCommand(const Options& options) {
   jobs.count = files.size();
   // Names with the same base name are one pulse file and its text files.
   jobs.key = [&](size_t i) { return DeriveBaseName(files[i]); };
-  jobs.run = [&](size_t i) { results[i] = runOne(files[i], console); };
-  jobs.done = [&](size_t i) {
-    RunResult result = std::move(results[i]);
+  jobs.run = [&](size_t i) { return runOne(files[i], console); };
+  jobs.done = [&](size_t i, RunResult& result) {
     if (labelFiles) result.out = "file: " + files[i] + "\n" + result.out;
     console.Emit(result.out, MessageLines(files[i], result.messages));
     allOk = allOk && result.ok;
   };
-  RunBatch(jobs, options.jobs != 0 ? options.jobs : DefaultJobCount());
+  RunBatch(jobs, jobCount);
   console.Finish();
   return allOk ? 0 : 1;
 }

@@ -20,11 +20,12 @@ Commands:
                               order (clamped to -100..100; values beyond the
                               last T record are ignored); each record is
                               written and sealed by itself; prints the status
-  check FILE...             tell whether each file is a valid pulse file
-                              (prints "FILE: OK" for each valid one)
-  info FILE                 print the header fields, the record counts and
-                              one line per record: kind, number, offset, SIZE
-                              and DESC
+  check FILE...             tell whether each file is a valid pulse file:
+                              magic number, offset table inside the file,
+                              zero checksum (prints "FILE: OK" for each)
+  info FILE                 print the header fields, the length, the record
+                              counts and one line per record: kind, number,
+                              offset, SIZE and DESC
 
 FILE is a name as typed into the program's file name box: a trailing ".spf"
 or ".pfh" (exact case) is removed to give BASE, and the pulse file is always

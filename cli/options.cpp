@@ -49,7 +49,9 @@ class Parser {
   ParsedCommandLine Run() {
     bool help = false, version = false;
     bool operandsOnly = false;
-    for (index_ = 0; index_ < args_.size() && error_.empty(); ++index_) {
+    // The whole line is read even after an error: --help and --version
+    // anywhere on it win.
+    for (index_ = 0; index_ < args_.size(); ++index_) {
       const std::string& arg = args_[index_];
       if (operandsOnly || !LooksLikeOption(arg)) {
         Operand(arg);
@@ -75,14 +77,18 @@ class Parser {
     return {options_, ""};
   }
 
+  void Fail(const std::string& message) {
+    if (error_.empty()) error_ = message;
+  }
+
   void Operand(const std::string& arg) {
-    if (haveCommand_) {
+    if (haveCommand_ || !error_.empty()) {
       options_.operands.push_back(arg);
       return;
     }
     auto command = CommandNamed(arg);
     if (!command) {
-      error_ = "unknown command '" + arg + "'";
+      Fail("unknown command '" + arg + "'");
       return;
     }
     options_.command = *command;
@@ -99,7 +105,7 @@ class Parser {
       options_.quiet = true;
     } else if (arg == "-j" || arg == "--jobs") {
       if (index_ + 1 >= args_.size()) {
-        error_ = "option '" + arg + "' needs a number of jobs";
+        Fail("option '" + arg + "' needs a number of jobs");
         return;
       }
       Jobs(args_[++index_]);
@@ -108,34 +114,34 @@ class Parser {
     } else if (arg.rfind("-j", 0) == 0) {
       Jobs(arg.substr(2));
     } else {
-      error_ = "unknown option '" + arg + "'";
+      Fail("unknown option '" + arg + "'");
     }
   }
 
   void Jobs(const std::string& text) {
     auto jobs = ParseJobs(text);
     if (!jobs)
-      error_ = "invalid number of jobs '" + text + "' (1 to 1024)";
+      Fail("invalid number of jobs '" + text + "' (1 to 1024)");
     else
       options_.jobs = *jobs;
   }
 
   void CheckCommand() {
     if (!haveCommand_) {
-      error_ = "no command given";
+      Fail("no command given");
       return;
     }
     const Command command = options_.command;
     const std::string name = NameOf(command);
     const bool conversion = command == Command::ToAscii || command == Command::FromAscii;
     if (noHeaders_ && !conversion) {
-      error_ = "option '--no-headers' does not apply to '" + name + "'";
+      Fail("option '--no-headers' does not apply to '" + name + "'");
     } else if (options_.trace && !conversion && command != Command::Power) {
-      error_ = "option '--trace' does not apply to '" + name + "'";
+      Fail("option '--trace' does not apply to '" + name + "'");
     } else if (options_.operands.empty()) {
-      error_ = "'" + name + "' needs a FILE";
+      Fail("'" + name + "' needs a FILE");
     } else if (command == Command::Info && options_.operands.size() > 1) {
-      error_ = "'info' takes one FILE";
+      Fail("'info' takes one FILE");
     }
   }
 

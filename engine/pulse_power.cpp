@@ -16,6 +16,25 @@ namespace {
 constexpr char kNotValid[] = "Not a valid pulse file: %s";
 }
 
+namespace {
+
+// The message of a record step that failed; null for a completed step.
+const char* StepFailureFormat(OpenPulseFile::Outcome outcome) {
+  using Outcome = OpenPulseFile::Outcome;
+  switch (outcome) {
+    case Outcome::Done: return nullptr;
+    case Outcome::Unreadable: return "Binary read error on %s";
+    case Outcome::Refused:
+    case Outcome::WriteFailed: return "Binary write error %s";
+    case Outcome::ReadFailed: return "binary read error:  %s";
+    case Outcome::SealSeekFailed: return "binary seek error:  %s";
+    case Outcome::SealWriteFailed: return "binary write error:  %s";
+  }
+  return "Binary write error %s";
+}
+
+}  // namespace
+
 std::optional<std::string> CPulseFileConverter::GetPulsePower() {
   BeginRun();
   if (m_strFileName.empty()) {
@@ -73,22 +92,11 @@ void CPulseFileConverter::SetPulsePower(const std::string& text) {
       return;
     }
     record->SetGain(GainOfPower(scan.powers[n]));
-    if (file->WriteTRecord(n, *record) != OpenPulseFile::Outcome::Done) {
-      ReportStatus("Binary write error %s", spf.c_str());
+    if (const char* failure = StepFailureFormat(file->WriteTRecordSealed(n, *record))) {
+      ReportStatus(failure, spf.c_str());
       return;
     }
-    switch (file->AppendSealWord()) {
-      case OpenPulseFile::SealOutcome::Done: ReportCompletion(); break;
-      case OpenPulseFile::SealOutcome::ReadFailed:
-        ReportStatus("binary read error:  %s", spf.c_str());
-        return;
-      case OpenPulseFile::SealOutcome::SeekFailed:
-        ReportStatus("binary seek error:  %s", spf.c_str());
-        return;
-      case OpenPulseFile::SealOutcome::WriteFailed:
-        ReportStatus("binary write error:  %s", spf.c_str());
-        return;
-    }
+    ReportCompletion();
   }
   if (!file->Stream().Close()) ReportStatus("binary write error:  %s", spf.c_str());
 }

@@ -82,48 +82,62 @@ std::optional<TRecordHeader> OpenPulseFile::ReadTRecord(uint32_t n) {
   return record;
 }
 
-OpenPulseFile::Outcome OpenPulseFile::WriteTRecord(uint32_t n, const TRecordHeader& record) {
+bool OpenPulseFile::WriteAt(uint64_t position, const uint8_t* data, size_t size) {
+  return file_->Seek(position) && file_->Write(data, size) && file_->Flush();
+}
+
+OpenPulseFile::Outcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const TRecordHeader& record) {
   auto position = TRecordPosition(n);
-  if (!position) return Outcome::ReadFailed;
+  if (!position) return Outcome::Unreadable;
   const uint64_t start = *position;
-  if (start + record.bytes.size() > length_) return Outcome::Refused;
+  const size_t headerSize = record.bytes.size();
+  if (start + headerSize > length_) return Outcome::Refused;
+
   // The words the new bytes touch: a header at an odd offset shares its
   // first and last word with the bytes around it. A final odd byte of the
   // file belongs to no word, which WordSum's rule for an odd size matches.
   const uint64_t first = start & ~uint64_t{1};
-  const uint64_t end = std::min((start + record.bytes.size() + 1) & ~uint64_t{1}, length_);
-  std::array<uint8_t, kTRecordHeaderSize + 2> words{};
+  const uint64_t end = std::min((start + headerSize + 1) & ~uint64_t{1}, length_);
   const size_t size = static_cast<size_t>(end - first);
-  if (!ReadAt(first, words.data(), size)) return Outcome::ReadFailed;
+  const size_t at = static_cast<size_t>(start - first);
+  std::array<uint8_t, kTRecordHeaderSize + 2> words{};
+  if (!ReadAt(first, words.data(), size)) return Outcome::Unreadable;
+  std::array<uint8_t, kTRecordHeaderSize> old;
+  std::copy_n(words.begin() + at, headerSize, old.begin());
   const uint16_t before = WordSum(words.data(), size);
-  std::copy(record.bytes.begin(), record.bytes.end(), words.begin() + (start - first));
-  const uint16_t after = WordSum(words.data(), size);
-  if (!file_->Seek(start) || !file_->Write(record.bytes.data(), record.bytes.size()) ||
-      !file_->Flush())
-    return Outcome::WriteFailed;
-  sum_ = static_cast<uint16_t>(sum_ + after - before);
-  return Outcome::Done;
-}
+  std::copy(record.bytes.begin(), record.bytes.end(), words.begin() + at);
+  uint16_t sum = static_cast<uint16_t>(sum_ + WordSum(words.data(), size) - before);
 
-OpenPulseFile::SealOutcome OpenPulseFile::AppendSealWord() {
-  uint8_t bytes[3] = {0, 0, 0};
-  uint8_t* word = bytes;
-  size_t size = 2;
-  uint16_t sum = sum_;
+  // The seal word is worked out before anything is written, so that
+  // nothing but the two writes can fail once the header has changed.
+  uint8_t seal[3] = {0, 0, 0};
+  uint8_t* word = seal;
+  size_t sealSize = 2;
   if (length_ % 2 == 1) {
     // A zero byte pairs with the uncounted last byte, which then counts.
-    uint8_t last = 0;
-    if (!ReadAt(length_ - 1, &last, 1)) return SealOutcome::ReadFailed;
+    uint8_t last = words[size - 1];
+    if (end != length_ && !ReadAt(length_ - 1, &last, 1)) return Outcome::ReadFailed;
     sum = static_cast<uint16_t>(sum + last);
-    word = bytes + 1;
-    size = 3;
+    word = seal + 1;
+    sealSize = 3;
   }
   StoreU16(word, static_cast<uint16_t>(0u - sum));
-  if (!file_->Seek(length_)) return SealOutcome::SeekFailed;
-  if (!file_->Write(bytes, size) || !file_->Flush()) return SealOutcome::WriteFailed;
-  length_ += size;
+
+  Outcome outcome = Outcome::Done;
+  if (!WriteAt(start, record.bytes.data(), headerSize)) {
+    outcome = Outcome::WriteFailed;
+  } else if (!file_->Seek(length_)) {
+    outcome = Outcome::SealSeekFailed;
+  } else if (!file_->Write(seal, sealSize) || !file_->Flush()) {
+    outcome = Outcome::SealWriteFailed;
+  }
+  if (outcome != Outcome::Done) {
+    WriteAt(start, old.data(), headerSize);  // the best that can be done
+    return outcome;
+  }
+  length_ += sealSize;
   sum_ = 0;
-  return SealOutcome::Done;
+  return Outcome::Done;
 }
 
 }  // namespace orvane

@@ -48,21 +48,28 @@ class OpenPulseFile {
   // below the TCNT the file now holds and the header wholly inside the file.
   std::optional<TRecordHeader> ReadTRecord(uint32_t n);
 
-  enum class Outcome { Done, Refused, ReadFailed, WriteFailed };
-  // Overwrites the header of T record n in place and adds the change to the
-  // word sum; the file is unsealed until AppendSealWord runs. Refused when
-  // the record header would not lie wholly inside the file.
-  Outcome WriteTRecord(uint32_t n, const TRecordHeader& record);
-
-  enum class SealOutcome { Done, ReadFailed, SeekFailed, WriteFailed };
-  // Appends the word that brings the sum back to zero and hands it to the
-  // system. A file of odd length first gets a zero byte, so that the word
-  // starts on an even offset and the file is valid afterwards.
-  SealOutcome AppendSealWord();
+  enum class Outcome {
+    Done,
+    Unreadable,        // entry n is not a T record, or its header cannot be read
+    Refused,           // the record header would not lie wholly inside the file
+    ReadFailed,        // the bytes the seal word depends on cannot be read
+    WriteFailed,       // the record header cannot be written
+    SealSeekFailed,    // the end of the file cannot be reached
+    SealWriteFailed,   // the seal word cannot be appended
+  };
+  // Overwrites the header of T record n in place and appends the word that
+  // brings the word sum back to zero: one record step, after which the file
+  // is valid again. The new sum is worked out from the words the header
+  // touches, without a pass over the file. A file of odd length first gets a
+  // zero byte, so that the word starts on an even offset. When the step
+  // cannot be completed the old header is written back, so that the file is
+  // left as it was before the step.
+  Outcome WriteTRecordSealed(uint32_t n, const TRecordHeader& record);
 
  private:
   OpenPulseFile(std::unique_ptr<io::File> file, const PulseFileHeader& header, uint64_t length);
   std::optional<uint64_t> TRecordPosition(uint32_t n);
+  bool WriteAt(uint64_t position, const uint8_t* data, size_t size);
 
   std::unique_ptr<io::File> file_;
   PulseFileHeader header_;

@@ -1,11 +1,33 @@
 // The automation object: it exists only to let a client start the program
-// and hold it open. It and the dialog point at each other.
+// and hold it open, and has no methods or properties of its own. It and the
+// dialog point at each other. It owns itself through its reference count:
+// the last release deletes it.
 #pragma once
 
 class COrvaneDlg;
 
 class COrvaneDlgAutoProxy {
  public:
+  // Locks the program and ties the object to the application's main dialog.
+  // Holds no reference yet; the first ExternalAddRef gives one to its creator.
+  COrvaneDlgAutoProxy();
+  COrvaneDlgAutoProxy(const COrvaneDlgAutoProxy&) = delete;
+  COrvaneDlgAutoProxy& operator=(const COrvaneDlgAutoProxy&) = delete;
+
+  // Counts a reference up or down and answers the new count. The release
+  // that reaches zero runs OnFinalRelease, after which the object is gone.
+  unsigned long ExternalAddRef();
+  unsigned long ExternalRelease();
+
   // The dialog this object belongs to; null once that dialog is gone.
   COrvaneDlg* m_pOwner = nullptr;
+
+ protected:
+  // Unties object and dialog and unlocks the program, which may end it.
+  virtual ~COrvaneDlgAutoProxy();
+  // Deletes the object.
+  virtual void OnFinalRelease();
+
+ private:
+  unsigned long m_dwRef = 0;
 };

@@ -10,9 +10,10 @@
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   orvane::gui::BuiltControls controls = orvane::gui::BuildDialog(*this, orvane::gui::LoadDialogTemplate(IDD));
   setWindowIcon(orvane::gui::LoadProgramIcon());
+  setToolTip(QStringLiteral(ORVANE_PRODUCT_NAME " " ORVANE_CAPTION_VERSION ", file version " ORVANE_FILE_VERSION));
   if (auto* notice = qobject_cast<QLabel*>(controls.Named(QStringLiteral("notice")))) {
     notice->setText(MakersNotice());
-    notice->setToolTip(QStringLiteral("Version " ORVANE_FILE_VERSION));
+    orvane::gui::FitWidthToText(*notice);
   }
   if (auto* ok = qobject_cast<QPushButton*>(controls.Control(1))) connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -76,6 +76,7 @@ class DialogBuilder {
     } else {
       widget->setGeometry(m_units.ToPixels(control.rect));
     }
+    if (control.kind == ControlKind::Radio) FitWidthToText(*widget);
     widget->setFocusPolicy(FocusPolicyOf(control));
     if (control.tabStop) m_tabStops.push_back(widget);
     if (control.id != kNoControlId) m_built.m_byId[control.id] = widget;
@@ -124,6 +125,7 @@ class DialogBuilder {
       case ControlKind::Progress: {
         auto* bar = new QProgressBar(&m_dialog);
         bar->setTextVisible(false);
+        bar->setValue(0);  // a new bar stands at its start, not "no value"
         bar->setAccessibleName(control.caption);
         return bar;
       }
@@ -172,6 +174,12 @@ class DialogBuilder {
   std::vector<QWidget*> m_frames;
   QButtonGroup* m_openGroup = nullptr;
 };
+
+void FitWidthToText(QWidget& control) {
+  if (auto* label = qobject_cast<QLabel*>(&control)) label->setWordWrap(false);
+  int needed = control.sizeHint().width();
+  if (needed > control.width()) control.resize(needed, control.height());
+}
 
 BuiltControls BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
   return DialogBuilder(dialog, dialogTemplate).Build();

@@ -31,6 +31,10 @@ class BuiltControls {
   std::map<int, QButtonGroup*> m_radioGroups;
 };
 
+// Widens a one-line control to the right until its text fits, for fonts
+// wider than the one the layout was drawn for; never narrows it.
+void FitWidthToText(QWidget& control);
+
 // Creates every control of dialogTemplate as a child of dialog, sets the
 // dialog's font, caption and fixed client size.
 BuiltControls BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate);

@@ -148,6 +148,7 @@ void COrvaneDlg::EndDialog(int result) { done(result); }
 
 void COrvaneDlg::done(int result) {
   m_bEnding = true;
+  ++m_nEnds;
   QDialog::done(result);
   m_bEnding = false;
   OnDestroy();
@@ -180,9 +181,10 @@ void COrvaneDlg::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  // The close box: OnClose decides; the window closes only through EndDialog.
-  event->ignore();
+  // The close box: OnClose decides; the window closes only when it ended the run.
+  int endsBefore = m_nEnds;
   OnClose();
+  event->setAccepted(m_nEnds != endsBefore);
 }
 
 void COrvaneDlg::OnClose() {

@@ -130,4 +130,5 @@ class COrvaneDlg : public QDialog, private orvane::ConversionReporter, public or
   int m_nExchangeDepth = 0;
   bool m_bInitialised = false;
   bool m_bEnding = false;  // inside done(): the close it causes is no user request
+  int m_nEnds = 0;         // how often done() ran
 };

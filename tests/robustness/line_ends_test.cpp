@@ -77,8 +77,8 @@ TEST_P(LineEnds, RemarksBehindCrLfLinesAreDropped) {
   EXPECT_EQ(status, "conversion complete");
 }
 
-INSTANTIATE_TEST_SUITE_P(GoldenCases, LineEnds, ::testing::ValuesIn(GoldenCaseNames()), [](const auto& info) {
-  std::string name = info.param;
+INSTANTIATE_TEST_SUITE_P(GoldenCases, LineEnds, ::testing::ValuesIn(GoldenCaseNames()), [](const auto& testInfo) {
+  std::string name = testInfo.param;
   for (char& c : name)
     if (!isalnum(static_cast<unsigned char>(c))) c = '_';
   return name;

@@ -1,0 +1,88 @@
+// Import of arbitrary text files. The input is split at the byte 0x1E: the
+// first part is the header text file, each further part a record text file
+// whose first byte names its kind ('T', 'R' or 'I'; another byte picks one),
+// numbered in order within its kind. Both layouts. A failed import keeps the
+// previous pulse file; a completed one writes a valid pulse file.
+#include "fuzz_support.h"
+#include "fuzz_target.h"
+#include "pulse_converter.h"
+#include "pulse_file.h"
+
+namespace orvane::fuzz {
+
+namespace {
+
+constexpr char kSeparator = '\x1e';
+constexpr size_t kMaxRecordFiles = 12;
+const std::string kPreviousPulseFile = "the previous pulse file";
+
+char KindOf(char selector) {
+  if (selector == 'T' || selector == 'R' || selector == 'I') return selector;
+  return "TRI"[static_cast<unsigned char>(selector) % 3];
+}
+
+// Writes the text files of input into the working directory.
+void WriteTextFiles(const std::string& input) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t end = input.find(kSeparator, start);
+    parts.push_back(input.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos || parts.size() > kMaxRecordFiles) break;
+    start = end + 1;
+  }
+  WriteAll(WorkDir() / "data.pfh", parts[0]);
+  int numbers[3] = {0, 0, 0};
+  for (size_t i = 1; i < parts.size(); ++i) {
+    if (parts[i].empty()) continue;
+    const char kind = KindOf(parts[i][0]);
+    int& number = numbers[kind == 'T' ? 0 : kind == 'R' ? 1 : 2];
+    WriteAll(WorkDir() / ("data." + std::string(1, kind) + std::to_string(number++)), parts[i].substr(1));
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> SeedInputs(const fs::path& golden) {
+  std::vector<std::string> seeds;
+  for (const auto& entry : fs::recursive_directory_iterator(golden)) {
+    if (!entry.is_regular_file() || entry.path().filename() != "data.pfh") continue;
+    std::string seed = ReadAll(entry.path());
+    for (char kind : {'T', 'R', 'I'}) {
+      for (int n = 0;; ++n) {
+        fs::path record = entry.path().parent_path() / ("data." + std::string(1, kind) + std::to_string(n));
+        if (!fs::exists(record)) break;
+        seed += kSeparator + std::string(1, kind) + ReadAll(record);
+      }
+    }
+    seeds.push_back(seed);
+  }
+  return seeds;
+}
+
+}  // namespace orvane::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace orvane::fuzz;
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const fs::path spf = WorkDir() / "data.spf";
+  for (int headers : {1, 0}) {
+    ClearWorkDir();
+    WriteTextFiles(input);
+    WriteAll(spf, kPreviousPulseFile);
+    const auto textsBefore = FilesOf(WorkDir());
+    QuietReporter reporter;
+    orvane::CPulseFileConverter converter(reporter);
+    converter.m_bHeaders = headers;
+    converter.ImportFromAscii((WorkDir() / "data").string());
+    const bool complete = reporter.last == "conversion complete";
+    Check(complete == !converter.RunFailed(), "the last status disagrees with the run's failures");
+    Check(!HasTemporaryFiles(WorkDir()), "a temporary file was left behind");
+    if (complete) {
+      Check(orvane::ValidatePulseFile(spf.string()) == 1, "the imported pulse file is not valid");
+      WriteAll(spf, kPreviousPulseFile);
+    }
+    Check(FilesOf(WorkDir()) == textsBefore, "a failed import changed a file");
+  }
+  return 0;
+}

@@ -1,0 +1,1 @@
+orvane-cli --help

@@ -1,0 +1,351 @@
+// Convert from ASCII: reading the header text file, the failure table of the
+// import driver, its progress protocol, and what a failed import keeps.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "header_text_fixture.h"
+#include "pulse_file.h"
+#include "pulse_file_builder.h"
+#include "run_checks.h"
+
+namespace orvane::testing {
+namespace {
+
+class ImportDriver : public ::testing::TestWithParam<bool> {
+ protected:
+  bool Labelled() const { return GetParam(); }
+  std::string Base() const { return scratch / "data"; }
+  std::string Spf() const { return Base() + ".spf"; }
+  std::string Pfh() const { return Base() + ".pfh"; }
+  TraceRecorder Import() {
+    RecordedConverter run;
+    run.Convert(Pfh(), false, Labelled());
+    return run.trace;
+  }
+  TraceRecorder Export() {
+    RecordedConverter run;
+    run.Convert(Spf(), true, Labelled());
+    return run.trace;
+  }
+  // The header text with line k (from 1) replaced.
+  std::string EdgeTextWithLine(size_t k, const std::string& line) const {
+    std::vector<std::string> lines = SplitLines(EdgeHeaderText(Labelled()));
+    lines[k - 1] = line;
+    return JoinLines(lines);
+  }
+  std::string Label(const std::string& label) const { return Labelled() ? label : ""; }
+  // A failed import leaves the existing pulse file exactly as it was,
+  // removes its temporary file, and ends on its first failure message.
+  void ExpectFailedImport(const TraceRecorder& trace, const std::string& message) const {
+    ASSERT_FALSE(Statuses(trace).empty());
+    EXPECT_EQ(FirstStatus(trace), message);
+    EXPECT_EQ(LastStatus(trace), message);
+    EXPECT_NE(ProgressPositions(trace).back(), 0);
+    EXPECT_EQ(ReadFile(Spf()), kOldPulseFile);
+    EXPECT_TRUE(TemporaryFiles(scratch).empty());
+  }
+  // A pulse file that must survive every failed import.
+  const std::string kOldPulseFile = "old pulse file";
+  ScratchDir scratch;
+};
+
+// Cases of the labelled layout only.
+using ImportDriverLabelled = ImportDriver;
+
+TEST_P(ImportDriver, BuildsTheHeaderOfEdgeValues) {
+  WriteFile(Pfh(), EdgeHeaderText(Labelled()));
+  TraceRecorder trace = Import();
+  EXPECT_EQ(Statuses(trace), std::vector<std::string>{"conversion complete"});
+  PulseFileBuilder expected;
+  expected.header = EdgeHeaderImported();
+  const std::string spf = ReadFile(Spf());
+  EXPECT_EQ(spf.size(), 318u);
+  EXPECT_EQ(spf, expected.Sealed());
+  EXPECT_EQ(ValidatePulseFile(Spf()), 1);
+  EXPECT_EQ(scratch.Files(), (std::vector<std::string>{"data.pfh", "data.spf"}));
+}
+
+TEST_P(ImportDriver, ProgressWithoutRecords) {
+  WriteFile(Pfh(), EdgeHeaderText(Labelled()));
+  const std::vector<int> expected =
+      Labelled() ? std::vector<int>{1, 2, 3, 4, 5, 6, 7, 0} : std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 0};
+  EXPECT_EQ(ProgressPositions(Import()), expected);
+}
+
+TEST_P(ImportDriver, ProgressWithRecordsOfEachKindAndTheirTable) {
+  PulseFileBuilder b;
+  b.t.resize(2);
+  b.t[1].samples = {5};
+  b.r.resize(1);
+  b.i.resize(1);
+  b.WriteSealed(Spf());
+  ASSERT_EQ(LastStatus(Export()), "conversion complete");
+  fs::remove(Spf());
+  TraceRecorder trace = Import();
+  const std::vector<int> expected =
+      Labelled() ? std::vector<int>{1, 2, 3, 4, 5, 6, 7, 0} : std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 0};
+  EXPECT_EQ(ProgressPositions(trace), expected);
+  EXPECT_EQ(Statuses(trace), std::vector<std::string>{"conversion complete"});
+  const std::string spf = ReadFile(Spf());
+  // Records follow the table in table order: 316 + 4 x 4 = 332.
+  EXPECT_EQ(GetU32(spf, 316), 332u);
+  EXPECT_EQ(GetU32(spf, 320), 332u + 136);
+  EXPECT_EQ(GetU32(spf, 324), 332u + 136 + 136 + 2 + 2);  // one sample and its pad
+  EXPECT_EQ(GetU32(spf, 328), 332u + 136 + 140 + 152);
+  EXPECT_EQ(spf.size(), 332u + 136 + 140 + 152 + 124 + 2);
+  EXPECT_EQ(ValidatePulseFile(Spf()), 1);
+}
+
+TEST_P(ImportDriver, TwoTRecordsGiveATableStartingAt324) {
+  PulseFileBuilder b;
+  b.t.resize(2);
+  b.WriteSealed(Spf());
+  Export();
+  Import();
+  const std::string spf = ReadFile(Spf());
+  EXPECT_EQ(GetU32(spf, 316), 324u);
+  EXPECT_EQ(GetU32(spf, 320), 324u + 136);
+}
+
+TEST_P(ImportDriver, MissingHeaderTextCreatesNothing) {
+  TraceRecorder trace = Import();
+  EXPECT_EQ(trace.Joined(), "progress: 1\nstatus: Can't open " + Pfh() + " for reading\n");
+  EXPECT_TRUE(scratch.Files().empty());
+}
+
+TEST_P(ImportDriver, PulseFileThatCannotBeCreated) {
+  WriteFile(Pfh(), EdgeHeaderText(Labelled()));
+  fs::create_directory(Spf());
+  TraceRecorder trace = Import();
+  EXPECT_EQ(trace.Joined(), "progress: 1\nstatus: Can't open " + Spf() + " for writing\n");
+  EXPECT_TRUE(fs::is_directory(Spf()));
+  EXPECT_TRUE(TemporaryFiles(scratch).empty());
+}
+
+TEST_P(ImportDriver, FirstLineWithoutAValueStopsTheRun) {
+  for (const std::string& line : {std::string(""), std::string("xyz"), std::string("#35799753")}) {
+    WriteFile(Spf(), kOldPulseFile);
+    WriteFile(Pfh(), EdgeTextWithLine(1, line));
+    TraceRecorder trace = Import();
+    EXPECT_EQ(trace.Joined(), "progress: 1\nprogress: 2\nstatus: ASCII read error on " + Pfh() + "\n") << line;
+    ExpectFailedImport(trace, "ASCII read error on " + Pfh());
+  }
+}
+
+TEST_P(ImportDriver, TheOtherLayoutStopsAtTheFirstLine) {
+  WriteFile(Spf(), kOldPulseFile);
+  WriteFile(Pfh(), EdgeHeaderText(!Labelled()));
+  TraceRecorder trace = Import();
+  ExpectFailedImport(trace, "ASCII read error on " + Pfh());
+}
+
+TEST_P(ImportDriver, WrongMagicNumberStopsTheRun) {
+  WriteFile(Spf(), kOldPulseFile);
+  WriteFile(Pfh(), EdgeTextWithLine(1, Label("MAGC: ") + "35799754"));
+  TraceRecorder trace = Import();
+  EXPECT_EQ(trace.Joined(), "progress: 1\nprogress: 2\nstatus: Invalid magic number\n");
+  ExpectFailedImport(trace, "Invalid magic number");
+}
+
+TEST_P(ImportDriver, WrongMagicNumberCreatesNoPulseFile) {
+  WriteFile(Pfh(), EdgeTextWithLine(1, Label("MAGC: ") + "1"));
+  EXPECT_EQ(LastStatus(Import()), "Invalid magic number");
+  EXPECT_EQ(scratch.Files(), std::vector<std::string>{"data.pfh"});
+}
+
+// Every numeric header line after line 1 that does not match its pattern
+// stops the run with its line number.
+TEST_P(ImportDriver, NumericLineThatDoesNotMatchNamesItsLine) {
+  const size_t numericLines[] = {3, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
+  for (size_t k : numericLines) {
+    for (const std::string& bad : {std::string("x1"), std::string(""), std::string("#7")}) {
+      WriteFile(Spf(), kOldPulseFile);
+      WriteFile(Pfh(), EdgeTextWithLine(k, Label(SplitLines(EdgeHeaderText(true))[k - 1].substr(0, 6)) + bad));
+      TraceRecorder trace = Import();
+      SCOPED_TRACE("line " + std::to_string(k) + " '" + bad + "'");
+      ExpectFailedImport(trace, "ASCII read error on " + Pfh() + " line " + std::to_string(k));
+    }
+  }
+}
+
+TEST_P(ImportDriverLabelled, LabelThatDoesNotMatchNamesItsLine) {
+  const std::pair<size_t, std::string> cases[] = {
+      {3, "SUBX: -1"}, {3, "subs: -1"}, {3, "SUBS -1"}, {3, " SUBS: -1"}, {17, "RS: 0"},   {23, "RSx6: 6"}, {16, "MXPR 1.5"},
+  };
+  for (const auto& [k, line] : cases) {
+    WriteFile(Spf(), kOldPulseFile);
+    WriteFile(Pfh(), EdgeTextWithLine(k, line));
+    SCOPED_TRACE(line);
+    ExpectFailedImport(Import(), "ASCII read error on " + Pfh() + " line " + std::to_string(k));
+  }
+}
+
+TEST_P(ImportDriver, FileEndingEarlyNamesTheMissingLine) {
+  for (size_t kept : {1u, 2u, 10u, 22u}) {
+    std::vector<std::string> lines = SplitLines(EdgeHeaderText(Labelled()));
+    lines.resize(kept);
+    WriteFile(Spf(), kOldPulseFile);
+    WriteFile(Pfh(), JoinLines(lines));
+    SCOPED_TRACE(kept);
+    ExpectFailedImport(Import(), "ASCII read error on " + Pfh() + " line " + std::to_string(kept + 1));
+  }
+}
+
+TEST_P(ImportDriver, TextLinesAreTakenByColumn) {
+  std::string text = EdgeTextWithLine(2, Label("DESC: ") + "  two blanks first");
+  std::vector<std::string> lines = SplitLines(text);
+  lines[3] = Label("PNAM: ") + std::string(100, 'n');
+  lines[4] = Label("PDES: ") + "before # after";
+  WriteFile(Pfh(), JoinLines(lines));
+  EXPECT_EQ(LastStatus(Import()), "conversion complete");
+  const std::string spf = ReadFile(Spf());
+  EXPECT_EQ(spf.substr(4, 80), "  two blanks first" + std::string(61, ' ') + '\0');
+  EXPECT_EQ(spf.substr(88, 80), std::string(79, 'n') + '\0');
+  EXPECT_EQ(spf.substr(168, 80), "before " + std::string(72, ' ') + '\0');
+}
+
+TEST_P(ImportDriverLabelled, LabelledTextLineSkipsItsFirstSixColumnsUnseen) {
+  WriteFile(Pfh(), EdgeTextWithLine(2, "xxxxxxdesc"));
+  EXPECT_EQ(LastStatus(Import()), "conversion complete");
+  EXPECT_EQ(ReadFile(Spf()).substr(4, 5), std::string("desc "));
+}
+
+TEST_P(ImportDriver, SixteenBitFieldsKeepTheLowBits) {
+  const std::pair<std::string, uint16_t> cases[] = {
+      {"65535", 0xFFFF}, {"-1", 0xFFFF}, {"32768", 0x8000}, {"-32768", 0x8000}, {"65541", 5}, {"0", 0}};
+  for (const auto& [value, bits] : cases) {
+    std::vector<std::string> lines = SplitLines(EdgeHeaderText(Labelled()));
+    lines[8] = Label("PID : ") + value;
+    lines[9] = Label("UNUS: ") + value;
+    WriteFile(Pfh(), JoinLines(lines));
+    EXPECT_EQ(LastStatus(Import()), "conversion complete") << value;
+    const std::string spf = ReadFile(Spf());
+    EXPECT_EQ(GetU16(spf, file_header::kPid), bits) << value;
+    EXPECT_EQ(GetU16(spf, file_header::kUnus), bits) << value;
+  }
+}
+
+TEST_P(ImportDriver, RsLinesFillTheirFieldsByPosition) {
+  std::vector<std::string> lines = SplitLines(EdgeHeaderText(Labelled()));
+  if (Labelled()) {
+    lines[16] = "RS 5: 100";
+    lines[17] = "RS-1: 101";
+    lines[18] = "RS99: 102";
+    lines[19] = "RS  3:  103";
+  } else {
+    lines[16] = "100";
+    lines[17] = "   101";
+    lines[18] = "+102";
+    lines[19] = "103 # remark";
+  }
+  WriteFile(Pfh(), JoinLines(lines));
+  EXPECT_EQ(LastStatus(Import()), "conversion complete");
+  const std::string spf = ReadFile(Spf());
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(GetI32(spf, file_header::kRs0 + 4 * k), 100 + k) << k;
+  EXPECT_EQ(GetI32(spf, file_header::kRs0 + 16), 4);
+}
+
+TEST_P(ImportDriverLabelled, LabelledRsIndexOfThreeDigitsDoesNotMatch) {
+  WriteFile(Spf(), kOldPulseFile);
+  WriteFile(Pfh(), EdgeTextWithLine(18, "RS100: 1"));
+  ExpectFailedImport(Import(), "ASCII read error on " + Pfh() + " line 18");
+}
+
+TEST_P(ImportDriver, WindowsLineEndsAndRemarksReadTheSame) {
+  std::string text;
+  for (const auto& line : SplitLines(EdgeHeaderText(Labelled()))) text += line + "\r\n";
+  WriteFile(Pfh(), text);
+  EXPECT_EQ(LastStatus(Import()), "conversion complete");
+  PulseFileBuilder expected;
+  expected.header = EdgeHeaderImported();
+  EXPECT_EQ(ReadFile(Spf()), expected.Sealed());
+}
+
+// Counts whose table cannot exist are refused before the pulse file is touched.
+TEST_P(ImportDriver, ImplausibleCountsAreRefused) {
+  const std::array<std::string, 3> cases[] = {
+      {"-1", "1", "0"},                    // the unsigned sum overflows 32 bits
+      {"-1", "0", "0"},                    // a table of 16 GiB
+      {"1073741824", "0", "0"},            // a table of exactly 4 GiB
+      {"0", "-2147483648", "-2147483648"}, // 2^31 + 2^31 wraps to 0
+  };
+  for (const auto& counts : cases) {
+    std::vector<std::string> lines = SplitLines(EdgeHeaderText(Labelled()));
+    lines[12] = Label("TCNT: ") + counts[0];
+    lines[13] = Label("RCNT: ") + counts[1];
+    lines[14] = Label("ICNT: ") + counts[2];
+    WriteFile(Pfh(), JoinLines(lines));
+    SCOPED_TRACE(counts[0] + " " + counts[1] + " " + counts[2]);
+    fs::remove(Spf());
+    TraceRecorder trace = Import();
+    EXPECT_EQ(LastStatus(trace), "Invalid record count");
+    EXPECT_EQ(scratch.Files(), std::vector<std::string>{"data.pfh"});
+    WriteFile(Spf(), kOldPulseFile);
+    ExpectFailedImport(Import(), "Invalid record count");
+  }
+}
+
+TEST_P(ImportDriver, MissingRecordTextFileFailsTheRun) {
+  PulseFileBuilder b;
+  b.t.resize(2);
+  b.WriteSealed(Spf());
+  Export();
+  fs::remove(Base() + ".T1");
+  WriteFile(Spf(), kOldPulseFile);
+  ExpectFailedImport(Import(), "Can't open " + Base() + ".T1 for reading");
+}
+
+// Every single failing system call of an import over an old pulse file:
+// the old file stays byte for byte or the complete new one replaces it.
+TEST_P(ImportDriver, EveryFailingCallKeepsTheOldPulseFileOrPutsTheWholeNewOne) {
+  PulseFileBuilder b;
+  b.header = EdgeHeader();
+  TRecordSpec t;
+  t.samples = {1, 2, 3};
+  RRecordSpec r;
+  r.samples = {0.5f, -2.0f};
+  IRecordSpec i;
+  i.samples = {9, 8};
+  b.t = {t};
+  b.r = {r};
+  b.i = {i};
+  b.WriteSealed(Spf());
+  ASSERT_EQ(LastStatus(Export()), "conversion complete");
+  ASSERT_EQ(LastStatus(Import()), "conversion complete");
+  const std::string fresh = ReadFile(Spf());
+
+  WriteFile(Spf(), kOldPulseFile);
+  io::FaultSeam::Arm(0);
+  Import();
+  const uint64_t calls = io::FaultSeam::CallsSeen();
+  std::set<std::string> messages;
+  for (uint64_t k = 1; k <= calls; ++k) {
+    WriteFile(Spf(), kOldPulseFile);
+    io::FaultSeam::Arm(k);
+    TraceRecorder trace = Import();
+    io::FaultSeam::Disarm();
+    SCOPED_TRACE("failing call " + std::to_string(k));
+    EXPECT_TRUE(TemporaryFiles(scratch).empty());
+    if (LastStatus(trace) == "conversion complete") {
+      EXPECT_EQ(Statuses(trace).size(), 1u);
+      EXPECT_EQ(ReadFile(Spf()), fresh);
+      continue;
+    }
+    messages.insert(FirstStatus(trace));
+    ExpectFailedImport(trace, FirstStatus(trace));
+  }
+  // Among them the table entries' seek and the pulse file's writes.
+  EXPECT_TRUE(messages.count("Binary seek error " + Spf())) << ::testing::PrintToString(messages);
+  EXPECT_TRUE(messages.count("Binary write error " + Spf())) << ::testing::PrintToString(messages);
+  EXPECT_TRUE(messages.count("Can't open " + Base() + ".T0 for reading")) << ::testing::PrintToString(messages);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, ImportDriver, ::testing::Bool(),
+                         [](const auto& param) { return param.param ? "Labelled" : "Bare"; });
+INSTANTIATE_TEST_SUITE_P(LabelledLayout, ImportDriverLabelled, ::testing::Values(true),
+                         [](const auto& param) { return param.param ? "Labelled" : "Bare"; });
+
+}  // namespace
+}  // namespace orvane::testing

@@ -1,0 +1,191 @@
+// Records that fail: pulse files whose records end early or cannot be
+// reached, record text files that cannot be written, and record text files
+// that end early or hold lines that do not scan.
+#include "record_fixture.h"
+
+namespace orvane::testing {
+namespace {
+
+using RecordFailure = RecordTest;
+using RecordFailureLabelled = RecordTest;  // cases of the labelled layout only
+
+// Swaps table entries a and b of an unsealed pulse file.
+std::string SwapEntries(std::string bytes, size_t a, size_t b) {
+  const uint32_t first = GetU32(bytes, 316 + 4 * a);
+  PutU32(bytes, 316 + 4 * a, GetU32(bytes, 316 + 4 * b));
+  PutU32(bytes, 316 + 4 * b, first);
+  return bytes;
+}
+
+TRecordSpec Samples(std::vector<int16_t> samples) {
+  TRecordSpec t;
+  t.samples = std::move(samples);
+  return t;
+}
+
+TEST_P(RecordFailure, TSamplesEndingEarlyKeepWhatWasRead) {
+  // T0 claims ten samples but lies last in the file with five; T1 is whole.
+  PulseFileBuilder b;
+  b.t = {Samples({11, 12}), Samples({1, 2, 3, 4, 5})};
+  b.t[1].size = 10;
+  const std::string file = SealedBytes(SwapEntries(b.Unsealed(), 0, 1));
+  WriteFile(Spf(), file);
+  TraceRecorder trace = ExportExisting();
+  EXPECT_EQ(Statuses(trace), (std::vector<std::string>{"Binary read error", "Binary read error"}));
+  // The checksum word is read as a sixth sample before the end of the file.
+  const int16_t sealWord = static_cast<int16_t>(GetU16(file, file.size() - 2));
+  char values[128];
+  std::snprintf(values, sizeof values, "%s     1        2        3        4        5   %6d   \n",
+                Labelled() ? "     0:  " : "", sealWord);
+  const std::vector<std::string> lines = SplitLines(ReadFile(Named(".T0")));
+  ASSERT_EQ(lines.size(), 16u);
+  EXPECT_EQ(lines[6], Label("SIZE: ") + "10");
+  EXPECT_EQ(lines[15] + "\n", values);
+  // The next record is exported whole from the next entry.
+  EXPECT_EQ(SplitLines(ReadFile(Named(".T1"))).at(15), Labelled() ? "     0:      11       12   " : "    11       12   ");
+}
+
+TEST_P(RecordFailure, RSamplesEndingEarlyKeepWhatWasRead) {
+  PulseFileBuilder b;
+  RRecordSpec r;
+  r.samples = {1.5f, -2.0f};
+  r.size = 4;
+  b.r = {r};
+  b.i.resize(1);
+  // The R record goes last: the I record's entry comes first in the file.
+  std::string bytes = b.Unsealed();
+  const std::string rBytes = r.Bytes();
+  const std::string iBytes = b.i[0].Bytes();
+  bytes = bytes.substr(0, 324) + iBytes + rBytes;
+  PutU32(bytes, 320, 324);
+  PutU32(bytes, 316, 324 + static_cast<uint32_t>(iBytes.size()));
+  WriteFile(Spf(), SealedBytes(bytes));
+  TraceRecorder trace = ExportExisting();
+  EXPECT_EQ(Statuses(trace), (std::vector<std::string>{"Binary read error", "Binary read error"}));
+  const std::vector<std::string> lines = SplitLines(ReadFile(Named(".R0")));
+  ASSERT_EQ(lines.size(), 20u);
+  EXPECT_EQ(lines[19], Label("     0:  ") + " 1.5000000e+000   -2.0000000e+000   ");
+  EXPECT_TRUE(fs::exists(Named(".I0")));
+  EXPECT_EQ(ProgressPositions(trace).back(), 9);
+}
+
+TEST_P(RecordFailure, TextFileThatCannotBeCreatedDoesNotStopTheNextRecord) {
+  PulseFileBuilder b;
+  b.t = {Samples({1}), Samples({2}), Samples({3})};
+  b.WriteSealed(Spf());
+  ASSERT_EQ(LastStatus(ExportExisting()), "conversion complete");
+  const std::string t1 = ReadFile(Named(".T1")), t2 = ReadFile(Named(".T2"));
+  fs::remove(Named(".T0"));
+  fs::remove(Named(".T1"));
+  fs::remove(Named(".T2"));
+  fs::create_directory(Named(".T0"));
+  TraceRecorder trace = ExportExisting();
+  const std::string message = "Can't open " + Named(".T0") + " for writing";
+  EXPECT_EQ(Statuses(trace), (std::vector<std::string>{message, message}));
+  EXPECT_EQ(ReadFile(Named(".T1")), t1);
+  EXPECT_EQ(ReadFile(Named(".T2")), t2);
+  EXPECT_TRUE(TemporaryFiles(scratch).empty());
+}
+
+TEST_P(RecordFailure, EntryBeyondTheFileIsAReadErrorAndTheOldTextStays) {
+  PulseFileBuilder b;
+  b.t = {Samples({1}), Samples({2})};
+  std::string bytes = b.Unsealed();
+  PutU32(bytes, 316, 1u << 20);
+  WriteFile(Spf(), SealedBytes(bytes));
+  WriteFile(Named(".T0"), "old text\n");
+  TraceRecorder trace = ExportExisting();
+  EXPECT_EQ(Statuses(trace), (std::vector<std::string>{"Binary read error", "Binary read error"}));
+  EXPECT_EQ(ReadFile(Named(".T0")), "old text\n");
+  EXPECT_EQ(SplitLines(ReadFile(Named(".T1"))).at(15), Label("     0:  ") + "     2   ");
+  EXPECT_TRUE(TemporaryFiles(scratch).empty());
+}
+
+TEST_P(RecordFailure, ImportStopsAtATextFileEndingEarly) {
+  PulseFileBuilder b;
+  b.t = {Samples({1, 2, 3, 4, 5, 6, 7, 8, 9, 10})};
+  b.WriteSealed(Spf());
+  ExportExisting();
+  const std::vector<std::string> lines = SplitLines(ReadFile(Named(".T0")));
+  ASSERT_EQ(lines.size(), 17u);
+  const std::pair<size_t, size_t> cases[] = {{16, 17}, {15, 16}, {10, 11}, {0, 1}};
+  for (const auto& [kept, missing] : cases) {
+    std::vector<std::string> part(lines.begin(), lines.begin() + static_cast<long>(kept));
+    WriteFile(Spf(), "old pulse file");
+    WriteFile(Named(".T0"), JoinLines(part));
+    SCOPED_TRACE(kept);
+    ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line " + std::to_string(missing));
+  }
+}
+
+TEST_P(RecordFailure, ImportStopsAtAValueLineWithTooFewValues) {
+  PulseFileBuilder b;
+  b.t = {Samples({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), Samples({1})};
+  b.i.resize(1);
+  b.WriteSealed(Spf());
+  ExportExisting();
+  const std::vector<std::string> good = SplitLines(ReadFile(Named(".T0")));
+  std::vector<std::string> lines = good;
+  const std::string prefix = Labelled() ? "0: " : "";
+  for (const std::string& bad : {prefix + "1 2 3 4 5 6 7", prefix + "", prefix + "1 2 3 4 5 6 7 x"}) {
+    lines[15] = bad;
+    WriteFile(Named(".T0"), JoinLines(lines));
+    WriteFile(Spf(), "old pulse file");
+    ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line 16");
+  }
+  lines = good;
+  lines[16] = prefix.empty() ? "9" : "8: 9";
+  WriteFile(Named(".T0"), JoinLines(lines));
+  ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line 17");
+}
+
+TEST_P(RecordFailure, HeaderLineThatDoesNotMatchNamesItsLine) {
+  PulseFileBuilder b;
+  b.r.resize(1);
+  b.r[0].samples = {1};
+  b.WriteSealed(Spf());
+  ExportExisting();
+  const std::vector<std::string> good = SplitLines(ReadFile(Named(".R0")));
+  for (size_t k = 2; k <= 19; ++k) {
+    std::vector<std::string> lines = good;
+    lines[k - 1] = Labelled() ? "WXYZ: 0" : "zero";
+    WriteFile(Named(".R0"), JoinLines(lines));
+    WriteFile(Spf(), "old pulse file");
+    SCOPED_TRACE(k);
+    ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".R0") + " line " + std::to_string(k));
+  }
+}
+
+TEST_P(RecordFailureLabelled, LabelsAreCaseSensitiveAndNeedTheirColon) {
+  PulseFileBuilder b;
+  b.t.resize(1);
+  b.WriteSealed(Spf());
+  ExportExisting();
+  const std::vector<std::string> good = SplitLines(ReadFile(Named(".T0")));
+  const std::pair<size_t, std::string> cases[] = {{2, "chan: 0"}, {3, "RATE 0.0"}, {5, "Gain: 0"}, {10, "RS0 : 0"},
+                                                  {15, "RS 5 0"}};
+  for (const auto& [k, line] : cases) {
+    std::vector<std::string> lines = good;
+    lines[k - 1] = line;
+    WriteFile(Named(".T0"), JoinLines(lines));
+    WriteFile(Spf(), "old pulse file");
+    SCOPED_TRACE(line);
+    ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line " + std::to_string(k));
+  }
+}
+
+TEST_P(RecordFailure, MissingRecordTextFileIsReportedByName) {
+  PulseFileBuilder b;
+  b.r.resize(2);
+  b.WriteSealed(Spf());
+  ExportExisting();
+  fs::remove(Named(".R1"));
+  WriteFile(Spf(), "old pulse file");
+  ExpectFailedImport(ImportExisting(), "Can't open " + Named(".R1") + " for reading");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, RecordFailure, ::testing::Bool(), LayoutName);
+INSTANTIATE_TEST_SUITE_P(LabelledLayout, RecordFailureLabelled, ::testing::Values(true), LayoutName);
+
+}  // namespace
+}  // namespace orvane::testing

@@ -1,0 +1,159 @@
+// The text line reader: every line delivered as exactly 120 characters, cut,
+// stripped of remarks and padded with blanks; line ends of both platforms.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "pulse_converter.h"
+#include "run_checks.h"
+
+namespace orvane::testing {
+namespace {
+
+std::string Blanks(size_t n) { return std::string(n, ' '); }
+
+class TextLineReader : public ::testing::Test {
+ protected:
+  // Opens a file holding text and reads lines from it.
+  void Open(const std::string& text) {
+    WriteFile(Path(), text);
+    file = io::File::Open(Path(), io::File::Mode::Read);
+    ASSERT_TRUE(file);
+  }
+  std::string Path() const { return scratch / "lines.txt"; }
+  // The next delivered line; checks the NUL at position 120.
+  std::string Next() {
+    char line[kTextLineChars + 1];
+    std::memset(line, '?', sizeof line);
+    status = run.converter.ReadTextLine(Path(), file.get(), line);
+    EXPECT_EQ(line[120], '\0');
+    return std::string(line, 120);
+  }
+  ScratchDir scratch;
+  RecordedConverter run;
+  std::unique_ptr<io::File> file;
+  LineStatus status = LineStatus::Delivered;
+};
+
+TEST_F(TextLineReader, ShortLineIsPaddedWithBlanks) {
+  Open("abc\n");
+  EXPECT_EQ(Next(), "abc" + Blanks(117));
+  EXPECT_TRUE(run.trace.lines.empty());
+}
+
+TEST_F(TextLineReader, EmptyLineIsAllBlanks) {
+  Open("\n\nx\n");
+  EXPECT_EQ(Next(), Blanks(120));
+  EXPECT_EQ(Next(), Blanks(120));
+  EXPECT_EQ(Next(), "x" + Blanks(119));
+}
+
+TEST_F(TextLineReader, LongLineIsCutAndItsRestIsNotTheNextLine) {
+  std::string longLine;
+  for (int k = 0; k < 200; ++k) longLine += static_cast<char>('a' + k % 26);
+  Open(longLine + "\nnext\n");
+  EXPECT_EQ(Next(), longLine.substr(0, 120));
+  EXPECT_EQ(Next(), "next" + Blanks(116));
+}
+
+TEST_F(TextLineReader, LineOfExactly120CharactersIsWhole) {
+  const std::string exact(120, 'q');
+  Open(exact + "\n" + exact + "\r\nz");
+  EXPECT_EQ(Next(), exact);
+  EXPECT_EQ(Next(), exact);
+  EXPECT_EQ(Next(), "z" + Blanks(119));
+}
+
+TEST_F(TextLineReader, RemarkIsDropped) {
+  Open("value 12 # a remark # another\n#whole line remark\nafter\n");
+  EXPECT_EQ(Next(), "value 12 " + Blanks(111));
+  EXPECT_EQ(Next(), Blanks(120));  // a remark-only line still counts as a line
+  EXPECT_EQ(Next(), "after" + Blanks(115));
+}
+
+TEST_F(TextLineReader, LastLineWithoutLineFeedThenBlanksForEver) {
+  Open("first\nlast");
+  EXPECT_EQ(Next(), "first" + Blanks(115));
+  EXPECT_EQ(Next(), "last" + Blanks(116));
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(Next(), Blanks(120));
+  EXPECT_TRUE(run.trace.lines.empty());
+}
+
+TEST_F(TextLineReader, EmptyFileGivesBlanksWithoutAMessage) {
+  Open("");
+  EXPECT_EQ(Next(), Blanks(120));
+  EXPECT_EQ(Next(), Blanks(120));
+  EXPECT_TRUE(run.trace.lines.empty());
+}
+
+TEST_F(TextLineReader, TabIsAnOrdinaryCharacter) {
+  Open("a\tb\t\n");
+  EXPECT_EQ(Next(), "a\tb\t" + Blanks(116));
+}
+
+TEST_F(TextLineReader, CarriageReturnBeforeLineFeedEndsTheLine) {
+  Open("abc\r\n\r\nlast\r\n# remark\r\nx # y\r\n");
+  EXPECT_EQ(Next(), "abc" + Blanks(117));
+  EXPECT_EQ(Next(), Blanks(120));
+  EXPECT_EQ(Next(), "last" + Blanks(116));
+  EXPECT_EQ(Next(), Blanks(120));
+  EXPECT_EQ(Next(), "x " + Blanks(118));
+}
+
+TEST_F(TextLineReader, CarriageReturnElsewhereIsKept) {
+  Open("a\rb\n\r\r\nc\r");
+  EXPECT_EQ(Next(), "a\rb" + Blanks(117));
+  EXPECT_EQ(Next(), "\r" + Blanks(119));
+  EXPECT_EQ(Next(), "c\r" + Blanks(118));
+}
+
+TEST_F(TextLineReader, LongWindowsLineIsCutLikeAnyOther) {
+  const std::string longLine(130, 'w');
+  Open(longLine + "\r\nnext\r\n");
+  EXPECT_EQ(Next(), std::string(120, 'w'));
+  EXPECT_EQ(Next(), "next" + Blanks(116));
+}
+
+TEST_F(TextLineReader, CarriageReturnAsThe120thCharacterBelongsToTheLineEnd) {
+  Open(std::string(119, 'a') + "\r\nb\n");
+  EXPECT_EQ(Next(), std::string(119, 'a') + " ");
+  EXPECT_EQ(Next(), "b" + Blanks(119));
+}
+
+TEST_F(TextLineReader, LineEndSplitAcrossTheFileBufferIsStillOneLineEnd) {
+  // The carriage return is the last byte of the first megabyte read.
+  const size_t megabyte = size_t{1} << 20;
+  Open(std::string(megabyte - 4, 'f') + "\nab\r\ncd\n");
+  EXPECT_EQ(Next(), std::string(120, 'f'));
+  EXPECT_EQ(Next(), "ab" + Blanks(118));
+  EXPECT_EQ(Next(), "cd" + Blanks(118));
+}
+
+TEST_F(TextLineReader, LinesLongerThanTheFileBufferStayInStep) {
+  const std::string huge((size_t{1} << 20) + 77, 'h');
+  Open(huge + "\r\n" + "second\n");
+  EXPECT_EQ(Next(), std::string(120, 'h'));
+  EXPECT_EQ(Next(), "second" + Blanks(114));
+}
+
+TEST_F(TextLineReader, NullFileIsAReadError) {
+  char line[kTextLineChars + 1];
+  std::memset(line, 'k', sizeof line);
+  run.converter.ReadTextLine("name.pfh", nullptr, line);
+  EXPECT_EQ(run.trace.Joined(), "status: Read error on name.pfh\n");
+  EXPECT_EQ(line[120], '\0');
+  EXPECT_EQ(std::string(line, 120), std::string(120, 'k'));  // the old contents stay
+}
+
+TEST_F(TextLineReader, FailingReadIsReportedWithTheFileName) {
+  Open("abc\n");
+  io::FaultSeam::Arm(1);
+  Next();
+  io::FaultSeam::Disarm();
+  ASSERT_TRUE(io::FaultSeam::Fired());
+  EXPECT_EQ(status, LineStatus::ReadError);
+  EXPECT_EQ(run.trace.Joined(), "status: File read error on " + Path() + "\n");
+}
+
+}  // namespace
+}  // namespace orvane::testing
