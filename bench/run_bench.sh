@@ -112,26 +112,32 @@ make_sized() {
 # ------------------------------------------------------------------ consistency check
 
 # On a small file: the engine's export, import and export again give the same
-# text, and the naive import of that text gives the engine's pulse file. This
-# proves that the generated files are valid and the naive tool does the work.
+# text; the naive import of the engine's text and the engine's import of the
+# naive text both give the engine's pulse file. This shows that the generated
+# files are valid and that the naive tool does the same work.
+check_failed() { echo "consistency check failed: $*" >&2; exit 1; }
 check_tools() {
-  local layout d
+  local layout d f
   for layout in labelled bare; do
     d=$work/check-$layout
-    mkdir -p "$d/a" "$d/b" "$d/c"
+    mkdir -p "$d/a" "$d/b" "$d/c" "$d/d"
     "$GEN" "$d/a/s.spf" 3 1001 3 503 3 777 11 >/dev/null
-    "$ENGINE" validate "$d/a/s.spf"
-    "$NAIVE" validate "$d/a/s.spf"
-    "$ENGINE" export "$d/a/s" "$layout"
+    "$ENGINE" validate "$d/a/s.spf" || check_failed "the engine finds the generated file invalid"
+    "$NAIVE" validate "$d/a/s.spf" || check_failed "naive_convert finds the generated file invalid"
+    "$ENGINE" export "$d/a/s" "$layout" || check_failed "engine export ($layout)"
     cp $(text_files "$d/a/s") "$d/b/"
     cp $(text_files "$d/a/s") "$d/c/"
-    "$ENGINE" import "$d/b/s" "$layout"
-    "$NAIVE" import "$d/c/s" "$layout"
-    cmp -s "$d/b/s.spf" "$d/c/s.spf" || { echo "naive and engine imports differ ($layout)" >&2; exit 1; }
+    cp "$d/a/s.spf" "$d/d/"
+    "$ENGINE" import "$d/b/s" "$layout" || check_failed "engine import ($layout)"
+    "$NAIVE" import "$d/c/s" "$layout" || check_failed "naive import ($layout)"
+    cmp -s "$d/b/s.spf" "$d/c/s.spf" || check_failed "naive and engine imports differ ($layout)"
+    "$NAIVE" export "$d/d/s" "$layout" || check_failed "naive export ($layout)"
+    "$ENGINE" import "$d/d/s" "$layout" || check_failed "engine import of the naive text ($layout)"
+    cmp -s "$d/b/s.spf" "$d/d/s.spf" || check_failed "the naive text imports differently ($layout)"
     remove_text "$d/b/s"
-    "$ENGINE" export "$d/b/s" "$layout"
+    "$ENGINE" export "$d/b/s" "$layout" || check_failed "engine export of the import ($layout)"
     for f in $(text_files "$d/a/s"); do
-      cmp -s "$f" "$d/b/$(basename "$f")" || { echo "round trip changed $(basename "$f") ($layout)" >&2; exit 1; }
+      cmp -s "$f" "$d/b/$(basename "$f")" || check_failed "round trip changed $(basename "$f") ($layout)"
     done
     rm -rf "$d"
   done

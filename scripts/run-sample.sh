@@ -7,12 +7,15 @@ scripts/install-deps.sh
 scripts/build.sh build
 work=$(mktemp -d)
 cp samples/demo.spf "$work/demo.spf"
-if [ -x build/cli/orvane-cli ]; then
-  build/cli/orvane-cli to-ascii "$work/demo.spf"
-  ls -l "$work"
-  build/cli/orvane-cli from-ascii "$work/demo.pfh"
-  build/cli/orvane-cli check "$work/demo.spf"
-else
-  build/engine/orvane-demo "$work/demo.spf"
-fi
+chmod u+w "$work/demo.spf"
+cli=build/cli/orvane-cli
+echo "== Convert to ASCII"
+$cli --trace to-ascii "$work/demo.spf"
+ls -l "$work"
+echo "== Convert from ASCII"
+$cli --trace from-ascii "$work/demo.pfh"
+cmp samples/demo.spf "$work/demo.spf" && echo "demo.spf rebuilt byte for byte"
+$cli check "$work/demo.spf"
+echo "== Pulse power"
+$cli power "$work/demo.spf"
 echo "Sample converted in $work"

@@ -2,8 +2,19 @@
 // automation object holding the program open; the help viewer goes with it.
 #include "dialog_fixture.h"
 
+// The automation object's own members live in the automation library, which
+// these tests leave out: a bare stand-in that only carries the back pointer.
+COrvaneDlgAutoProxy::COrvaneDlgAutoProxy() = default;
+COrvaneDlgAutoProxy::~COrvaneDlgAutoProxy() = default;
+void COrvaneDlgAutoProxy::OnFinalRelease() {}
+
 namespace orvane::testing {
 namespace {
+
+class StandInProxy : public COrvaneDlgAutoProxy {
+ public:
+  ~StandInProxy() override = default;
+};
 
 class Ending : public DialogTest {
  protected:
@@ -19,7 +30,7 @@ class Ending : public DialogTest {
     proxy.m_pOwner = dlg.get();
     dlg->m_pProxy = &proxy;
   }
-  COrvaneDlgAutoProxy proxy;
+  StandInProxy proxy;
 };
 
 TEST_F(Ending, ExitEndsTheRunWithOk) {

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "orvane_dlg.h"
-#include "test_support.h"
+#include "../test_support.h"  // shared test helpers, one folder up
 
 namespace orvane::testing {
 

@@ -103,8 +103,8 @@ TEST_P(IRecord, HeaderLineThatDoesNotMatchNamesItsLine) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, IRecord, ::testing::Bool(), LayoutName);
-INSTANTIATE_TEST_SUITE_P(LabelledLayout, IRecordLabelled, ::testing::Values(true), LayoutName);
+INSTANTIATE_TEST_SUITE_P(BothLayouts, IRecord, BothLayoutsAnyThreads(), LayoutName);
+INSTANTIATE_TEST_SUITE_P(LabelledLayout, IRecordLabelled, LabelledAnyThreads(), LayoutName);
 
 }  // namespace
 }  // namespace orvane::testing

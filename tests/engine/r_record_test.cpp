@@ -183,8 +183,8 @@ TEST_P(RRecord, DescriptionsComeBackPaddedOrCut) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, RRecord, ::testing::Bool(), LayoutName);
-INSTANTIATE_TEST_SUITE_P(LabelledLayout, RRecordLabelled, ::testing::Values(true), LayoutName);
+INSTANTIATE_TEST_SUITE_P(BothLayouts, RRecord, BothLayoutsAnyThreads(), LayoutName);
+INSTANTIATE_TEST_SUITE_P(LabelledLayout, RRecordLabelled, LabelledAnyThreads(), LayoutName);
 
 }  // namespace
 }  // namespace orvane::testing

@@ -184,8 +184,8 @@ TEST_P(RecordFailure, MissingRecordTextFileIsReportedByName) {
   ExpectFailedImport(ImportExisting(), "Can't open " + Named(".R1") + " for reading");
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, RecordFailure, ::testing::Bool(), LayoutName);
-INSTANTIATE_TEST_SUITE_P(LabelledLayout, RecordFailureLabelled, ::testing::Values(true), LayoutName);
+INSTANTIATE_TEST_SUITE_P(BothLayouts, RecordFailure, BothLayoutsAnyThreads(), LayoutName);
+INSTANTIATE_TEST_SUITE_P(LabelledLayout, RecordFailureLabelled, LabelledAnyThreads(), LayoutName);
 
 }  // namespace
 }  // namespace orvane::testing

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "header_text_fixture.h"
@@ -34,9 +35,27 @@ inline std::string HeaderLines(const std::vector<std::string>& labels, const std
   return text;
 }
 
-class RecordTest : public ::testing::TestWithParam<bool> {
+// A test's layout (labelled lines or bare values) and the number of threads
+// that convert the records of a run.
+using LayoutAndThreads = std::tuple<bool, unsigned>;
+
+inline auto BothLayoutsAnyThreads() { return ::testing::Combine(::testing::Bool(), ::testing::Values(1u, 4u)); }
+inline auto LabelledAnyThreads() { return ::testing::Combine(::testing::Values(true), ::testing::Values(1u, 4u)); }
+
+inline std::string LayoutName(const ::testing::TestParamInfo<LayoutAndThreads>& param) {
+  const auto [labelled, threads] = param.param;
+  return std::string(labelled ? "Labelled" : "Bare") + (threads == 1 ? "_OneThread" : "_Threads" + std::to_string(threads));
+}
+
+// A converter for one run with the test's thread count.
+struct ThreadedRun : RecordedConverter {
+  explicit ThreadedRun(unsigned threads) { converter.m_nThreads = threads; }
+};
+
+class RecordTest : public ::testing::TestWithParam<LayoutAndThreads> {
  protected:
-  bool Labelled() const { return GetParam(); }
+  bool Labelled() const { return std::get<0>(GetParam()); }
+  unsigned Threads() const { return std::get<1>(GetParam()); }
   std::string Base() const { return scratch / "data"; }
   std::string Spf() const { return Base() + ".spf"; }
   std::string Named(const std::string& suffix) const { return Base() + suffix; }
@@ -47,7 +66,7 @@ class RecordTest : public ::testing::TestWithParam<bool> {
     return ExportExisting();
   }
   TraceRecorder ExportExisting() {
-    RecordedConverter run;
+    ThreadedRun run(Threads());
     run.Convert(Spf(), true, Labelled());
     return run.trace;
   }
@@ -66,7 +85,7 @@ class RecordTest : public ::testing::TestWithParam<bool> {
     return ImportExisting();
   }
   TraceRecorder ImportExisting() {
-    RecordedConverter run;
+    ThreadedRun run(Threads());
     run.Convert(Spf(), false, Labelled());
     return run.trace;
   }
@@ -95,9 +114,5 @@ class RecordTest : public ::testing::TestWithParam<bool> {
 
   ScratchDir scratch;
 };
-
-inline std::string LayoutName(const ::testing::TestParamInfo<bool>& param) {
-  return param.param ? "Labelled" : "Bare";
-}
 
 }  // namespace orvane::testing

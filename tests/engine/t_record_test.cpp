@@ -211,8 +211,8 @@ TEST_P(TRecord, TinyRealsExportAsZero) {
   EXPECT_EQ(FloatBits(GetF32(header, 92)), FloatBits(-0.0f));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, TRecord, ::testing::Bool(), LayoutName);
-INSTANTIATE_TEST_SUITE_P(LabelledLayout, TRecordLabelled, ::testing::Values(true), LayoutName);
+INSTANTIATE_TEST_SUITE_P(BothLayouts, TRecord, BothLayoutsAnyThreads(), LayoutName);
+INSTANTIATE_TEST_SUITE_P(LabelledLayout, TRecordLabelled, LabelledAnyThreads(), LayoutName);
 
 }  // namespace
 }  // namespace orvane::testing

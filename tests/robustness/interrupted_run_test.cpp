@@ -70,18 +70,19 @@ void KillRepeatedly(const std::string& what, const std::function<void(const Scra
   }
   std::mt19937 random(KillSeed());
   std::uniform_int_distribution<int64_t> delay(0, full.count());
-  int killed = 0;
+  int killed = 0, leftTemporaryFiles = 0;
   for (int i = 0; i < kKillsPerKind; ++i) {
     ScratchDir dir;
     prepare(dir);
     bool died = RunInChild([&] { job(dir); }, std::chrono::microseconds(delay(random)));
     if (died) ++killed;
+    if (!TemporaryFilesIn(dir.path()).empty()) ++leftTemporaryFiles;
     check(dir, died);
     if (::testing::Test::HasFatalFailure()) return;
   }
   std::cout << "[ kills ] " << what << ": " << kKillsPerKind << " runs, " << killed
-            << " killed part-way, all survived unless reported above (full run "
-            << full.count() / 1000 << " ms)\n";
+            << " killed part-way, all survived unless reported above; " << leftTemporaryFiles
+            << " left a temporary file (full run " << full.count() / 1000 << " ms)\n";
 }
 
 // A generated pulse file with its exported text files and the pulse file an
