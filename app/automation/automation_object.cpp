@@ -7,7 +7,9 @@
 namespace orvane::automation {
 
 AutomationObject::AutomationObject(QDBusConnection bus)
-    : bus_(std::move(bus)), clients_(QString(), bus_, QDBusServiceWatcher::WatchForUnregistration) {
+    : bus_(std::move(bus)) {
+  clients_.setConnection(bus_);
+  clients_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
   connect(&clients_, &QDBusServiceWatcher::serviceUnregistered, this, &AutomationObject::OnClientGone);
 }
 

@@ -2,7 +2,9 @@
 // it owns the bus name "Orvane.Application" and answers CreateInstance at
 // /Orvane/Application. It serves one object only: having created it, it
 // gives the name up, so that the bus starts a further instance of the
-// program for the next client.
+// program for the next client. A request that reached this instance before
+// the name was given up finds no factory any more (the bus's unknown-object
+// error) and may simply be repeated.
 #pragma once
 
 #include <QDBusConnection>

@@ -137,6 +137,7 @@ int COrvaneDlg::DoModal() {
   // object hides itself, and hiding would end exec().
   QEventLoop loop;
   m_pModalLoop = &loop;
+  m_bInitialised = false;  // every run starts the dialog afresh from its members
   setAttribute(Qt::WA_ShowModal, true);
   show();
   loop.exec(QEventLoop::DialogExec);

@@ -129,6 +129,8 @@ class COrvaneDlg : public QDialog, private orvane::ConversionReporter, public or
   QEventLoop* m_pModalLoop = nullptr;
   int m_nExchangeDepth = 0;
   bool m_bInitialised = false;
-  bool m_bEnding = false;  // inside done(): the close it causes is no user request
-  int m_nEnds = 0;         // how often done() ran
+  // Inside done(): a close that done() itself causes (as newer Qt versions
+  // do) is no request of the user.
+  bool m_bEnding = false;
+  int m_nEnds = 0;  // how often done() ran
 };

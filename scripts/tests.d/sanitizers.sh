@@ -7,7 +7,11 @@
 set -eu
 cd "$(dirname "$0")/../.."
 build=build-asan
+# The vptr check is left out: GoogleTest's prebuilt library and the tests
+# each carry the type information of its parameter generators, and the check
+# takes the two copies for different types.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_WERROR=ON \
+  -DCMAKE_CXX_FLAGS="-fno-sanitize=vptr" \
   -DORVANE_SANITIZE=ON -DORVANE_BUILD_GUI=OFF -DORVANE_BUILD_BENCH=OFF >/dev/null
 ninja -C "$build"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}"

@@ -50,6 +50,8 @@ TEST_F(Choices, EachRadioButtonSetsItsOwnFlag) {
 
 TEST_F(Choices, ArrowKeysMoveWithinOneRadioGroupOnly) {
   Show();
+  dlg->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
   Radio(1002)->setFocus();
   QTest::keyClick(Radio(1002), Qt::Key_Down);
   EXPECT_TRUE(Radio(1003)->isChecked());

@@ -78,6 +78,48 @@ INSTANTIATE_TEST_SUITE_P(BothWays, ConvertGolden,
                                   (run.param.labelled ? "Labelled" : "Bare");
                          });
 
+// Records what a control shows each time it is painted, each value once.
+template <typename Value>
+class PaintedValues : public QObject {
+ public:
+  PaintedValues(QWidget* control, std::function<Value()> shown) : m_shown(std::move(shown)) {
+    control->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::Paint) return false;
+    Value value = m_shown();
+    if (values.empty() || values.back() != value) values.push_back(value);
+    return false;
+  }
+  std::vector<Value> values;
+
+ private:
+  std::function<Value()> m_shown;
+};
+
+using ConvertPainting = DialogTest;
+
+TEST_F(ConvertPainting, TheBarIsPaintedAtEveryStepWhileTheRunHoldsTheEventLoop) {
+  fs::copy_file(GoldenDir() / kCase / "data.spf", scratch / "data.spf");
+  Show();
+  TypeFileName(scratch / "data.spf");
+  QApplication::processEvents();
+  PaintedValues<int> painted(Bar(), [this] { return Bar()->value(); });
+  dlg->OnConvert();  // no event loop turns until it returns
+  EXPECT_EQ(painted.values, ProgressOf(GoldenDir() / kCase / "labelled" / "export.trace"));
+}
+
+TEST_F(ConvertPainting, TheStatusLineIsPaintedWithTheMessageBeforeTheRunReturns) {
+  Show();
+  TypeFileName(scratch / "missing.spf");
+  QApplication::processEvents();
+  PaintedValues<QString> painted(StatusLine(), [this] { return StatusLine()->text(); });
+  dlg->OnConvert();
+  ASSERT_FALSE(painted.values.empty());
+  EXPECT_EQ(painted.values.back().toStdString(), dlg->m_strStatus);
+  EXPECT_NE(dlg->m_strStatus, "");
+}
+
 using ConvertFailure = DialogTest;
 
 TEST_F(ConvertFailure, LeavesTheFirstFailureAndTheBarWhereTheRunStopped) {

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "header_text_fixture.h"
+#include "conversion_fixture.h"
 #include "pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
@@ -14,18 +15,9 @@
 namespace orvane::testing {
 namespace {
 
-class ExportDriver : public ::testing::TestWithParam<bool> {
+class ExportDriver : public ConversionTest {
  protected:
-  bool Labelled() const { return GetParam(); }
-  std::string Base() const { return scratch / "data"; }
-  std::string Spf() const { return Base() + ".spf"; }
-  std::string Pfh() const { return Base() + ".pfh"; }
-  TraceRecorder Export() {
-    RecordedConverter run;
-    run.Convert(Spf(), true, Labelled());
-    return run.trace;
-  }
-  ScratchDir scratch;
+  TraceRecorder Export() { return ExportExisting(); }
 };
 
 // One record of each kind.
@@ -219,8 +211,7 @@ TEST_P(ExportDriver, EveryFailingCallLeavesWholeFilesAndReportsItsFirstFailure) 
   EXPECT_TRUE(messages.count("seek error:  " + Spf())) << ::testing::PrintToString(messages);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, ExportDriver, ::testing::Bool(),
-                         [](const auto& param) { return param.param ? "Labelled" : "Bare"; });
+INSTANTIATE_TEST_SUITE_P(BothLayouts, ExportDriver, BothLayoutsAnyThreads(), LayoutName);
 
 }  // namespace
 }  // namespace orvane::testing

@@ -72,6 +72,15 @@ TEST_P(IRecord, ChannelWordOfAllOnesIsUnsignedInBothLayouts) {
   EXPECT_EQ(GetU32(Imported().i.at(0).header, 80), 0xFFFFFFFFu);
 }
 
+TEST_P(IRecord, SizeIsWrittenUnsigned) {
+  IRecordSpec i = SimpleI({5, 6});
+  i.size = 3000000000u;  // far more samples than the file holds
+  TraceRecorder trace = Export(WithI({i}));
+  EXPECT_EQ(LastStatus(trace), "Binary read error");
+  const std::vector<std::string> lines = SplitLines(ReadFile(Named(".I0")));
+  EXPECT_EQ(lines.at(3), Label("SIZE: ") + "3000000000");
+}
+
 TEST_P(IRecord, ChannelAcceptsAMinusSign) {
   const std::string text = SimpleIHeaderLines(Labelled(), "0", "-2") + "\n";
   EXPECT_EQ(LastStatus(Import(0, 0, 1, {{".I0", text}})), "conversion complete");

@@ -128,6 +128,18 @@ TEST_P(RRecord, ChannelWordOfAllOnesIsMinusOneInBothLayouts) {
   EXPECT_EQ(GetU32(Imported().r.at(0).header, 80), 0xFFFFFFFFu);
 }
 
+TEST_P(RRecord, SizeIsCountedUnsignedAndWrittenSigned) {
+  RRecordSpec r = SimpleR({1.0f});
+  r.size = -1;  // 2^32 - 1 samples for the export, none for the import
+  TraceRecorder trace = Export(WithR({r}));
+  EXPECT_EQ(LastStatus(trace), "Binary read error");
+  const std::vector<std::string> lines = SplitLines(ReadFile(Named(".R0")));
+  EXPECT_EQ(lines.at(10), Label("SIZE: ") + "-1");
+  EXPECT_EQ(lines.at(19), Label("     0:  ") + " 1.0000000e+000   ");
+  EXPECT_EQ(LastStatus(ImportExisting()), "conversion complete");
+  EXPECT_EQ(RecordBytes(1), 152u);
+}
+
 TEST_P(RRecord, TinyRateExportsAsZero) {
   RRecordSpec r = SimpleR({});
   r.rate = 0.0000001f;

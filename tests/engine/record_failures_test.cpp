@@ -111,7 +111,7 @@ TEST_P(RecordFailure, ImportStopsAtATextFileEndingEarly) {
   const std::pair<size_t, size_t> cases[] = {{16, 17}, {15, 16}, {10, 11}, {0, 1}};
   for (const auto& [kept, missing] : cases) {
     std::vector<std::string> part(lines.begin(), lines.begin() + static_cast<long>(kept));
-    WriteFile(Spf(), "old pulse file");
+    WriteOldPulseFile();
     WriteFile(Named(".T0"), JoinLines(part));
     SCOPED_TRACE(kept);
     ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line " + std::to_string(missing));
@@ -130,7 +130,7 @@ TEST_P(RecordFailure, ImportStopsAtAValueLineWithTooFewValues) {
   for (const std::string& bad : {prefix + "1 2 3 4 5 6 7", prefix + "", prefix + "1 2 3 4 5 6 7 x"}) {
     lines[15] = bad;
     WriteFile(Named(".T0"), JoinLines(lines));
-    WriteFile(Spf(), "old pulse file");
+    WriteOldPulseFile();
     ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line 16");
   }
   lines = good;
@@ -150,7 +150,7 @@ TEST_P(RecordFailure, HeaderLineThatDoesNotMatchNamesItsLine) {
     std::vector<std::string> lines = good;
     lines[k - 1] = Labelled() ? "WXYZ: 0" : "zero";
     WriteFile(Named(".R0"), JoinLines(lines));
-    WriteFile(Spf(), "old pulse file");
+    WriteOldPulseFile();
     SCOPED_TRACE(k);
     ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".R0") + " line " + std::to_string(k));
   }
@@ -168,7 +168,7 @@ TEST_P(RecordFailureLabelled, LabelsAreCaseSensitiveAndNeedTheirColon) {
     std::vector<std::string> lines = good;
     lines[k - 1] = line;
     WriteFile(Named(".T0"), JoinLines(lines));
-    WriteFile(Spf(), "old pulse file");
+    WriteOldPulseFile();
     SCOPED_TRACE(line);
     ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line " + std::to_string(k));
   }
@@ -180,7 +180,7 @@ TEST_P(RecordFailure, MissingRecordTextFileIsReportedByName) {
   b.WriteSealed(Spf());
   ExportExisting();
   fs::remove(Named(".R1"));
-  WriteFile(Spf(), "old pulse file");
+  WriteOldPulseFile();
   ExpectFailedImport(ImportExisting(), "Can't open " + Named(".R1") + " for reading");
 }
 

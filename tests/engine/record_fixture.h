@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "header_text_fixture.h"
+#include "conversion_fixture.h"
 #include "pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
@@ -35,40 +36,12 @@ inline std::string HeaderLines(const std::vector<std::string>& labels, const std
   return text;
 }
 
-// A test's layout (labelled lines or bare values) and the number of threads
-// that convert the records of a run.
-using LayoutAndThreads = std::tuple<bool, unsigned>;
-
-inline auto BothLayoutsAnyThreads() { return ::testing::Combine(::testing::Bool(), ::testing::Values(1u, 4u)); }
-inline auto LabelledAnyThreads() { return ::testing::Combine(::testing::Values(true), ::testing::Values(1u, 4u)); }
-
-inline std::string LayoutName(const ::testing::TestParamInfo<LayoutAndThreads>& param) {
-  const auto [labelled, threads] = param.param;
-  return std::string(labelled ? "Labelled" : "Bare") + (threads == 1 ? "_OneThread" : "_Threads" + std::to_string(threads));
-}
-
-// A converter for one run with the test's thread count.
-struct ThreadedRun : RecordedConverter {
-  explicit ThreadedRun(unsigned threads) { converter.m_nThreads = threads; }
-};
-
-class RecordTest : public ::testing::TestWithParam<LayoutAndThreads> {
+class RecordTest : public ConversionTest {
  protected:
-  bool Labelled() const { return std::get<0>(GetParam()); }
-  unsigned Threads() const { return std::get<1>(GetParam()); }
-  std::string Base() const { return scratch / "data"; }
-  std::string Spf() const { return Base() + ".spf"; }
-  std::string Named(const std::string& suffix) const { return Base() + suffix; }
-
   // Builds data.spf from b and exports it.
   TraceRecorder Export(const PulseFileBuilder& b) {
     b.WriteSealed(Spf());
     return ExportExisting();
-  }
-  TraceRecorder ExportExisting() {
-    ThreadedRun run(Threads());
-    run.Convert(Spf(), true, Labelled());
-    return run.trace;
   }
   // The text of a record file written by an export of b.
   std::string ExportedText(const PulseFileBuilder& b, const std::string& suffix) {
@@ -80,14 +53,13 @@ class RecordTest : public ::testing::TestWithParam<LayoutAndThreads> {
   // Imports record text files (suffix -> text) under a header text with
   // the given counts.
   TraceRecorder Import(uint32_t t, uint32_t r, uint32_t i, const std::map<std::string, std::string>& texts) {
-    WriteFile(Named(".pfh"), EdgeHeaderText(Labelled(), t, r, i));
+    WriteFile(Pfh(), EdgeHeaderText(Labelled(), t, r, i));
     for (const auto& [suffix, text] : texts) WriteFile(Named(suffix), text);
     return ImportExisting();
   }
-  TraceRecorder ImportExisting() {
-    ThreadedRun run(Threads());
-    run.Convert(Spf(), false, Labelled());
-    return run.trace;
+  TraceRecorder ImportOverOld(uint32_t t, uint32_t r, uint32_t i, const std::map<std::string, std::string>& texts) {
+    WriteOldPulseFile();
+    return Import(t, r, i, texts);
   }
   ParsedPulseFile Imported() {
     EXPECT_EQ(ValidatePulseFile(Spf()), 1);
@@ -97,22 +69,6 @@ class RecordTest : public ::testing::TestWithParam<LayoutAndThreads> {
   }
   // Bytes of the imported file behind its header and table.
   size_t RecordBytes(uint32_t records) { return ReadFile(Spf()).size() - 316 - 4 * records - 2; }
-
-  // An import that fails keeps the old pulse file and ends on message.
-  void ExpectFailedImport(const TraceRecorder& trace, const std::string& message) {
-    ASSERT_FALSE(Statuses(trace).empty());
-    EXPECT_EQ(FirstStatus(trace), message);
-    EXPECT_EQ(LastStatus(trace), message);
-    EXPECT_EQ(ReadFile(Spf()), "old pulse file");
-    EXPECT_TRUE(TemporaryFiles(scratch).empty());
-  }
-  TraceRecorder ImportOverOld(uint32_t t, uint32_t r, uint32_t i, const std::map<std::string, std::string>& texts) {
-    WriteFile(Spf(), "old pulse file");
-    return Import(t, r, i, texts);
-  }
-  std::string Label(const std::string& label) const { return Labelled() ? label : ""; }
-
-  ScratchDir scratch;
 };
 
 }  // namespace orvane::testing

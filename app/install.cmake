@@ -1,0 +1,20 @@
+# What `cmake --install` puts in place besides the programs (orvane here and
+# orvane-cli in cli/ install themselves): the menu entry, the icon, and the
+# session bus's activation file, so that a client's request for
+# "Orvane.Application" starts the installed program before anyone has run
+# it. A user start writes its own activation file into the user's data home.
+set(ORVANE_RES_DIR ${PROJECT_SOURCE_DIR}/res)
+
+configure_file(${ORVANE_RES_DIR}/orvane.desktop ${CMAKE_CURRENT_BINARY_DIR}/orvane.desktop @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/orvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+
+foreach(size 16 32)
+  set(icon ${ORVANE_RES_DIR}/icons/orvane-${size}.xpm)
+  if(EXISTS ${icon})
+    install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME orvane.xpm)
+  endif()
+endforeach()
+
+set(ORVANE_INSTALLED_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/orvane)
+configure_file(${ORVANE_RES_DIR}/Orvane.Application.service.in ${CMAKE_CURRENT_BINARY_DIR}/Orvane.Application.service @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/Orvane.Application.service DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/services)
