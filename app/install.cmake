@@ -15,6 +15,16 @@ foreach(size 16 32)
   endif()
 endforeach()
 
-set(ORVANE_INSTALLED_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/orvane)
-configure_file(${ORVANE_RES_DIR}/Orvane.Application.service.in ${CMAKE_CURRENT_BINARY_DIR}/Orvane.Application.service @ONLY)
+# The program's path depends on the prefix chosen at install time
+# (cmake --install --prefix), so the file is made then.
+if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
+  set(ORVANE_BINDIR_AT_INSTALL "${CMAKE_INSTALL_BINDIR}")
+else()
+  set(ORVANE_BINDIR_AT_INSTALL "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}")
+endif()
+install(CODE "
+  set(ORVANE_INSTALLED_PROGRAM \"${ORVANE_BINDIR_AT_INSTALL}/orvane\")
+  configure_file(\"${ORVANE_RES_DIR}/Orvane.Application.service.in\"
+                 \"${CMAKE_CURRENT_BINARY_DIR}/Orvane.Application.service\" @ONLY)
+")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/Orvane.Application.service DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/services)

@@ -1,20 +1,16 @@
-// The desktop program: runs the main dialog with the file name given on the
-// command line.
+// The desktop program orvane. The application object's start-up does the
+// work: registration, then the main dialog's modal run; the program ends
+// when the start-up returns.
 #include <QApplication>
-#include <QStringList>
 
-#include "orvane_dlg.h"
+#include "command_line.h"
+#include "orvane_app.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QStringList arguments = QApplication::arguments();
-  arguments.removeFirst();
-  COrvaneDlg dlg;
-  dlg.m_strFileName = arguments.join(QLatin1Char(' ')).toStdString();
-  if (!dlg.m_strFileName.empty()) {
-    dlg.m_nDirection = 1;
-    dlg.m_nFormat = 1;
-  }
-  dlg.DoModal();
-  return 0;
+  // Qt takes its own options (-platform and the like) out of argv first.
+  QApplication application(argc, argv);
+  COrvaneApp theApp;
+  theApp.m_lpCmdLine = orvane::automation::JoinArguments(argc, argv);
+  theApp.InitInstance();
+  return theApp.m_nExitCode;
 }

@@ -64,25 +64,30 @@ void BM_AppendFixed6(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendFixed6);
 
+// The index in front of a labelled line: counts up.
 void BM_AppendRightAligned6(benchmark::State& state) {
   char out[orvane::text::kMaxFieldChars];
-  int64_t v = -32768;
+  int64_t index = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(orvane::text::AppendRightAligned(out, v, 6));
+    benchmark::DoNotOptimize(orvane::text::AppendRightAligned(out, index, 6));
     benchmark::ClobberMemory();
-    v = v == 32767 ? -32768 : v + 1;
+    index = index == 999992 ? 0 : index + 8;
   }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_AppendRightAligned6);
 
+// Random samples, as T and I records hold them: the digit count varies
+// unpredictably from one value to the next.
 void BM_AppendWord6(benchmark::State& state) {
+  std::mt19937 random(5);
+  std::vector<int16_t> values(kValues);
+  for (int16_t& v : values) v = static_cast<int16_t>(random());
   char out[orvane::text::kMaxFieldChars];
-  int16_t v = INT16_MIN;
+  size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(orvane::text::AppendWord6(out, v));
+    benchmark::DoNotOptimize(orvane::text::AppendWord6(out, values[i++ % kValues]));
     benchmark::ClobberMemory();
-    v = static_cast<int16_t>(v + 1);
   }
   state.SetItemsProcessed(state.iterations());
 }
@@ -101,16 +106,18 @@ void BM_ScannerReal(benchmark::State& state) {
 }
 BENCHMARK(BM_ScannerReal);
 
-void BM_ScannerInteger(benchmark::State& state) {
-  const char* line = " -32768    12345        7   -4096";
+// One labelled value line of a T record: the index, a colon, eight samples.
+void BM_ScannerIntegerLine(benchmark::State& state) {
+  const char* line = "  1024:  -32768    12345        7    -4096      310   -17777       42    32767";
   int64_t value;
   for (auto _ : state) {
     orvane::text::Scanner in(line);
-    for (int k = 0; k < 4; ++k) benchmark::DoNotOptimize(in.Integer(&value));
+    benchmark::DoNotOptimize(in.Integer(&value) && in.Match(":"));
+    for (int k = 0; k < 8; ++k) benchmark::DoNotOptimize(in.Integer(&value));
   }
-  state.SetItemsProcessed(state.iterations() * 4);
+  state.SetItemsProcessed(state.iterations() * 8);
 }
-BENCHMARK(BM_ScannerInteger);
+BENCHMARK(BM_ScannerIntegerLine);
 
 void BM_WordSum(benchmark::State& state) {
   std::vector<uint8_t> block(static_cast<size_t>(state.range(0)));

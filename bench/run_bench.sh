@@ -125,8 +125,10 @@ check_tools() {
     "$ENGINE" validate "$d/a/s.spf" || check_failed "the engine finds the generated file invalid"
     "$NAIVE" validate "$d/a/s.spf" || check_failed "naive_convert finds the generated file invalid"
     "$ENGINE" export "$d/a/s" "$layout" || check_failed "engine export ($layout)"
-    cp $(text_files "$d/a/s") "$d/b/"
-    cp $(text_files "$d/a/s") "$d/c/"
+    local texts
+    mapfile -t texts < <(text_files "$d/a/s")
+    cp "${texts[@]}" "$d/b/"
+    cp "${texts[@]}" "$d/c/"
     cp "$d/a/s.spf" "$d/d/"
     "$ENGINE" import "$d/b/s" "$layout" || check_failed "engine import ($layout)"
     "$NAIVE" import "$d/c/s" "$layout" || check_failed "naive import ($layout)"
@@ -136,7 +138,7 @@ check_tools() {
     cmp -s "$d/b/s.spf" "$d/d/s.spf" || check_failed "the naive text imports differently ($layout)"
     remove_text "$d/b/s"
     "$ENGINE" export "$d/b/s" "$layout" || check_failed "engine export of the import ($layout)"
-    for f in $(text_files "$d/a/s"); do
+    for f in "${texts[@]}"; do
       cmp -s "$f" "$d/b/$(basename "$f")" || check_failed "round trip changed $(basename "$f") ($layout)"
     done
     rm -rf "$d"
@@ -274,17 +276,19 @@ row() {
     "$naive_cpu" "$naive_rss" "$copy_s" "$speedup" "$vs_copy"
 }
 
-# goal LABEL TARGET MEASURED BEST MET
-goal() { printf '| %s | %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" "$5"; }
+# goal LABEL TARGET MEASURED BEST CPU MET
+goal() { printf '| %s | %s | %s | %s | %s | %s |\n' "$@"; }
 verdict() { awk "BEGIN {print ($1) ? \"yes\" : \"**no**\"}"; }
 
-# ratio_goal LABEL TARGET KEY_A KEY_B BOUND: the ratio A / B of wall times
-# against BOUND (">= 10" or "<= 2"), from medians and from the best runs.
+# ratio_goal LABEL TARGET KEY_A KEY_B BOUND: the ratio A / B against BOUND
+# (">= 10" or "<= 2"), from the median wall times (which decide), from the
+# best runs' wall times and from the median CPU times.
 ratio_goal() {
-  local a b best
+  local a b best cpu
   a=$(median "$3" 1); b=$(median "$4" 1)
   best=$(calc "%.2f×" "$(minimum "$3" 1) / $(minimum "$4" 1)")
-  goal "$1" "$2" "$(calc "%.2f×" "$a / $b")" "$best" "$(verdict "$a / $b $5")"
+  cpu=$(calc "%.2f×" "$(median "$3" 2) / $(median "$4" 2)")
+  goal "$1" "$2" "$(calc "%.2f×" "$a / $b")" "$best" "$cpu" "$(verdict "$a / $b $5")"
 }
 
 ratio_goals() {
@@ -298,13 +302,15 @@ ratio_goals() {
 }
 
 memory_goal() {
-  local key peak=0 where=""
-  for key in $(ls "$work/results" | grep -v -e '^naive_' -e '^copy_'); do
+  local path key peak=0 where=""
+  for path in "$work/results"/*; do
+    key=$(basename "$path")
+    case $key in naive_* | copy_*) continue ;; esac
     local m
     m=$(maximum "$key" 3)
     if [ "$m" -gt "$peak" ]; then peak=$m; where=$key; fi
   done
-  goal "Peak RSS, every engine run" "≤ 32 MB" "$(mb_of_kib "$peak") MB ($where)" "" \
+  goal "Peak RSS, every engine run" "≤ 32 MB" "$(mb_of_kib "$peak") MB ($where)" "" "" \
     "$(verdict "$peak * 1024 <= 32e6")"
 }
 
@@ -317,9 +323,9 @@ pulse_power_goals() {
       local reads
       reads=$(calc "%.2f" "$(median "$key" 4) / $bytes")
       goal "Pulse power ${op^} ($(calc "%.0f" "$bytes / 1e6") MB, 20 T records): full reads" "≤ 3" "$reads" \
-        "$(calc "%.2f" "$(minimum "$key" 4) / $bytes")" "$(verdict "$reads <= 3")"
+        "$(calc "%.2f" "$(minimum "$key" 4) / $bytes")" "" "$(verdict "$reads <= 3")"
     else
-      goal "Pulse power ${op^}: full reads" "≤ 3" "n/a" "" "n/a"
+      goal "Pulse power ${op^}: full reads" "≤ 3" "n/a" "" "" "n/a"
     fi
   done
 }
@@ -327,8 +333,8 @@ pulse_power_goals() {
 growth_table() {
   local mb sizes bytes text
   sizes=$(cat "$work/growth_sizes")
-  echo "| File | Pulse file bytes | Labelled text bytes | Export s | Export s/GB | Import s | Import s/GB | Validation s | Validation GB/s | Peak RSS MB |"
-  echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+  echo "| File | Pulse file bytes | Labelled text bytes | Export s | Export s/GB | Export CPU s/GB | Import s | Import s/GB | Import CPU s/GB | Validation s | Validation GB/s | Peak RSS MB |"
+  echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
   for mb in $sizes; do
     bytes=$(cat "$work/growth_bytes_$mb")
     text=$(cat "$work/growth_text_$mb")
@@ -339,27 +345,33 @@ growth_table() {
       m=$(maximum "growth_${k}_$mb" 3)
       [ "$m" -gt "$rss" ] && rss=$m
     done
-    printf '| %s MB | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n' "$mb" "$bytes" "$text" \
-      "$(calc "%.3f" "$e")" "$(calc "%.2f" "$e / $bytes * 1e9")" "$(calc "%.3f" "$i")" \
-      "$(calc "%.2f" "$i / $bytes * 1e9")" "$(calc "%.4f" "$v")" "$(calc "%.2f" "$bytes / 1e9 / $v")" \
-      "$(mb_of_kib "$rss")"
+    printf '| %s MB | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n' "$mb" "$bytes" "$text" \
+      "$(calc "%.3f" "$e")" "$(calc "%.2f" "$e / $bytes * 1e9")" \
+      "$(calc "%.2f" "$(median "growth_export_$mb" 2) / $bytes * 1e9")" "$(calc "%.3f" "$i")" \
+      "$(calc "%.2f" "$i / $bytes * 1e9")" "$(calc "%.2f" "$(median "growth_import_$mb" 2) / $bytes * 1e9")" \
+      "$(calc "%.4f" "$v")" "$(calc "%.2f" "$bytes / 1e9 / $v")" "$(mb_of_kib "$rss")"
   done
 }
 
+# Linear growth: the time per GB of the largest file is not above the best
+# time per GB of any size (small files carry the fixed cost of a run).
 growth_goal() {
-  local sizes last best mb op
+  local sizes op mb col last best per
   sizes=$(cat "$work/growth_sizes")
   for op in export import; do
-    best=""; worst=""
-    for mb in $sizes; do
-      local per
-      per=$(calc "%.6f" "$(median "growth_${op}_$mb" 1) / $(cat "$work/growth_bytes_$mb") * 1e9")
-      [ -z "$best" ] && best=$per
-      best=$(calc "%.6f" "($per < $best) ? $per : $best")
-      last=$per
+    local ratios=()
+    for col in 1 2; do
+      best=""
+      for mb in $sizes; do
+        per=$(calc "%.6f" "$(median "growth_${op}_$mb" "$col") / $(cat "$work/growth_bytes_$mb") * 1e9")
+        [ -z "$best" ] && best=$per
+        best=$(calc "%.6f" "($per < $best) ? $per : $best")
+        last=$per
+      done
+      ratios+=("$(calc "%.2f" "$last / $best")")
     done
-    goal "Growth, $op: s/GB of the largest file vs the best size" "≤ 1.25× (linear)" \
-      "$(calc "%.2f×" "$last / $best")" "" "$(verdict "$last / $best <= 1.25")"
+    goal "Growth, $op: s/GB of the largest file vs the best size" "≤ 1.25× (linear)" "${ratios[0]}×" "" \
+      "${ratios[1]}×" "$(verdict "${ratios[0]} <= 1.25")"
   done
 }
 
@@ -403,14 +415,14 @@ power are set beside \`cp\` of the pulse file.
 
 ### Goals
 
-| Goal | Target | Measured (medians) | Best runs | Met |
-|---|---|---|---|---|
+| Goal | Target | Measured (wall, medians) | Wall, best runs | CPU time, medians | Met |
+|---|---|---|---|---|---|
 EOF
   ratio_goals
   local v
   v=$(calc "%.2f" "$spf / 1e9 / $(median validate 1)")
   goal "Validation" "≥ 2 GB/s" "$v GB/s" "$(calc "%.2f" "$spf / 1e9 / $(minimum validate 1)") GB/s" \
-    "$(verdict "$v >= 2")"
+    "$(calc "%.2f" "$spf / 1e9 / $(median validate 2)") GB/s" "$(verdict "$v >= 2")"
   memory_goal
   pulse_power_goals
   growth_goal

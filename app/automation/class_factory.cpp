@@ -1,6 +1,6 @@
 #include "class_factory.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 
 #include "automation_object.h"
 #include "orvane_app.h"

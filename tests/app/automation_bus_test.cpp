@@ -135,6 +135,8 @@ BusClient::~BusClient() { Leave(); }
 void BusClient::Leave() {
   if (!connected_) return;
   connected_ = false;
+  // The connection closes only when no object refers to it any more.
+  connection_ = QDBusConnection(QStringLiteral("no connection"));
   QDBusConnection::disconnectFromBus(name_);
 }
 

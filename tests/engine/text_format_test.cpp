@@ -105,6 +105,40 @@ TEST(TextFormat, Exponent15_7MatchesPrintfOverManyValues) {
   for (float f : RandomFloats(100000, 2)) ASSERT_EQ(text::FormatExp15_7(f), WideExponent15_7(f)) << std::hex << Bits(f);
 }
 
+// Floats next to the decimal ties of the eighth significant digit, where a
+// rendering that rounds inexactly goes wrong first.
+TEST(TextFormat, Exponent15_7MatchesPrintfNextToRoundingTies) {
+  std::mt19937 rng(10);
+  for (int k = 0; k < 30000; ++k) {
+    const std::string digits = std::to_string(10000000 + rng() % 90000000);
+    const int exponent = static_cast<int>(rng() % 84) - 45;
+    const std::string tie = digits.substr(0, 1) + "." + digits.substr(1) + "5e" + std::to_string(exponent);
+    const float nearest = std::strtof(tie.c_str(), nullptr);
+    for (float f : {nearest, std::nextafter(nearest, 0.0f), std::nextafter(nearest, 1e38f), -nearest}) {
+      ASSERT_EQ(text::FormatExp15_7(f), WideExponent15_7(f)) << tie << " " << std::hex << Bits(f);
+    }
+  }
+}
+
+TEST(TextFormat, Exponent15_7MatchesPrintfOnEveryPowerOfTwoAndTen) {
+  for (int e = -149; e <= 127; ++e) {
+    const float f = std::ldexp(1.0f, e);
+    ASSERT_EQ(text::FormatExp15_7(f), WideExponent15_7(f)) << e;
+  }
+  for (int e = -45; e <= 38; ++e) {
+    const float f = std::strtof(("1e" + std::to_string(e)).c_str(), nullptr);
+    for (float g : {f, std::nextafter(f, 0.0f), std::nextafter(f, 1e38f)})
+      ASSERT_EQ(text::FormatExp15_7(g), WideExponent15_7(g)) << e << " " << std::hex << Bits(g);
+  }
+}
+
+TEST(TextFormat, SixColumnSampleMatchesPrintfForEverySixteenBitValue) {
+  for (int v = INT16_MIN; v <= INT16_MAX; ++v) {
+    char buf[16];
+    ASSERT_EQ(std::string(buf, text::AppendWord6(buf, static_cast<int16_t>(v))), Printf("%6d", v));
+  }
+}
+
 TEST(TextFormat, IntegersMatchPrintf) {
   std::vector<int64_t> values = {0, 1, -1, 9, 10, 99, 100, -99, -100, 32767, -32768, 65535, 99999, 100000, 999999,
                                  -99999, -100000, 1000000, INT32_MAX, INT32_MIN, UINT32_MAX};

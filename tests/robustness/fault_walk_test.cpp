@@ -1,5 +1,6 @@
-// Walks the fault seam over every I/O call of an export, an import and a
-// pulse power "Set": the k-th call fails, for k = 1, 2, ... until a run makes
+// Walks the fault seam over every I/O call of an export and an import of
+// every golden case (pulse_power_fault_test.cpp does the same for a pulse
+// power "Set"): the k-th call fails, for k = 1, 2, ... until a run makes
 // fewer calls than k. After each run: a failure is reported and the run does
 // not end with "conversion complete"; every file that existed before is
 // byte-identical or, for a step that completed, the complete new one; no

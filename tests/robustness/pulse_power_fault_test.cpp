@@ -17,7 +17,7 @@ TEST(PulsePowerFaultWalk, SetLeavesTheFileOfACompletedRecordStep) {
   const std::string original = GeneratedPulseFile(3, 41, 7);
   const std::vector<int> values = {50, -20, 100};
   const std::vector<std::string> states = SetStates(original, values);
-  int walked = 0, survived = 0;
+  int walked = 0, survived = 0, recovered = 0;
   uint64_t k = 1;
   for (; k < 100000; ++k) {
     ScratchDir dir;
@@ -54,11 +54,14 @@ TEST(PulsePowerFaultWalk, SetLeavesTheFileOfACompletedRecordStep) {
       fail("the Set reported no failure");
     } else if (now != states.back()) {
       fail("a successful Set did not set every record");
+    } else {
+      ++recovered;
     }
     if (ok) ++survived;
   }
   EXPECT_LT(k, 100000u) << "the walk did not end";
-  std::cout << "[ fault walk ] set: " << walked << " faults walked, " << survived << " survived\n";
+  std::cout << "[ fault walk ] set: " << walked << " faults walked, " << survived << " survived (" << recovered
+            << " of them recovered, run complete)\n";
 }
 
 // A pulse file without write permission is refused as the conversions
