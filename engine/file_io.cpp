@@ -122,7 +122,10 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
   int fd = ::open(path.c_str(), flags);
   if (fd < 0) return nullptr;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  // A file without any write permission is read-only for every user,
+  // the superuser included: changing it in place would override the
+  // owner's explicit choice.
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (mode == Mode::Update && (st.st_mode & 0222) == 0)) {
     ::close(fd);
     return nullptr;
   }
