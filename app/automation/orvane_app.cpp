@@ -55,9 +55,8 @@ bool COrvaneApp::InitInstance() {
     m_nExitCode = 1;
     return false;
   }
-  // Qt dialogs need no switch to host foreign controls (none of ours does)
-  // and draw in the platform's own style, so the control container and the
-  // three-dimensional look need no set-up here.
+  // Qt dialogs need no switch to host foreign controls (none of ours does).
+  Enable3dControlsStatic();
 
   if (RunEmbedded() || RunAutomated())
     RegisterAll();
@@ -81,6 +80,11 @@ bool COrvaneApp::InitInstance() {
 bool COrvaneApp::AfxOleInit() {
   // Automation requests are served from the application's event loop.
   return !g_bOleInitFails && qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+bool COrvaneApp::Enable3dControlsStatic() {
+  // Group box captions sit on the frame line, as the dialog layout expects.
+  return QApplication::setStyle(QStringLiteral("Windows")) != nullptr;
 }
 
 bool COrvaneApp::RunEmbedded() { return RunWithSwitch(orvane::automation::kEmbeddingSwitch); }

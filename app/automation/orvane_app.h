@@ -54,6 +54,9 @@ class COrvaneApp {
 
  private:
   bool AfxOleInit();
+  // The classic three-dimensional look of the program's dialogs; false when
+  // the style is not available (the dialogs then keep the platform's).
+  bool Enable3dControlsStatic();
   // Cut their switch out of the command line and take the program out of
   // the user's control when they find it.
   bool RunEmbedded();

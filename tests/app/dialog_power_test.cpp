@@ -8,6 +8,9 @@ class PulsePowerRow : public DialogTest {
  protected:
   PulsePowerRow() {
     std::filesystem::copy_file(GoldenDir() / "t-records" / "data.spf", scratch / "data.spf");
+    // The golden files are read-only, and a read-only pulse file is never set.
+    std::filesystem::permissions(scratch / "data.spf", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
   }
   std::string PowerText() const { return PowerBox()->text().toStdString(); }
 };

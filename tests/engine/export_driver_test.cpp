@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "header_text_fixture.h"
 #include "conversion_fixture.h"
+#include "header_text_fixture.h"
 #include "pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
@@ -203,6 +203,12 @@ TEST_P(ExportDriver, EveryFailingCallLeavesWholeFilesAndReportsItsFirstFailure) 
     // A run that stops before the header text is written keeps the old one.
     if (std::find(progress.begin(), progress.end(), 6) == progress.end()) {
       EXPECT_EQ(pfh, "old data.pfh\n") << k;
+    }
+    // A failed read during the checksum pass, whatever the partial sum, and
+    // a failed seek to the offset table stop the run where they happen.
+    if (statuses.front() == "binary read error:  " + Spf() || statuses.front() == "seek error:  " + Spf()) {
+      EXPECT_EQ(statuses.size(), 1u) << k;
+      EXPECT_EQ(progress, (std::vector<int>{1, 2, 3})) << k;
     }
   }
   // The checksum pass and the seek to the offset table were among the
