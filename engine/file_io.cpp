@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -281,8 +282,19 @@ ReplacementFile::ReplacementFile(std::unique_ptr<File> file, std::string target,
 
 ReplacementFile::~ReplacementFile() { Discard(); }
 
-std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& target) {
-  if (target.empty()) return nullptr;
+std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name) {
+  if (name.empty()) return nullptr;
+  // A symbolic link keeps pointing at the file it names: the new contents
+  // replace that file, beside it, and the link stays a link.
+  std::string target = name;
+  struct stat link;
+  if (::lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    char* resolved = ::realpath(name.c_str(), nullptr);
+    if (resolved != nullptr) {
+      target = resolved;
+      std::free(resolved);
+    }
+  }
   unsigned mode = DefaultFileMode();
   struct stat st;
   if (::stat(target.c_str(), &st) == 0) {

@@ -105,7 +105,7 @@ class ReplacementFile {
  public:
   // Null when the temporary file cannot be created, or when the target is a
   // directory or an existing file without write permission.
-  static std::unique_ptr<ReplacementFile> Create(const std::string& target);
+  static std::unique_ptr<ReplacementFile> Create(const std::string& name);
   ~ReplacementFile();
 
   File& Stream() { return *file_; }

@@ -151,13 +151,16 @@ bool ReadHeaderLine(const char* line, const HeaderField& field, uint8_t* header,
       return true;
     }
     case F::Int32:
+      if (!in.Integer(&number)) return false;
+      StoreU32(at, static_cast<uint32_t>(text::ClampToLong(number)));
+      return true;
     case F::UInt32:
       if (!in.Integer(&number)) return false;
-      StoreU32(at, text::Low32(number));
+      StoreU32(at, text::ToULong(number));
       return true;
     case F::Word16:
       if (!in.Integer(&number)) return false;
-      StoreU16(at, text::Low16(number));
+      StoreU16(at, text::Low16(text::ClampToLong(number)));
       return true;
     case F::Real32: {
       float v;

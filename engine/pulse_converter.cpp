@@ -152,23 +152,14 @@ bool CPulseFileConverter::AppendSealWord(const std::string& name, io::File& file
     ReportStatus("binary seek error:  %s", name.c_str());
     return false;
   }
-  uint16_t sum = pass.sum;
-  uint8_t bytes[3] = {0, 0, 0};
-  size_t size = 2;
-  uint8_t* word = bytes;
-  if (pass.length % 2 == 1) {
-    // The checksum word must start on an even offset: a zero byte pairs
-    // with the formerly uncounted last byte first.
-    uint8_t last = 0;
-    if (!file.Seek(pass.length - 1) || !file.ReadExact(&last, 1) || !file.SeekEnd()) {
-      ReportStatus("binary read error:  %s", name.c_str());
-      return false;
-    }
-    sum = static_cast<uint16_t>(sum + last);
-    size = 3;
-    word = bytes + 1;
+  uint8_t last = 0;
+  if (pass.length % 2 == 1 &&
+      (!file.Seek(pass.length - 1) || !file.ReadExact(&last, 1) || !file.SeekEnd())) {
+    ReportStatus("binary read error:  %s", name.c_str());
+    return false;
   }
-  StoreU16(word, static_cast<uint16_t>(0u - sum));
+  uint8_t bytes[3];
+  size_t size = SealBytes(pass.sum, pass.length, last, bytes);
   if (!file.Write(bytes, size) || !file.Flush()) {
     ReportStatus("binary write error:  %s", name.c_str());
     return false;

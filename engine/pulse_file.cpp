@@ -21,6 +21,16 @@ uint16_t WordSum(const uint8_t* data, size_t size) {
   return static_cast<uint16_t>(wide);
 }
 
+size_t SealBytes(uint16_t sum, uint64_t length, uint8_t lastByte, uint8_t out[3]) {
+  if (length % 2 == 0) {
+    StoreU16(out, static_cast<uint16_t>(0u - sum));
+    return 2;
+  }
+  out[0] = 0;
+  StoreU16(out + 1, static_cast<uint16_t>(0u - sum - lastByte));
+  return 3;
+}
+
 ChecksumPass SumFileWords(io::File& file) {
   ChecksumPass pass;
   if (!file.Seek(0)) {

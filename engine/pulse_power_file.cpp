@@ -110,18 +110,10 @@ OpenPulseFile::Outcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const TReco
 
   // The seal word is worked out before anything is written, so that
   // nothing but the two writes can fail once the header has changed.
-  uint8_t seal[3] = {0, 0, 0};
-  uint8_t* word = seal;
-  size_t sealSize = 2;
-  if (length_ % 2 == 1) {
-    // A zero byte pairs with the uncounted last byte, which then counts.
-    uint8_t last = words[size - 1];
-    if (end != length_ && !ReadAt(length_ - 1, &last, 1)) return Outcome::ReadFailed;
-    sum = static_cast<uint16_t>(sum + last);
-    word = seal + 1;
-    sealSize = 3;
-  }
-  StoreU16(word, static_cast<uint16_t>(0u - sum));
+  uint8_t last = words[size - 1];
+  if (length_ % 2 == 1 && end != length_ && !ReadAt(length_ - 1, &last, 1)) return Outcome::ReadFailed;
+  uint8_t seal[3];
+  const size_t sealSize = SealBytes(sum, length_, last, seal);
 
   Outcome outcome = Outcome::Done;
   if (!WriteAt(start, record.bytes.data(), headerSize)) {

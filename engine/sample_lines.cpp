@@ -12,26 +12,18 @@ namespace {
 
 constexpr size_t kBlockSamples = 1 << 15;
 
-// "%6d:  %6d   " / "%6d   " / "%6d\n" for sample i.
-char* AppendWordSample(char* out, uint64_t i, int16_t value, bool labelled) {
-  unsigned column = static_cast<unsigned>(i % 8);
+// One sample of a sample line. Labelled lines start with the index of
+// their first sample ("%6d:  "); the last sample of a line ends it, every
+// other one is followed by three blanks.
+template <unsigned PerLine, typename Value>
+char* AppendSample(char* out, uint64_t i, Value value, bool labelled, char* (*format)(char*, Value)) {
+  unsigned column = static_cast<unsigned>(i % PerLine);
   if (labelled && column == 0) {
     out = text::AppendRightAligned(out, static_cast<int64_t>(i), 6);
     out = text::AppendLiteral(out, ":  ");
   }
-  out = text::AppendWord6(out, value);
-  return column == 7 ? text::AppendLiteral(out, "\n") : text::AppendLiteral(out, "   ");
-}
-
-// "%6d:  %15.7e   " / "%15.7e   " / "%15.7e\n" for sample i.
-char* AppendRealSample(char* out, uint64_t i, float value, bool labelled) {
-  unsigned column = static_cast<unsigned>(i % 4);
-  if (labelled && column == 0) {
-    out = text::AppendRightAligned(out, static_cast<int64_t>(i), 6);
-    out = text::AppendLiteral(out, ":  ");
-  }
-  out = text::AppendExp15_7(out, value);
-  return column == 3 ? text::AppendLiteral(out, "\n") : text::AppendLiteral(out, "   ");
+  out = format(out, value);
+  return column == PerLine - 1 ? text::AppendLiteral(out, "\n") : text::AppendLiteral(out, "   ");
 }
 
 }  // namespace
@@ -46,8 +38,8 @@ bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool label
     const uint8_t* p = block.data();
     for (size_t k = 0; k < got; ++k, ++i, p += width) {
       char* end = out.Reserve();
-      end = form == SampleForm::Words ? AppendWordSample(end, i, LoadI16(p), labelled)
-                                      : AppendRealSample(end, i, LoadF32(p), labelled);
+      end = form == SampleForm::Words ? AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6)
+                                      : AppendSample<4>(end, i, LoadF32(p), labelled, text::AppendExp15_7);
       out.Advance(end);
     }
     if (got < want) return false;

@@ -34,22 +34,11 @@ char* DigitsBackward(char* end, uint64_t v) {
   return end;
 }
 
-char* AppendSigned(char* out, int64_t value) {
-  char tmp[24];
-  char* end = tmp + sizeof tmp;
-  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  char* begin = DigitsBackward(end, magnitude);
-  if (value < 0) *--begin = '-';
-  size_t n = static_cast<size_t>(end - begin);
-  std::memcpy(out, begin, n);
-  return out + n;
-}
-
 }  // namespace
 
-char* AppendLong(char* out, int32_t value) { return AppendSigned(out, value); }
+char* AppendLong(char* out, int32_t value) { return AppendRightAligned(out, value, 0); }
 
-char* AppendULong(char* out, uint32_t value) { return AppendSigned(out, value); }
+char* AppendULong(char* out, uint32_t value) { return AppendRightAligned(out, value, 0); }
 
 char* AppendHex(char* out, uint32_t value) {
   auto result = std::to_chars(out, out + 8, value, 16);

@@ -1,5 +1,6 @@
 #include "text_scan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -28,6 +29,12 @@ bool StartsWithNoCase(const char* p, const char* word) {
 
 constexpr uint64_t kSaturation = uint64_t{1} << 62;
 
+// Takes an optional sign at p; true for a minus.
+bool TakeSign(const char*& p) {
+  if (*p != '-' && *p != '+') return false;
+  return *p++ == '-';
+}
+
 }  // namespace
 
 void Scanner::SkipSpace() {
@@ -52,12 +59,8 @@ bool Scanner::Integer(int64_t* value, int maxWidth) {
   const char* p = p_;
   // The width counts the sign and the digits; 0 means no limit.
   const char* limit = maxWidth > 0 ? p + maxWidth : nullptr;
-  bool negative = false;
-  if (*p == '-' || *p == '+') {
-    if (limit != nullptr && p + 1 >= limit) return false;
-    negative = *p == '-';
-    ++p;
-  }
+  if ((*p == '-' || *p == '+') && limit != nullptr && p + 1 >= limit) return false;
+  const bool negative = TakeSign(p);
   if (!IsDigit(*p)) return false;
   const char* digitsEnd = p;
   while (IsDigit(*digitsEnd)) ++digitsEnd;
@@ -75,28 +78,24 @@ bool Scanner::Integer(int64_t* value, int maxWidth) {
 bool Scanner::Hex(uint32_t* value) {
   SkipSpace();
   const char* p = p_;
-  bool negative = false;
-  if (*p == '-' || *p == '+') {
-    negative = *p == '-';
-    ++p;
-  }
+  const bool negative = TakeSign(p);
   if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexValue(p[2]) >= 0) p += 2;
   if (HexValue(*p) < 0) return false;
-  uint32_t v = 0;
-  for (int d; (d = HexValue(*p)) >= 0; ++p) v = (v << 4) | static_cast<uint32_t>(d);
+  uint64_t v = 0;
+  for (int d; (d = HexValue(*p)) >= 0; ++p) v = std::min<uint64_t>((v << 4) | static_cast<uint64_t>(d), UINT64_C(1) << 32);
   p_ = p;
-  *value = negative ? 0u - v : v;
+  if (v > UINT32_MAX) {
+    *value = UINT32_MAX;
+  } else {
+    *value = negative ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+  }
   return true;
 }
 
 bool Scanner::Real(float* value) {
   SkipSpace();
   const char* p = p_;
-  bool negative = false;
-  if (*p == '-' || *p == '+') {
-    negative = *p == '-';
-    ++p;
-  }
+  const bool negative = TakeSign(p);
   float magnitude = 0;
   if (StartsWithNoCase(p, "inf")) {
     p += StartsWithNoCase(p, "infinity") ? 8 : 3;

@@ -19,7 +19,8 @@ class Scanner {
   // "%d" family: optional sign and decimal digits, at most maxWidth
   // characters when maxWidth > 0. Magnitudes beyond 2^62 saturate.
   bool Integer(int64_t* value, int maxWidth = 0);
-  // "%lX": hexadecimal with an optional sign and 0x prefix, modulo 2^32.
+  // "%lX": hexadecimal with an optional sign and 0x prefix; more than 32
+  // bits of digits give 0xFFFFFFFF, as strtoul does.
   bool Hex(uint32_t* value);
   // "%f" and "%e" into single precision: the float nearest to the decimal
   // text, as strtof gives it; "inf", "infinity" and "nan" in any case.
@@ -31,7 +32,17 @@ class Scanner {
   const char* p_;
 };
 
-// Reduces a scanned integer to the bits a 32-bit or 16-bit field keeps.
+// What a 32-bit C library keeps of a scanned integer: "%ld" clamps to the
+// range of a 32-bit long; "%lu" takes a minus sign modulo 2^32 and clamps
+// magnitudes beyond 32 bits; "%hd" keeps the low 16 bits of the long.
+inline int32_t ClampToLong(int64_t v) {
+  return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+}
+inline uint32_t ToULong(int64_t v) {
+  uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  if (magnitude > UINT32_MAX) return UINT32_MAX;
+  return v < 0 ? 0u - static_cast<uint32_t>(magnitude) : static_cast<uint32_t>(magnitude);
+}
 inline uint32_t Low32(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v)); }
 inline uint16_t Low16(int64_t v) { return static_cast<uint16_t>(static_cast<uint64_t>(v)); }
 

@@ -20,9 +20,11 @@ namespace {
 
 constexpr rlim_t kFileSizeLimit = rlim_t{16} << 20;
 
-// A memory file system where there is one: imports force their pulse file
-// to the disk, which on a real disk costs more than the whole conversion.
+// $ORVANE_FUZZ_ROOT, or a memory file system where there is one: imports
+// force their pulse file to the disk, which on a real disk costs more than
+// the whole conversion.
 fs::path TemporaryRoot() {
+  if (const char* root = std::getenv("ORVANE_FUZZ_ROOT")) return root;
   std::error_code ec;
   if (fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0) return "/dev/shm";
   return fs::temp_directory_path();
@@ -46,8 +48,9 @@ fs::path MakeWorkDir() {
 }  // namespace
 
 const fs::path& WorkDir() {
-  static const fs::path dir = MakeWorkDir();
-  return dir;
+  // Never destroyed: the exit handler that removes the directory needs it.
+  static const fs::path* dir = new fs::path(MakeWorkDir());
+  return *dir;
 }
 
 void ClearWorkDir() {

@@ -14,9 +14,11 @@ namespace orvane::fuzz {
 
 namespace fs = std::filesystem;
 
-// A directory of this process, emptied by Clear and removed at exit. Files
-// written by a run are limited to 16 MB, so that an input that asks for a
-// huge file fails there instead of filling the disk.
+// A directory of this process, emptied by Clear and removed at a normal
+// exit (libFuzzer ends without one: fuzz.sh gives it a root that it removes
+// itself, through $ORVANE_FUZZ_ROOT). Files written by a run are limited to
+// 16 MB, so that an input that asks for a huge file fails there instead of
+// filling the disk.
 const fs::path& WorkDir();
 void ClearWorkDir();
 

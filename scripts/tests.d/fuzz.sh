@@ -25,8 +25,14 @@ for t in $targets; do build_list="$build_list $t ${t}_replay"; done
 ninja -C "$build" $build_list
 
 # A small quarantine keeps the sanitizer's own memory inside the 64 MB limit.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=4:malloc_context_size=10:detect_leaks=1}"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=1:malloc_context_size=10:detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+# The working files of the targets, on a memory file system where there is one.
+shm=/dev/shm
+[ -d "$shm" ] && [ -w "$shm" ] || shm="${TMPDIR:-/tmp}"
+ORVANE_FUZZ_ROOT=$(mktemp -d "$shm/orvane-fuzz.XXXXXX")
+export ORVANE_FUZZ_ROOT
+trap 'rm -rf "$ORVANE_FUZZ_ROOT"' EXIT INT TERM
 summary=""
 failed=""
 for t in $targets; do
