@@ -11,6 +11,10 @@ namespace orvane {
 namespace {
 
 constexpr size_t kBlockSamples = 1 << 15;
+// At most 18 characters a sample and 9 of index a line: 1024 samples take
+// less than a reservation's room.
+constexpr size_t kSamplesPerReserve = 1024;
+static_assert(kSamplesPerReserve * (18 + 9) < TextWriter::kMaxReserve);
 
 // One sample of a sample line. Labelled lines start with the index of
 // their first sample ("%6d:  "); the last sample of a line ends it, every
@@ -36,11 +40,19 @@ bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool label
     size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockSamples, count - i));
     size_t got = binary.Read(block.data(), want * width) / width;
     const uint8_t* p = block.data();
-    for (size_t k = 0; k < got; ++k, ++i, p += width) {
+    for (size_t k = 0; k < got;) {
+      // One reservation for a run of samples that surely fits in it.
+      const size_t run = std::min<size_t>(got - k, kSamplesPerReserve);
       char* end = out.Reserve();
-      end = form == SampleForm::Words ? AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6)
-                                      : AppendSample<4>(end, i, LoadF32(p), labelled, text::AppendExp15_7);
+      if (form == SampleForm::Words) {
+        for (size_t r = 0; r < run; ++r, ++i, p += width)
+          end = AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6);
+      } else {
+        for (size_t r = 0; r < run; ++r, ++i, p += width)
+          end = AppendSample<4>(end, i, LoadF32(p), labelled, text::AppendExp15_7);
+      }
       out.Advance(end);
+      k += run;
     }
     if (got < want) return false;
   }

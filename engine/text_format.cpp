@@ -60,14 +60,23 @@ char* AppendRightAligned(char* out, int64_t value, int width) {
 }
 
 char* AppendWord6(char* out, int16_t value) {
-  std::memcpy(out, "      ", 6);
-  unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-  char* p = out + 6;
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) *--p = '-';
+  // The digits of the magnitude fill the five places on the right; places
+  // before the first digit become blanks, and a minus sign takes the place
+  // just before it. Built in one word, without branches on the digits.
+  const bool negative = value < 0;
+  const unsigned m = negative ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  const int digitCount = 1 + (m >= 10) + (m >= 100) + (m >= 1000) + (m >= 10000);
+  uint64_t word = 0x2020000000000020ull;  // bytes 0, 6 and 7 are blanks
+  word |= static_cast<uint64_t>('0' + m / 10000) << 8;
+  word |= static_cast<uint64_t>('0' + m / 1000 % 10) << 16;
+  word |= static_cast<uint64_t>('0' + m / 100 % 10) << 24;
+  word |= static_cast<uint64_t>('0' + m / 10 % 10) << 32;
+  word |= static_cast<uint64_t>('0' + m % 10) << 40;
+  const uint64_t blanks = (uint64_t{1} << (8 * (6 - digitCount))) - 1;
+  word = (word & ~blanks) | (0x2020202020202020ull & blanks);
+  const uint64_t sign = (uint64_t{0xFF} << (8 * (5 - digitCount))) & (0 - static_cast<uint64_t>(negative));
+  word = (word & ~sign) | (0x2D2D2D2D2D2D2D2Dull & sign);
+  std::memcpy(out, &word, sizeof word);  // little-endian: byte 0 first
   return out + 6;
 }
 
@@ -80,17 +89,16 @@ char* AppendFixed6(char* out, float value) {
 
 namespace {
 
-// Powers of ten in extended precision, each the nearest long double to its
-// exact value.
+// Powers of ten, each the double nearest to its exact value.
 constexpr int kMinPow10 = -64;
 constexpr int kMaxPow10 = 64;
 
-const long double* Pow10Table() {
+const double* Pow10Table() {
   static const auto table = [] {
-    std::array<long double, kMaxPow10 - kMinPow10 + 1> t{};
+    std::array<double, kMaxPow10 - kMinPow10 + 1> t{};
     for (int e = kMinPow10; e <= kMaxPow10; ++e) {
       std::string text = "1e" + std::to_string(e);
-      t[static_cast<size_t>(e - kMinPow10)] = std::strtold(text.c_str(), nullptr);
+      t[static_cast<size_t>(e - kMinPow10)] = std::strtod(text.c_str(), nullptr);
     }
     return t;
   }();
@@ -98,30 +106,28 @@ const long double* Pow10Table() {
 }
 
 // The eight significant digits of d > 0 rounded to nearest, and its decimal
-// exponent, computed in extended precision. The result is exact unless the
-// scaled value lies within 1e-6 of a rounding tie, where extended precision
-// cannot decide: the answer is then false and the caller rounds exactly.
+// exponent. d is a widened float, so scaling it into [1e7, 1e8) costs two
+// roundings of a double: the scaled value is off by less than 3e-8. That
+// decides the rounding everywhere but within 1e-7 of a tie, where the answer
+// is false and the caller rounds exactly.
 bool EightDigits(double d, uint32_t* digits, int* exponent) {
-  static const long double* pow10 = Pow10Table();
-  int binaryExponent;
-  std::frexp(d, &binaryExponent);
-  int k = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398120));
-  long double scaled = 0;
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    scaled = static_cast<long double>(d) * pow10[7 - k - kMinPow10];
-    if (scaled < 1e7L) {
-      --k;
-    } else if (scaled >= 1e8L) {
-      ++k;
-    } else {
-      break;
-    }
+  static const double* pow10 = Pow10Table();
+  uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+  int k = (binaryExponent * 78913) >> 18;  // floor(binaryExponent * log10(2))
+  double scaled = d * pow10[7 - k - kMinPow10];
+  if (scaled < 1e7) {
+    --k;
+    scaled = d * pow10[7 - k - kMinPow10];
+  } else if (scaled >= 1e8) {
+    ++k;
+    scaled = d * pow10[7 - k - kMinPow10];
   }
-  if (scaled < 1e7L - 1 || scaled >= 1e8L + 1) return false;
-  long double whole = std::floor(scaled);
-  long double fraction = scaled - whole;
-  if (std::fabs(fraction - 0.5L) < 1e-6L) return false;
-  uint64_t n = static_cast<uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;
+  if (std::fabs(fraction - 0.5) < 1e-7 || whole < 9999999 || whole > 100000000) return false;
+  uint64_t n = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
   if (n >= 100000000) {
     n /= 10;
     ++k;
@@ -173,9 +179,11 @@ char* AppendExp15_7(char* out, float value) {
   out[1] = static_cast<char>('0' + digits / 10000000);
   out[2] = '.';
   uint32_t rest = digits % 10000000;
-  for (int i = 9; i >= 3; --i) {
-    out[i] = static_cast<char>('0' + rest % 10);
-    rest /= 10;
+  out[9] = static_cast<char>('0' + rest % 10);
+  rest /= 10;
+  for (int i = 7; i >= 3; i -= 2) {
+    std::memcpy(out + i, kDigitPairs + 2 * (rest % 100), 2);
+    rest /= 100;
   }
   out[10] = 'e';
   out[11] = exponent < 0 ? '-' : '+';

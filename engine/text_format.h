@@ -18,7 +18,7 @@ char* AppendLong(char* out, int32_t value);            // "%ld"
 char* AppendULong(char* out, uint32_t value);          // "%lu"
 char* AppendHex(char* out, uint32_t value);            // "%lX"
 char* AppendRightAligned(char* out, int64_t value, int width);  // "%6d", "%2d"
-char* AppendWord6(char* out, int16_t value);            // "%6d" of a 16-bit sample
+char* AppendWord6(char* out, int16_t value);  // "%6d" of a 16-bit sample; may touch 8 bytes
 char* AppendFixed6(char* out, float value);            // "%f" of the widened float
 char* AppendExp15_7(char* out, float value);           // "%15.7e", three-digit exponent
 char* AppendText(char* out, std::string_view text);

@@ -38,6 +38,7 @@ bool TakeSign(const char*& p) {
 }  // namespace
 
 void Scanner::SkipSpace() {
+  while (*p_ == ' ') ++p_;  // the common case first
   while (IsSpace(*p_)) ++p_;
 }
 
@@ -56,21 +57,35 @@ bool Scanner::Match(const char* pattern) {
 
 bool Scanner::Integer(int64_t* value, int maxWidth) {
   SkipSpace();
+  if (maxWidth > 0) return LimitedInteger(value, maxWidth);
   const char* p = p_;
-  // The width counts the sign and the digits; 0 means no limit.
-  const char* limit = maxWidth > 0 ? p + maxWidth : nullptr;
-  if ((*p == '-' || *p == '+') && limit != nullptr && p + 1 >= limit) return false;
+  const bool negative = TakeSign(p);
+  unsigned digit = static_cast<unsigned>(*p - '0');
+  if (digit > 9) return false;
+  uint64_t magnitude = digit;
+  const char* first = p;
+  for (++p; (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p) magnitude = magnitude * 10 + digit;
+  if (p - first > 18) {
+    // Past eighteen digits the sum may have wrapped: numbers this long saturate.
+    magnitude = 0;
+    for (const char* d = first; d < p; ++d)
+      magnitude = magnitude >= kSaturation / 10 ? kSaturation : magnitude * 10 + static_cast<unsigned>(*d - '0');
+  }
+  p_ = p;
+  *value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+  return true;
+}
+
+bool Scanner::LimitedInteger(int64_t* value, int maxWidth) {
+  const char* p = p_;
+  // The width counts the sign and the digits.
+  const char* limit = p + maxWidth;
+  if ((*p == '-' || *p == '+') && p + 1 >= limit) return false;
   const bool negative = TakeSign(p);
   if (!IsDigit(*p)) return false;
-  const char* digitsEnd = p;
-  while (IsDigit(*digitsEnd)) ++digitsEnd;
-  if (limit != nullptr && digitsEnd > limit) digitsEnd = limit;
   uint64_t magnitude = 0;
-  for (const char* d = p; d < digitsEnd; ++d) {
-    magnitude = magnitude * 10 + static_cast<unsigned>(*d - '0');
-    if (magnitude > kSaturation) magnitude = kSaturation;
-  }
-  p_ = digitsEnd;
+  for (; p < limit && IsDigit(*p); ++p) magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+  p_ = p;
   *value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
   return true;
 }

@@ -29,6 +29,7 @@ class Scanner {
   const char* Position() const { return p_; }
 
  private:
+  bool LimitedInteger(int64_t* value, int maxWidth);
   const char* p_;
 };
 
