@@ -17,6 +17,7 @@ namespace orvane::io {
 namespace {
 
 constexpr size_t kBufferSize = size_t{1} << 20;
+constexpr size_t kFirstFillSize = size_t{1} << 16;
 
 std::atomic<uint64_t> gFailAt{0};
 std::atomic<uint64_t> gCalls{0};
@@ -151,7 +152,11 @@ bool File::FillReadBuffer() {
   bufferStart_ += readPos_;
   readPos_ = readLen_ = 0;
   if (buffer_.empty()) buffer_.resize(kBufferSize);
-  ssize_t got = PreadAll(fd_, buffer_.data(), buffer_.size(), bufferStart_, path_, !written_);
+  // The first fill after a jump reads little: a jump is often made to read
+  // a few bytes (an offset, a record header). Reading on fills the buffer.
+  const size_t want = std::min(fillSize_, buffer_.size());
+  fillSize_ = buffer_.size();
+  ssize_t got = PreadAll(fd_, buffer_.data(), want, bufferStart_, path_, !written_);
   if (got < 0) {
     error_ = true;
     return false;
@@ -239,6 +244,7 @@ bool File::Seek(uint64_t offset) {
   }
   bufferStart_ = offset;
   readPos_ = readLen_ = 0;
+  fillSize_ = kFirstFillSize;
   return true;
 }
 

@@ -96,6 +96,7 @@ class File {
   bool eof_ = false;
   bool error_ = false;
   bool written_ = false;  // any Write was made on it
+  size_t fillSize_ = size_t{1} << 20;  // bytes the next buffer fill asks for
 };
 
 // A new file written beside its target under a temporary name; Commit renames

@@ -14,6 +14,7 @@ namespace orvane {
 
 namespace {
 constexpr uint64_t kOffsetLimit = uint64_t{1} << 32;
+constexpr uint64_t kLargeTable = uint64_t{1} << 20;
 }
 
 // Reads the 23 lines of the header text file into header. False when the
@@ -116,14 +117,16 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
   StepProgress();
 
   // The offset table is reserved as zeros and filled in record by record.
-  std::vector<uint8_t> zeros(size_t{1} << 16, 0);
-  for (uint64_t left = entries * kOffsetEntrySize; left > 0;) {
-    size_t chunk = static_cast<size_t>(std::min<uint64_t>(left, zeros.size()));
-    if (!binary.Write(zeros.data(), chunk)) {
-      ReportStatus("Binary write error %s", spf.c_str());
-      return;
-    }
-    left -= chunk;
+  // A large table is left as a hole that reads as zeros: a header text with
+  // absurd counts must not cost gigabytes of writing before its first
+  // missing record file stops the run.
+  const uint64_t tableBytes = entries * kOffsetEntrySize;
+  std::vector<uint8_t> zeros(std::min<uint64_t>(tableBytes, kLargeTable), 0);
+  bool reserved = tableBytes > kLargeTable ? binary.Seek(RecordOffsetTable::EndPosition(header))
+                                           : binary.Write(zeros.data(), zeros.size());
+  if (!reserved) {
+    ReportStatus("Binary write error %s", spf.c_str());
+    return;
   }
   StepProgress();
 
