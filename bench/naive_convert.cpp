@@ -16,6 +16,7 @@
 #include <string>
 
 #include "bench_layout.h"
+#include "tool_command.h"
 
 namespace {
 
@@ -410,29 +411,17 @@ int SetPulsePower(const std::string& base, const std::string& text) {
   return 0;
 }
 
-int Usage(const char* program) {
-  std::fprintf(stderr,
-               "usage: %s export|import BASE labelled|bare\n"
-               "       %s validate FILE.spf\n"
-               "       %s get BASE\n"
-               "       %s set BASE \"VALUES\"\n",
-               program, program, program, program);
-  return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return Usage(argv[0]);
-  const std::string command = argv[1];
-  const std::string target = argv[2];
-  if ((command == "export" || command == "import") && argc == 4) {
-    const std::string layout = argv[3];
-    if (layout != "labelled" && layout != "bare") return Usage(argv[0]);
-    return command == "export" ? Export(target, layout == "labelled") : Import(target, layout == "labelled");
+  auto tool = ParseToolCommand(argc, argv);
+  if (!tool) return ToolUsage(argv[0]);
+  switch (tool->kind) {
+    case ToolCommand::Kind::Export: return Export(tool->target, tool->labelled);
+    case ToolCommand::Kind::Import: return Import(tool->target, tool->labelled);
+    case ToolCommand::Kind::Validate: return Validate(tool->target) ? 0 : 1;
+    case ToolCommand::Kind::Get: return GetPulsePower(tool->target);
+    case ToolCommand::Kind::Set: return SetPulsePower(tool->target, tool->values);
   }
-  if (command == "validate" && argc == 3) return Validate(target) ? 0 : 1;
-  if (command == "get" && argc == 3) return GetPulsePower(target);
-  if (command == "set" && argc == 4) return SetPulsePower(target, argv[3]);
-  return Usage(argv[0]);
+  return 2;
 }

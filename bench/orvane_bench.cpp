@@ -7,13 +7,14 @@
 //        orvane_bench validate FILE.spf
 //        orvane_bench get BASE
 //        orvane_bench set BASE "VALUES"
-// Exit status: 0 success, 1 failure, 2 usage, 3 operation not in this engine.
+// Exit status: 0 success, 1 failure, 2 usage.
 #include <cstdio>
 #include <string>
 
 #include "conversion_reporter.h"
 #include "pulse_converter.h"
 #include "pulse_file.h"
+#include "tool_command.h"
 
 namespace {
 
@@ -41,7 +42,6 @@ int Convert(const std::string& base, bool toAscii, bool labelled) {
   return Finish(converter);
 }
 
-#ifdef ORVANE_BENCH_HAVE_PULSE_POWER
 int PulsePower(const std::string& base, const std::string* setText) {
   SilentReporter reporter;
   orvane::CPulseFileConverter converter(reporter);
@@ -55,39 +55,18 @@ int PulsePower(const std::string& base, const std::string* setText) {
   std::printf("%s\n", text->c_str());
   return 0;
 }
-#else
-int PulsePower(const std::string&, const std::string*) {
-  std::fprintf(stderr, "orvane_bench: this engine has no pulse power yet\n");
-  return 3;
-}
-#endif
-
-int Usage(const char* program) {
-  std::fprintf(stderr,
-               "usage: %s export|import BASE labelled|bare\n"
-               "       %s validate FILE.spf\n"
-               "       %s get BASE\n"
-               "       %s set BASE \"VALUES\"\n",
-               program, program, program, program);
-  return 2;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return Usage(argv[0]);
-  const std::string command = argv[1];
-  const std::string target = argv[2];
-  if ((command == "export" || command == "import") && argc == 4) {
-    const std::string layout = argv[3];
-    if (layout != "labelled" && layout != "bare") return Usage(argv[0]);
-    return Convert(target, command == "export", layout == "labelled");
+  auto tool = ParseToolCommand(argc, argv);
+  if (!tool) return ToolUsage(argv[0]);
+  switch (tool->kind) {
+    case ToolCommand::Kind::Export: return Convert(tool->target, true, tool->labelled);
+    case ToolCommand::Kind::Import: return Convert(tool->target, false, tool->labelled);
+    case ToolCommand::Kind::Validate: return orvane::ValidatePulseFile(tool->target) == 1 ? 0 : 1;
+    case ToolCommand::Kind::Get: return PulsePower(tool->target, nullptr);
+    case ToolCommand::Kind::Set: return PulsePower(tool->target, &tool->values);
   }
-  if (command == "validate" && argc == 3) return orvane::ValidatePulseFile(target) == 1 ? 0 : 1;
-  if (command == "get" && argc == 3) return PulsePower(target, nullptr);
-  if (command == "set" && argc == 4) {
-    const std::string text = argv[3];
-    return PulsePower(target, &text);
-  }
-  return Usage(argv[0]);
+  return 2;
 }
