@@ -209,6 +209,7 @@ size_t File::Read(void* out, size_t n) {
 }
 
 bool File::Write(const void* data, size_t n) {
+  if (n == 0) return true;
   const char* src = static_cast<const char*>(data);
   written_ = true;
   if (readLen_ > 0 || readPos_ > 0) {

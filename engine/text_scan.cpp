@@ -68,8 +68,10 @@ bool Scanner::Integer(int64_t* value, int maxWidth) {
   if (p - first > 18) {
     // Past eighteen digits the sum may have wrapped: numbers this long saturate.
     magnitude = 0;
-    for (const char* d = first; d < p; ++d)
-      magnitude = magnitude >= kSaturation / 10 ? kSaturation : magnitude * 10 + static_cast<unsigned>(*d - '0');
+    for (const char* d = first; d < p; ++d) {
+      const unsigned next = static_cast<unsigned>(*d - '0');
+      magnitude = magnitude > (kSaturation - next) / 10 ? kSaturation : magnitude * 10 + next;
+    }
   }
   p_ = p;
   *value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);

@@ -41,6 +41,7 @@ for t in $targets; do
   rm -rf "$corpus"
   mkdir -p "$corpus" "$artifacts"
   "$build/fuzz/${t}_replay" --write-seeds "$corpus" >/dev/null
+  [ -d "fuzz/regressions/$t" ] && cp fuzz/regressions/"$t"/* "$corpus"/
   log="$build/$t.log"
   echo "== fuzzing $t for ${seconds} s"
   if "$build/fuzz/$t" "$corpus" -max_total_time="$seconds" -rss_limit_mb=64 -malloc_limit_mb=64 \
