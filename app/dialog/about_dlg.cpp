@@ -10,7 +10,6 @@
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   orvane::gui::BuiltControls controls = orvane::gui::BuildDialog(*this, orvane::gui::LoadDialogTemplate(IDD));
   setWindowIcon(orvane::gui::LoadProgramIcon());
-  setToolTip(QStringLiteral(ORVANE_PRODUCT_NAME " " ORVANE_CAPTION_VERSION ", file version " ORVANE_FILE_VERSION));
   if (auto* notice = qobject_cast<QLabel*>(controls.Named(QStringLiteral("notice")))) {
     notice->setText(MakersNotice());
     orvane::gui::FitWidthToText(*notice);
@@ -18,4 +17,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   if (auto* ok = qobject_cast<QPushButton*>(controls.Control(1))) connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QString CAboutDlg::MakersNotice() { return QStringLiteral(ORVANE_LEGAL_COPYRIGHT); }
+// The file version shows beside the maker's notice: the caption's "V3.0" is
+// the product's name for itself, the file version tells builds apart.
+QString CAboutDlg::MakersNotice() { return QStringLiteral("Version " ORVANE_FILE_VERSION ". " ORVANE_LEGAL_COPYRIGHT); }
