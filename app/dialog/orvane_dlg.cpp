@@ -1,4 +1,5 @@
 // The main dialog's construction, data exchange, start, reporting and end.
+#include "control_ids.h"
 #include "orvane_dlg.h"
 
 #include <QCloseEvent>
@@ -14,15 +15,10 @@
 
 using orvane::gui::DataExchange;
 
+using namespace orvane::gui;
+
 namespace {
 
-constexpr int kFileNameBox = 1001;
-constexpr int kDirectionGroup = 1002;
-constexpr int kFormatGroup = 1004;
-constexpr int kProgressBar = 1006;
-constexpr int kConvertButton = 1008;
-constexpr int kStatusLine = 1010;
-constexpr int kPowerBox = 1013;
 constexpr int kProgressMaximum = 9;
 
 // Control of the expected class; a template without it is a defect of the build.

@@ -7,21 +7,15 @@
 #include <QProgressBar>
 
 #include "about_dlg.h"
+#include "control_ids.h"
 #include "dialog_template.h"
 #include "help_viewer.h"
 #include "orvane_dlg.h"
 
+using namespace orvane::gui;
+
 namespace {
 
-constexpr int kFileNameBox = 1001;
-constexpr int kToAsciiButton = 1002;
-constexpr int kFromAsciiButton = 1003;
-constexpr int kHeadersButton = 1004;
-constexpr int kNoHeadersButton = 1005;
-constexpr int kConvertButton = 1008;
-constexpr int kGetPowerButton = 1011;
-constexpr int kSetPowerButton = 1012;
-constexpr int kBrowseButton = 1014;
 // The window menu's commands carry their information in the low four bits.
 constexpr int kSysCommandMask = 0xFFF0;
 
