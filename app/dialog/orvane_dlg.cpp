@@ -1,5 +1,4 @@
 // The main dialog's construction, data exchange, start, reporting and end.
-#include "control_ids.h"
 #include "orvane_dlg.h"
 
 #include <QCloseEvent>
@@ -9,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "control_ids.h"
 #include "data_exchange.h"
 #include "help_viewer.h"
 #include "program_resources.h"
