@@ -38,6 +38,28 @@ class FaultSeam {
   static bool ShouldFail(Call call, const std::string& path = {}, bool onlyRead = false);
 };
 
+// A byte buffer whose bytes are not cleared when it is allocated: the file
+// layer's buffers are large and always written before they are read.
+class ByteBuffer {
+ public:
+  ByteBuffer() = default;
+  explicit ByteBuffer(size_t size) { resize(size); }
+  char* data() { return bytes_.get(); }
+  const char* data() const { return bytes_.get(); }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  char& operator[](size_t i) { return bytes_[i]; }
+  // Contents are not kept.
+  void resize(size_t size) {
+    bytes_.reset(new char[size]);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  size_t size_ = 0;
+};
+
 class File {
  public:
   enum class Mode {
@@ -87,7 +109,7 @@ class File {
 
   int fd_;
   std::string path_;
-  std::vector<char> buffer_;
+  ByteBuffer buffer_;
   uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
   size_t readPos_ = 0;        // next byte to deliver, when reading
   size_t readLen_ = 0;        // bytes of buffer_ holding file contents

@@ -38,7 +38,7 @@ class TextWriter {
   void Drain();
 
   std::unique_ptr<io::ReplacementFile> file_;
-  std::vector<char> buffer_;
+  io::ByteBuffer buffer_;
   size_t length_ = 0;
   bool failed_ = false;
 };
