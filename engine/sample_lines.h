@@ -17,7 +17,8 @@ enum class SampleForm { Words, Reals };
 bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool labelled, TextWriter& out);
 
 // The samples of one value line. False when the line does not deliver
-// `needed` values within their type's range.
+// `needed` values within their type's range. A value line must be readable
+// for eight bytes past its terminating NUL.
 bool ScanWordLine(const char* line, bool labelled, int needed, int16_t* values);
 bool ScanRealLine(const char* line, bool labelled, int needed, float* values);
 

@@ -35,6 +35,46 @@ bool TakeSign(const char*& p) {
   return *p++ == '-';
 }
 
+// The float nearest to a short decimal text [begin, end) (digits, an
+// optional point, an optional exponent), when double precision settles it.
+// With at most fifteen digits and a power of ten up to 10^22, both exact in
+// a double, the double nearest to the text comes from one multiplication or
+// division; the float nearest to that double is the float nearest to the
+// text, unless the double lies exactly halfway between two floats.
+bool ShortDecimalToFloat(const char* begin, const char* end, float* out) {
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  uint64_t mantissa = 0;
+  int digitCount = 0;
+  int scale = 0;
+  const char* c = begin;
+  for (; c < end && IsDigit(*c); ++c, ++digitCount) mantissa = mantissa * 10 + static_cast<unsigned>(*c - '0');
+  if (c < end && *c == '.')
+    for (++c; c < end && IsDigit(*c); ++c, ++digitCount, --scale)
+      mantissa = mantissa * 10 + static_cast<unsigned>(*c - '0');
+  if (digitCount > 15) return false;
+  if (c < end) {  // the exponent, already known to be well formed
+    ++c;
+    const bool negative = TakeSign(c);
+    int exponent = 0;
+    for (; c < end && exponent < 1000; ++c) exponent = exponent * 10 + (*c - '0');
+    if (c < end) return false;
+    scale += negative ? -exponent : exponent;
+  }
+  if (scale > 22 || scale < -22) return false;
+  const double wide = scale >= 0 ? static_cast<double>(mantissa) * kPow10[scale]
+                                 : static_cast<double>(mantissa) / kPow10[-scale];
+  // Within the normal floats, a double halfway between two floats has its
+  // 29 low mantissa bits at exactly 1 followed by zeros.
+  if (wide != 0 && !(wide >= 0x1p-126 && wide <= 0x1.fffffep127)) return false;
+  uint64_t bits;
+  std::memcpy(&bits, &wide, sizeof bits);
+  if ((bits & 0x1FFFFFFF) == 0x10000000) return false;
+  *out = static_cast<float>(wide);
+  return true;
+}
+
 }  // namespace
 
 void Scanner::SkipSpace() {
@@ -148,7 +188,8 @@ bool Scanner::Real(float* value) {
       }
     }
     auto format = hex ? std::chars_format::hex : std::chars_format::general;
-    auto result = std::from_chars(digits, q, magnitude, format);
+    std::from_chars_result result{q, std::errc()};
+    if (hex || !ShortDecimalToFloat(digits, q, &magnitude)) result = std::from_chars(digits, q, magnitude, format);
     if (result.ec == std::errc::result_out_of_range) {
       // Beyond the float range: strtof gives an infinity or a zero.
       double wide = 0;
