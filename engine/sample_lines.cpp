@@ -1,6 +1,7 @@
 #include "sample_lines.h"
 
 #include <bit>
+#include <optional>
 #include <cstring>
 #include <vector>
 
@@ -69,6 +70,55 @@ bool QuickInteger(const char*& p, int64_t* value) {
   return true;
 }
 
+// The value of one "%6d" field as the export writes it: blanks, an optional
+// minus sign and at least one digit, six characters in all, followed by two
+// blanks. Nothing when the field has another shape.
+std::optional<int64_t> CanonicalWordField(const char* field) {
+  constexpr uint64_t kBlanks = 0x2020202020202020ull;
+  constexpr uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
+  constexpr uint64_t kDigitNibble = 0x3030303030303030ull;
+  uint64_t w;
+  std::memcpy(&w, field, sizeof w);
+  if ((w >> 48) != 0x2020) return std::nullopt;                  // the two blanks after it
+  const int blanks = std::countr_zero((w ^ kBlanks) | (uint64_t{1} << 48)) / 8;
+  const bool negative = field[blanks] == '-';
+  const int first = blanks + (negative ? 1 : 0);
+  if (first >= 6) return std::nullopt;
+  const uint64_t nonDigits = ((w & kHighNibbles) ^ kDigitNibble) |
+                             (((w + 0x0606060606060606ull) & kHighNibbles) ^ kDigitNibble);
+  const uint64_t fieldDigits = (uint64_t{1} << 48) - (uint64_t{1} << (8 * first));
+  if ((nonDigits & fieldDigits) != 0) return std::nullopt;
+  // Digits right-aligned in six bytes: clear the rest, then convert.
+  uint64_t n = (w & fieldDigits) << 16;
+  n = ((n & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
+  n = ((n & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+  n = ((n & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+  return negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
+}
+
+// A value line exactly as the export writes it, read by columns: each of
+// the needed fields sits nine columns after the one before. False when the
+// line has another shape; the scanner then reads it.
+bool ScanCanonicalWordLine(const char* line, bool labelled, int needed, int16_t* values) {
+  const char* field = line;
+  if (labelled) {
+    // "%6d:  ": the index, a colon and two blanks.
+    if (line[6] != ':' || line[7] != ' ' || line[8] != ' ') return false;
+    char index[8];
+    std::memcpy(index, line, 6);
+    std::memcpy(index + 6, "  ", 2);
+    if (!CanonicalWordField(index)) return false;
+    field = line + 9;
+  }
+  for (int k = 0; k < needed; ++k, field += 9) {
+    auto value = CanonicalWordField(field);
+    if (!value || *value < INT16_MIN || *value > INT16_MAX) return false;
+    if (k + 1 < needed && field[8] != ' ') return false;  // the third blank between fields
+    values[k] = static_cast<int16_t>(*value);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool labelled, TextWriter& out) {
@@ -99,6 +149,7 @@ bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool label
 }
 
 bool ScanWordLine(const char* line, bool labelled, int needed, int16_t* values) {
+  if (ScanCanonicalWordLine(line, labelled, needed, values)) return true;
   text::Scanner in(line);
   int64_t v;
   if (labelled && !(in.Integer(&v) && in.Match(":"))) return false;
