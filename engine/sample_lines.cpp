@@ -169,7 +169,9 @@ bool ScanWordLine(const char* line, bool labelled, int needed, int16_t* values) 
 bool ScanRealLine(const char* line, bool labelled, int needed, float* values) {
   text::Scanner in(line);
   int64_t index;
-  if (labelled && !(in.Integer(&index, 6) && in.Match(":"))) return false;
+  // The index is read whatever its width: past sample 999999 it has seven
+  // digits, and the export writes it so.
+  if (labelled && !(in.Integer(&index) && in.Match(":"))) return false;
   for (int k = 0; k < needed; ++k)
     if (!in.Real(&values[k])) return false;
   return true;

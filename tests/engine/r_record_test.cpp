@@ -155,8 +155,16 @@ TEST_P(RRecordLabelled, LabelledIndexOfUpToSixDigitsIsIgnored) {
   EXPECT_EQ(Imported().r.at(0).samples, SampleBytes({1, 2, 3, 4, 5}));
 }
 
-TEST_P(RRecordLabelled, LabelledIndexOfSevenDigitsFailsTheLine) {
+// The export writes seven-digit indices from sample 1000000 on; they read
+// back like any other index.
+TEST_P(RRecordLabelled, LabelledIndexOfSevenDigitsIsRead) {
   const std::string text = SimpleRHeaderLines(true, "5") + "     0: 1 2 3 4\n1000000: 5\n";
+  EXPECT_EQ(LastStatus(Import(0, 1, 0, {{".R0", text}})), "conversion complete");
+  EXPECT_EQ(Imported().r.at(0).samples, SampleBytes({1, 2, 3, 4, 5}));
+}
+
+TEST_P(RRecordLabelled, LabelledIndexWithoutDigitsFailsTheLine) {
+  const std::string text = SimpleRHeaderLines(true, "5") + "     0: 1 2 3 4\n: 5\n";
   ExpectFailedImport(ImportOverOld(0, 1, 0, {{".R0", text}}), "ASCII read error on " + Named(".R0") + " line 21");
 }
 
