@@ -44,7 +44,6 @@ inline uint32_t ToULong(int64_t v) {
   if (magnitude > UINT32_MAX) return UINT32_MAX;
   return v < 0 ? 0u - static_cast<uint32_t>(magnitude) : static_cast<uint32_t>(magnitude);
 }
-inline uint32_t Low32(int64_t v) { return static_cast<uint32_t>(static_cast<uint64_t>(v)); }
 inline uint16_t Low16(int64_t v) { return static_cast<uint16_t>(static_cast<uint64_t>(v)); }
 
 }  // namespace orvane::text

@@ -97,7 +97,7 @@ void CheckIntegers(uint32_t bits, int64_t wide, int width) {
   Check(scanBack(buffer, end) == signedBits, "\"%ld\" does not scan back");
   end = text::AppendULong(buffer, bits);
   Check(std::string(buffer, end) == Printed("%u", bits), "\"%lu\" differs from printf");
-  Check(text::Low32(scanBack(buffer, end)) == bits, "\"%lu\" does not scan back");
+  Check(text::ToULong(scanBack(buffer, end)) == bits, "\"%lu\" does not scan back");
   end = text::AppendHex(buffer, bits);
   Check(std::string(buffer, end) == Printed("%X", bits), "\"%lX\" differs from printf");
   {
