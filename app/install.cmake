@@ -9,10 +9,8 @@ configure_file(${ORVANE_RES_DIR}/orvane.desktop ${CMAKE_CURRENT_BINARY_DIR}/orva
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/orvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 foreach(size 16 32)
-  set(icon ${ORVANE_RES_DIR}/icons/orvane-${size}.xpm)
-  if(EXISTS ${icon})
-    install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME orvane.xpm)
-  endif()
+  install(FILES ${ORVANE_RES_DIR}/icons/orvane-${size}.xpm
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME orvane.xpm)
 endforeach()
 
 # The program's path depends on the prefix chosen at install time
