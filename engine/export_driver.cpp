@@ -4,7 +4,9 @@
 
 #include "header_layout.h"
 #include "pulse_converter.h"
-#include "pulse_file.h"
+#include "checksum.h"
+#include "orvane/pulse_file.h"
+#include "structure_check.h"
 #include "text_writer.h"
 
 namespace orvane {
@@ -15,31 +17,31 @@ bool CPulseFileConverter::ExportHeaderPhase(const std::string& spf, io::File& bi
                                             PulseFileHeader& header) {
   StepProgress();
   if (!binary.ReadExact(header.bytes.data(), header.bytes.size())) {
-    ReportStatus("Binary read error on %s", spf.c_str());
+    ReportStatus(Failure::BinaryReadErrorOn, spf.c_str());
     return false;
   }
-  if (header.Magic() != kPulseFileMagic) {
-    ReportStatus("Invalid magic number");
+  if (header.Magic() != format::kMagic) {
+    ReportStatus(Failure::InvalidMagicNumber);
     return false;
   }
   // The table of offsets must fit in the file: counts beyond that would
   // send the record loops through billions of failing reads.
-  if (RecordOffsetTable::EndPosition(header) > binary.Size()) {
-    ReportStatus("Invalid record count");
+  if (Failure table = CheckOffsetTable(header, binary.Size()); table != Failure::None) {
+    ReportStatus(table);
     return false;
   }
   StepProgress();
   ChecksumPass pass = SumFileWords(binary);
   if (pass.readError) {
-    ReportStatus("binary read error:  %s", spf.c_str());
+    ReportStatus(Failure::SealReadError, spf.c_str());
     return false;
   }
   if (pass.sum != 0) {
-    ReportStatus("checksum error:  %X", static_cast<unsigned>(pass.sum));
+    ReportStatus(Failure::ChecksumError, static_cast<unsigned>(pass.sum));
     return false;
   }
-  if (!binary.Seek(RecordOffsetTable::kStart)) {
-    ReportStatus("seek error:  %s", spf.c_str());
+  if (!binary.Seek(format::kTableStart)) {
+    ReportStatus(Failure::SeekError, spf.c_str());
     return false;
   }
   StepProgress(2);
@@ -52,12 +54,12 @@ void CPulseFileConverter::ExportToAscii(std::string baseName) {
   const std::string pfh = baseName + ".pfh";
   auto binary = io::File::Open(spf, io::File::Mode::Read);
   if (!binary) {
-    ReportStatus("Can't open %s for reading", spf.c_str());
+    ReportStatus(Failure::CantOpenForReading, spf.c_str());
     return;
   }
   auto text = TextWriter::Create(pfh);
   if (!text) {
-    ReportStatus("Can't open %s for writing", pfh.c_str());
+    ReportStatus(Failure::CantOpenForWriting, pfh.c_str());
     return;
   }
   PulseFileHeader header;
@@ -69,12 +71,12 @@ void CPulseFileConverter::ExportToAscii(std::string baseName) {
     text->Advance(AppendHeaderLine(end, field, header.bytes.data(), labelled));
   }
   if (!text->Finish()) {
-    ReportStatus("ASCII write error on %s", pfh.c_str());
+    ReportStatus(Failure::AsciiWriteError, pfh.c_str());
     return;
   }
   StepProgress();
 
-  if (m_nThreads > 1 && RecordOffsetTable::EntryCount(header) > 1) {
+  if (m_nThreads > 1 && header.EntryCount() > 1) {
     binary.reset();
     ExportRecordsInParallel(baseName, spf, header);
   } else {

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "byte_order.h"
+#include "orvane/byte_order.h"
+#include "orvane/format.h"
 #include "text_format.h"
 #include "text_scan.h"
 
@@ -24,69 +25,76 @@ constexpr HeaderField Text(const char* label, uint16_t offset) {
 constexpr HeaderField Real(const char* label, uint16_t offset) {
   return Plain(label, offset, F::Real32, F::Real32, F::Real32);
 }
-constexpr HeaderField Rs(int index, uint16_t offset) {
-  return HeaderField{"RS", offset, F::Int32, F::Int32, F::Int32, static_cast<int8_t>(index)};
+// RS field index of a header whose RS fields start at first.
+constexpr HeaderField Rs(int index, uint16_t first) {
+  return HeaderField{"RS", static_cast<uint16_t>(first + 4 * index), F::Int32, F::Int32, F::Int32,
+                     static_cast<int8_t>(index)};
 }
 
 constexpr HeaderField kFileFields[] = {
-    Plain("MAGC", 0, F::Hex32, F::Hex32, F::Hex32),
-    Text("DESC", 4),
-    Number("SUBS", 84),
-    Text("PNAM", 88),
-    Text("PDES", 168),
-    Number("FMIN", 248),
-    Number("FMAX", 252),
-    Number("TIME", 256),
-    Plain("PID ", 260, F::Word16, F::Word16, F::Word16),
-    Plain("UNUS", 262, F::Word16, F::Word16, F::Word16),
-    Number("STYP", 264),
-    Number("PTYP", 268),
-    Number("TCNT", 272),
-    Number("RCNT", 276),
-    Number("ICNT", 280),
-    Real("MXPR", 284),
-    Rs(0, 288), Rs(1, 292), Rs(2, 296), Rs(3, 300), Rs(4, 304), Rs(5, 308), Rs(6, 312),
+    Plain("MAGC", format::file::MAGC, F::Hex32, F::Hex32, F::Hex32),
+    Text("DESC", format::file::DESC),
+    Number("SUBS", format::file::SUBS),
+    Text("PNAM", format::file::PNAM),
+    Text("PDES", format::file::PDES),
+    Number("FMIN", format::file::FMIN),
+    Number("FMAX", format::file::FMAX),
+    Number("TIME", format::file::TIME),
+    Plain("PID ", format::file::PID, F::Word16, F::Word16, F::Word16),
+    Plain("UNUS", format::file::UNUS, F::Word16, F::Word16, F::Word16),
+    Number("STYP", format::file::STYP),
+    Number("PTYP", format::file::PTYP),
+    Number("TCNT", format::file::TCNT),
+    Number("RCNT", format::file::RCNT),
+    Number("ICNT", format::file::ICNT),
+    Real("MXPR", format::file::MXPR),
+    Rs(0, format::file::RS), Rs(1, format::file::RS), Rs(2, format::file::RS),
+    Rs(3, format::file::RS), Rs(4, format::file::RS), Rs(5, format::file::RS),
+    Rs(6, format::file::RS),
 };
 
 constexpr HeaderField kTFields[] = {
-    Text("DESC", 0),
-    Plain("CHAN", 80, F::Int32, F::UInt32, F::UInt32),
-    Real("RATE", 84),
-    Number("OFFS", 88),
-    Real("GAIN", 92),
-    Number("TYPE", 96),
-    Number("SIZE", 100),
-    Real("FHz0", 104),
-    Real("FHzN", 108),
-    Rs(0, 112), Rs(1, 116), Rs(2, 120), Rs(3, 124), Rs(4, 128), Rs(5, 132),
+    Text("DESC", format::t::DESC),
+    Plain("CHAN", format::t::CHAN, F::Int32, F::UInt32, F::UInt32),
+    Real("RATE", format::t::RATE),
+    Number("OFFS", format::t::OFFS),
+    Real("GAIN", format::t::GAIN),
+    Number("TYPE", format::t::TYPE),
+    Number("SIZE", format::t::SIZE),
+    Real("FHz0", format::t::FHZ0),
+    Real("FHzN", format::t::FHZN),
+    Rs(0, format::t::RS), Rs(1, format::t::RS), Rs(2, format::t::RS), Rs(3, format::t::RS),
+    Rs(4, format::t::RS), Rs(5, format::t::RS),
 };
 
 constexpr HeaderField kRFields[] = {
-    Text("DESC", 0),
-    Plain("CHAN", 80, F::Int32, F::Int32, F::UInt32),
-    Real("RATE", 84),
-    Number("PFDF", 88),
-    Number("PFAS", 92),
-    Number("FFSZ", 96),
-    Number("FFDF", 100),
-    Number("IFSZ", 104),
-    Number("SAMP", 108),
-    Number("FCOE", 112),
-    Number("SIZE", 116),
-    Real("FHz0", 120),
-    Real("FHzN", 124),
-    Rs(0, 128), Rs(1, 132), Rs(2, 136), Rs(3, 140), Rs(4, 144), Rs(5, 148),
+    Text("DESC", format::r::DESC),
+    Plain("CHAN", format::r::CHAN, F::Int32, F::Int32, F::UInt32),
+    Real("RATE", format::r::RATE),
+    Number("PFDF", format::r::PFDF),
+    Number("PFAS", format::r::PFAS),
+    Number("FFSZ", format::r::FFSZ),
+    Number("FFDF", format::r::FFDF),
+    Number("IFSZ", format::r::IFSZ),
+    Number("SAMP", format::r::SAMP),
+    Number("FCOE", format::r::FCOE),
+    Number("SIZE", format::r::SIZE),
+    Real("FHz0", format::r::FHZ0),
+    Real("FHzN", format::r::FHZN),
+    Rs(0, format::r::RS), Rs(1, format::r::RS), Rs(2, format::r::RS), Rs(3, format::r::RS),
+    Rs(4, format::r::RS), Rs(5, format::r::RS),
 };
 
 constexpr HeaderField kIFields[] = {
-    Text("DESC", 0),
-    Plain("CHAN", 80, F::UInt32, F::UInt32, F::UInt32),
-    Real("RATE", 84),
-    Plain("SIZE", 88, F::UInt32, F::UInt32, F::UInt32),
-    Rs(0, 92), Rs(1, 96), Rs(2, 100), Rs(3, 104), Rs(4, 108), Rs(5, 112), Rs(6, 116), Rs(7, 120),
+    Text("DESC", format::i::DESC),
+    Plain("CHAN", format::i::CHAN, F::UInt32, F::UInt32, F::UInt32),
+    Real("RATE", format::i::RATE),
+    Plain("SIZE", format::i::SIZE, F::UInt32, F::UInt32, F::UInt32),
+    Rs(0, format::i::RS), Rs(1, format::i::RS), Rs(2, format::i::RS), Rs(3, format::i::RS),
+    Rs(4, format::i::RS), Rs(5, format::i::RS), Rs(6, format::i::RS), Rs(7, format::i::RS),
 };
 
-constexpr size_t kTextFieldSize = 80;
+constexpr size_t kTextFieldSize = format::kTextFieldSize;
 constexpr size_t kLabelledTextColumn = 6;
 constexpr size_t kStoredTextChars = 79;
 
@@ -112,10 +120,10 @@ bool MatchLabel(text::Scanner& in, const HeaderField& field) {
 
 }  // namespace
 
-const HeaderLayout kPulseFileHeaderLayout{"PulseFileHeader", 316, kFileFields};
-const HeaderLayout kTRecordHeaderLayout{"TRecordHeader", 136, kTFields};
-const HeaderLayout kRRecordHeaderLayout{"RRecordHeader", 152, kRFields};
-const HeaderLayout kIRecordHeaderLayout{"IRecordHeader", 124, kIFields};
+const HeaderLayout kPulseFileHeaderLayout{"PulseFileHeader", format::file::kSize, kFileFields};
+const HeaderLayout kTRecordHeaderLayout{"TRecordHeader", format::t::kSize, kTFields};
+const HeaderLayout kRRecordHeaderLayout{"RRecordHeader", format::r::kSize, kRFields};
+const HeaderLayout kIRecordHeaderLayout{"IRecordHeader", format::i::kSize, kIFields};
 
 char* AppendHeaderLine(char* out, const HeaderField& field, const uint8_t* header, bool labelled) {
   if (labelled) out = AppendLabel(out, field);

@@ -4,16 +4,15 @@
 #include <cstdio>
 #include <vector>
 
-#include "byte_order.h"
+#include "orvane/byte_order.h"
 #include "header_layout.h"
 #include "pulse_converter.h"
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 #include "text_source.h"
 
 namespace orvane {
 
 namespace {
-constexpr uint64_t kOffsetLimit = uint64_t{1} << 32;
 constexpr uint64_t kLargeTable = uint64_t{1} << 20;
 }
 
@@ -26,18 +25,18 @@ bool CPulseFileConverter::ReadHeaderText(TextSource& pfh, PulseFileHeader& heade
   LineStatus first = ReadTextLine(pfh.name, pfh.file.get(), pfh.line);
   if (first == LineStatus::ReadError) return false;
   if (!ReadHeaderLine(pfh.line, fields[0], header.bytes.data(), labelled)) {
-    ReportStatus("ASCII read error on %s", pfh.name.c_str());
+    ReportStatus(Failure::AsciiReadError, pfh.name.c_str());
     return false;
   }
-  if (header.Magic() != kPulseFileMagic) {
-    ReportStatus("Invalid magic number");
+  if (header.Magic() != format::kMagic) {
+    ReportStatus(Failure::InvalidMagicNumber);
     return false;
   }
   if (!labelled) StepProgress();
   for (size_t i = 1; i < fields.size(); ++i) {
     if (!NextLine(pfh)) return false;
     if (!ReadHeaderLine(pfh.line, fields[i], header.bytes.data(), labelled)) {
-      ReportStatus("ASCII read error on %s line %u", pfh.name.c_str(), pfh.lineNumber);
+      ReportStatus(Failure::AsciiReadErrorAtLine, pfh.name.c_str(), pfh.lineNumber);
       return false;
     }
   }
@@ -54,27 +53,27 @@ bool CPulseFileConverter::ImportRecords(const std::string& baseName, const std::
       {header.RCount(), &CPulseFileConverter::ImportRRecord},
       {header.ICount(), &CPulseFileConverter::ImportIRecord},
   };
-  uint64_t tablePos = RecordOffsetTable::kStart;
+  uint64_t tablePos = format::kTableStart;
   for (const auto& [count, importer] : kinds) {
     for (uint32_t n = 0; n < count; ++n) {
       const uint64_t recPos = binary.Tell();
-      if (recPos >= kOffsetLimit) {
-        ReportStatus("Pulse file exceeds 4 GiB: %s", spf.c_str());
+      if (recPos >= format::kOffsetLimit) {
+        ReportStatus(Failure::FileTooLarge, spf.c_str());
         return false;
       }
-      uint8_t entry[kOffsetEntrySize];
+      uint8_t entry[format::kOffsetEntrySize];
       StoreU32(entry, static_cast<uint32_t>(recPos));
       if (!binary.Seek(tablePos)) {
-        ReportStatus("Binary seek error %s", spf.c_str());
+        ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
         return false;
       }
       if (!binary.Write(entry, sizeof entry)) {
-        ReportStatus("Binary write error %s", spf.c_str());
+        ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
         return false;
       }
-      tablePos += kOffsetEntrySize;
+      tablePos += format::kOffsetEntrySize;
       if (!binary.Seek(recPos)) {
-        ReportStatus("Binary seek error %s", spf.c_str());
+        ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
         return false;
       }
       (this->*importer)(baseName, binary, n);
@@ -92,12 +91,12 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
   pfh.name = baseName + ".pfh";
   pfh.file = io::File::Open(pfh.name, io::File::Mode::Read);
   if (!pfh.file) {
-    ReportStatus("Can't open %s for reading", pfh.name.c_str());
+    ReportStatus(Failure::CantOpenForReading, pfh.name.c_str());
     return;
   }
   auto output = io::ReplacementFile::Create(spf);
   if (!output) {
-    ReportStatus("Can't open %s for writing", spf.c_str());
+    ReportStatus(Failure::CantOpenForWriting, spf.c_str());
     return;
   }
   io::File& binary = output->Stream();
@@ -105,13 +104,13 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
 
   PulseFileHeader header;
   if (!ReadHeaderText(pfh, header)) return;
-  const uint64_t entries = RecordOffsetTable::EntryCount(header);
-  if (entries >= kOffsetLimit || RecordOffsetTable::EndPosition(header) > kOffsetLimit) {
-    ReportStatus("Invalid record count");
+  const uint64_t entries = header.EntryCount();
+  if (entries >= format::kOffsetLimit || header.TableEnd() > format::kOffsetLimit) {
+    ReportStatus(Failure::InvalidRecordCount);
     return;
   }
   if (!binary.Write(header.bytes.data(), header.bytes.size())) {
-    ReportStatus("Binary write error %s", spf.c_str());
+    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
   }
   StepProgress();
@@ -120,12 +119,12 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
   // A large table is left as a hole that reads as zeros: a header text with
   // absurd counts must not cost gigabytes of writing before its first
   // missing record file stops the run.
-  const uint64_t tableBytes = entries * kOffsetEntrySize;
+  const uint64_t tableBytes = entries * format::kOffsetEntrySize;
   std::vector<uint8_t> zeros(std::min<uint64_t>(tableBytes, kLargeTable), 0);
-  bool reserved = tableBytes > kLargeTable ? binary.Seek(RecordOffsetTable::EndPosition(header))
+  bool reserved = tableBytes > kLargeTable ? binary.Seek(header.TableEnd())
                                            : binary.Write(zeros.data(), zeros.size());
   if (!reserved) {
-    ReportStatus("Binary write error %s", spf.c_str());
+    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
   }
   StepProgress();
@@ -135,7 +134,7 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
   if (parallel ? !*parallel : !ImportRecords(baseName, spf, binary, header)) return;
   if (!AppendSealWord(spf, binary)) return;
   if (!output->Commit(true)) {
-    ReportStatus("Binary write error %s", spf.c_str());
+    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
   }
   ReportCompletion();

@@ -5,23 +5,28 @@
 #include <optional>
 #include <thread>
 
-#include "byte_order.h"
+#include "orvane/byte_order.h"
 #include "header_layout.h"
 #include "ordered_runner.h"
 #include "pulse_converter.h"
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 #include "record_kind.h"
 
 namespace orvane {
 
 namespace {
 
-// Records the messages of one record's conversion.
-class MessageLog : public ConversionReporter {
+// One record's converter: it shows nothing itself and keeps its messages,
+// with their codes, for the run's converter to show in record order.
+class RecordRun {
  public:
-  void ShowStatus(const std::string& text) override { messages.push_back(text); }
-  void SetProgressPosition(int) override {}
-  std::vector<std::string> messages;
+  explicit RecordRun(int headers) : converter(silent) {
+    converter.m_bHeaders = headers;
+    converter.KeepReports();
+  }
+  std::vector<Outcome> Reports() { return converter.TakeReports(); }
+  SilentReporter silent;
+  CPulseFileConverter converter;
 };
 
 // Records a run's threads keep in flight ahead of the one being reported.
@@ -29,7 +34,7 @@ constexpr size_t kWindow = 16;
 
 }  // namespace
 
-unsigned CPulseFileConverter::DefaultThreadCount() {
+unsigned DefaultThreadCount() {
   unsigned cores = std::thread::hardware_concurrency();
   return cores == 0 ? 1 : std::min(cores, 8u);
 }
@@ -46,25 +51,24 @@ void CPulseFileConverter::ExportRecordsInParallel(const std::string& baseName, c
       {kIRecord, uint64_t{header.TCount()} + header.RCount(), header.ICount()},
   };
   for (const auto& span : spans) {
-    OrderedRunner<std::vector<std::string>> runner(m_nThreads, kWindow);
+    OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
     runner.Run(
         span.count,
         [&](uint64_t n) {
-          MessageLog log;
-          CPulseFileConverter record(log);
-          record.m_bHeaders = m_bHeaders;
+          RecordRun run(m_bHeaders);
+          CPulseFileConverter& record = run.converter;
           auto binary = io::File::Open(spf, io::File::Mode::Read);
           if (!binary) {
-            record.ReportStatus("Can't open %s for reading", spf.c_str());
-          } else if (!binary->Seek(RecordOffsetTable::EntryPosition(span.firstEntry + n))) {
-            record.ReportStatus("Binary seek error");
+            record.ReportStatus(Failure::CantOpenForReading, spf.c_str());
+          } else if (!binary->Seek(format::EntryPosition(span.firstEntry + n))) {
+            record.ReportStatus(Failure::BinarySeekError);
           } else {
             record.ExportRecord(span.kind, baseName, *binary, static_cast<uint32_t>(n));
           }
-          return std::move(log.messages);
+          return run.Reports();
         },
-        [&](uint64_t, std::vector<std::string>& messages) {
-          for (const auto& message : messages) ReportStatus("%s", message.c_str());
+        [&](uint64_t, std::vector<Outcome>& reports) {
+          for (const Outcome& report : reports) Report(report.code, report.message);
           return true;
         });
     StepProgress();
@@ -79,18 +83,17 @@ namespace {
 
 // Most records an import plans ahead; beyond it records go one by one.
 constexpr uint64_t kMaxPlannedRecords = 1 << 16;
-constexpr uint64_t kOffsetLimit = uint64_t{1} << 32;
 
 // Bytes the import of a record text file will write, from its header lines;
 // nothing when its header cannot be read.
 std::optional<uint64_t> PlannedRecordBytes(const RecordKind& kind, const std::string& baseName, uint32_t n,
                                            int headers) {
-  MessageLog log;
-  CPulseFileConverter reader(log);
+  SilentReporter silent;
+  CPulseFileConverter reader(silent);
   std::string name = kind.TextFileName(baseName, n);
   auto text = io::File::Open(name, io::File::Mode::Read);
   if (!text) return std::nullopt;
-  uint8_t header[152] = {};
+  uint8_t header[format::kLargestRecordHeader] = {};
   char line[kTextLineChars + 1];
   for (const HeaderField& field : kind.layout.fields) {
     if (reader.ReadTextLine(name, text.get(), line) != LineStatus::Delivered ||
@@ -114,16 +117,16 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
     const RecordKind& kind;
     uint32_t count;
   } spans[] = {{kTRecord, header.TCount()}, {kRRecord, header.RCount()}, {kIRecord, header.ICount()}};
-  if (RecordOffsetTable::EntryCount(header) > kMaxPlannedRecords) return std::nullopt;
+  if (header.EntryCount() > kMaxPlannedRecords) return std::nullopt;
 
   // Plan every record's place; any doubt leaves the import to one thread,
   // which reports exactly where a text file goes wrong.
   std::vector<uint64_t> offsets;
-  uint64_t position = RecordOffsetTable::EndPosition(header);
+  uint64_t position = header.TableEnd();
   for (const auto& span : spans) {
     for (uint32_t n = 0; n < span.count; ++n) {
       auto bytes = PlannedRecordBytes(span.kind, baseName, n, m_bHeaders);
-      if (!bytes || position >= kOffsetLimit) return std::nullopt;
+      if (!bytes || position >= format::kOffsetLimit) return std::nullopt;
       offsets.push_back(position);
       position += *bytes;
     }
@@ -132,42 +135,41 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
   const size_t records = offsets.size();
   offsets.push_back(position);  // where the records end
   io::File& binary = output.Stream();
-  std::vector<uint8_t> table(records * kOffsetEntrySize);
-  for (size_t i = 0; i < records; ++i) StoreU32(&table[i * kOffsetEntrySize], static_cast<uint32_t>(offsets[i]));
-  if (!binary.Seek(RecordOffsetTable::kStart)) {
-    ReportStatus("Binary seek error %s", spf.c_str());
+  std::vector<uint8_t> table(records * format::kOffsetEntrySize);
+  for (size_t i = 0; i < records; ++i) StoreU32(&table[i * format::kOffsetEntrySize], static_cast<uint32_t>(offsets[i]));
+  if (!binary.Seek(format::kTableStart)) {
+    ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
     return false;
   }
   if (!binary.Write(table.data(), table.size()) || !binary.Flush()) {
-    ReportStatus("Binary write error %s", spf.c_str());
+    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return false;
   }
 
   size_t first = 0;
   for (const auto& span : spans) {
-    OrderedRunner<std::vector<std::string>> runner(m_nThreads, kWindow);
+    OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
     bool accepted = runner.Run(
         span.count,
         [&](uint64_t n) {
-          MessageLog log;
-          CPulseFileConverter record(log);
-          record.m_bHeaders = m_bHeaders;
+          RecordRun run(m_bHeaders);
+          CPulseFileConverter& record = run.converter;
           const uint64_t start = offsets[first + n];
           auto file = io::File::Open(output.TemporaryPath(), io::File::Mode::Update);
           if (!file) {
-            record.ReportStatus("Can't open %s for writing", spf.c_str());
+            record.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
           } else if (!file->Seek(start)) {
-            record.ReportStatus("Binary seek error %s", spf.c_str());
+            record.ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
           } else if (record.ImportRecord(span.kind, baseName, *file, static_cast<uint32_t>(n)) &&
                      (file->Tell() != offsets[first + n + 1] || !file->Close())) {
             // A text file that changed since its place was planned would
             // overwrite the next record: that is a failed write too.
-            record.ReportStatus("Binary write error %s", spf.c_str());
+            record.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
           }
-          return std::move(log.messages);
+          return run.Reports();
         },
-        [&](uint64_t, std::vector<std::string>& messages) {
-          for (const auto& message : messages) ReportStatus("%s", message.c_str());
+        [&](uint64_t, std::vector<Outcome>& reports) {
+          for (const Outcome& report : reports) Report(report.code, report.message);
           return !m_bRunFailed;
         });
     if (!accepted) return false;
@@ -175,7 +177,7 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
     StepProgress();
   }
   if (!binary.SeekEnd() || binary.Tell() != position) {
-    ReportStatus("Binary write error %s", spf.c_str());
+    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return false;
   }
   return true;

@@ -1,25 +1,25 @@
-// The conversion engine: the Convert command, the export and import drivers,
-// the three record converters, the text line reader and the checksum seal.
-// It holds the state a conversion works on and reaches its user interface
-// only through a ConversionReporter.
+// The conversion engine's run: the Convert command, the export and import
+// drivers, the three record converters, the text line reader and the
+// checksum seal. It holds the state one run works on and reaches its user
+// interface only through a ConversionReporter. Front ends reach it through
+// the public API (orvane/convert.h, orvane/pulse_power.h), never directly.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "conversion_reporter.h"
 #include "file_io.h"
+#include "orvane/convert.h"
+#include "orvane/messages.h"
+#include "orvane/reporter.h"
+#include "text_line_reader.h"
 
 namespace orvane {
 
 struct RecordKind;
 struct TextSource;
-
-// What ReadTextLine met.
-enum class LineStatus { Delivered, EndOfFile, ReadError };
-
-constexpr size_t kTextLineChars = 120;
 
 class CPulseFileConverter {
  public:
@@ -51,7 +51,7 @@ class CPulseFileConverter {
   // Power" shows (one "%d " per T record), or nothing when there is nothing
   // to show (the reason reported). SetPulsePower sets T records 0, 1, ...
   // from the integers of text, each record written and sealed by itself.
-  std::optional<std::string> GetPulsePower();
+  std::optional<std::string> GetPulsePower(std::vector<int>* powers = nullptr);
   void SetPulsePower(const std::string& text);
 
   // Delivers the next line of a text file as exactly 120 characters and a
@@ -59,15 +59,19 @@ class CPulseFileConverter {
   // carriage return before the line feed belongs to the line end.
   LineStatus ReadTextLine(const std::string& fileName, io::File* file, char* line);
 
-  // Formats a message into m_strStatus and shows it. Every message but
-  // "conversion complete" reports a failure of the current run.
-  void ReportStatus(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Formats the message of code into m_strStatus and shows it. Every
+  // message but "conversion complete" reports a failure of the current run.
+  void ReportStatus(Failure code, ...);
+  // Shows a message already formatted, counting it as ReportStatus does.
+  void Report(Failure code, const std::string& text);
   void StepProgress(int k = 1);
   void ResetProgress();
 
   // The current run met a failure; its first message is kept.
   bool RunFailed() const { return m_bRunFailed; }
-  const std::string& FirstFailure() const { return m_strFirstFailure; }
+  // What the run ended with: its first failure, otherwise the last status
+  // shown ("conversion complete", or nothing).
+  Outcome RunOutcome() const;
 
   std::string m_strFileName;
   int m_bToAscii = 1;
@@ -77,8 +81,12 @@ class CPulseFileConverter {
   // Threads that convert the records of one run; 1 converts them one after
   // another on the calling thread. Messages and progress keep their order.
   unsigned m_nThreads = DefaultThreadCount();
+  // Folder the new files go to; empty: beside the input.
+  std::string m_strOutputDir;
 
-  static unsigned DefaultThreadCount();
+  // Every message reported from now on is also kept, with its code.
+  void KeepReports() { m_bKeepReports = true; }
+  std::vector<Outcome> TakeReports() { return std::move(m_reports); }
 
  protected:
   // Starts a run: forgets the failures of the previous one.
@@ -86,8 +94,8 @@ class CPulseFileConverter {
   // Ends a run: "conversion complete" after a run without failures,
   // otherwise the run's first failure once more.
   void ReportCompletion();
-  // Shows a status text without counting it as a failure.
-  void ShowStatusText(const std::string& text);
+  // "File name required": shown, not counted as a failure of a run.
+  void RequireFileName();
 
  private:
   friend struct RecordConverters;
@@ -111,7 +119,10 @@ class CPulseFileConverter {
 
   ConversionReporter& m_reporter;
   bool m_bRunFailed = false;
-  std::string m_strFirstFailure;
+  bool m_bNameMissing = false;
+  bool m_bKeepReports = false;
+  std::vector<Outcome> m_reports;
+  Outcome m_firstFailure;
 };
 
 }  // namespace orvane

@@ -1,8 +1,10 @@
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 
 #include <vector>
 
+#include "checksum.h"
 #include "file_io.h"
+#include "pulse_converter.h"
 
 namespace orvane {
 
@@ -68,8 +70,8 @@ int ValidatePulseFile(const std::string& path) {
   if (path.empty()) return 0;
   auto file = io::File::Open(path, io::File::Mode::Read);
   if (!file) return 0;
-  uint8_t magic[4];
-  if (!file->ReadExact(magic, 4) || LoadU32(magic) != kPulseFileMagic) return 0;
+  uint8_t magic[sizeof format::kMagic];
+  if (!file->ReadExact(magic, sizeof magic) || LoadU32(magic) != format::kMagic) return 0;
   ChecksumPass pass = SumFileWords(*file);
   return (!pass.readError && pass.sum == 0) ? 1 : 0;
 }
@@ -87,8 +89,8 @@ namespace {
 
 // Position of the header of T record n, read from the offset table.
 std::optional<uint64_t> TRecordPosition(io::File& file, uint32_t n) {
-  uint8_t entry[4];
-  if (!file.Seek(RecordOffsetTable::EntryPosition(n)) || !file.ReadExact(entry, 4)) return std::nullopt;
+  uint8_t entry[format::kOffsetEntrySize];
+  if (!file.Seek(format::EntryPosition(n)) || !file.ReadExact(entry, sizeof entry)) return std::nullopt;
   return LoadU32(entry);
 }
 
@@ -117,6 +119,12 @@ int WriteRecordHeader(const std::string& path, uint32_t n, const TRecordHeader& 
   if (!position || *position + record.bytes.size() > file->Size()) return 0;
   if (!file->Seek(*position) || !file->Write(record.bytes.data(), record.bytes.size())) return 0;
   return file->Close() ? 1 : 0;
+}
+
+Outcome SealPulseFile(const std::string& baseName, ConversionReporter& reporter) {
+  CPulseFileConverter run(reporter);
+  run.SealPulseFile(baseName, nullptr);
+  return run.RunOutcome();
 }
 
 }  // namespace orvane

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base_name.h"
+#include "orvane/pulse_power.h"
 #include "pulse_converter.h"
 #include "pulse_power_file.h"
 #include "pulse_power_text.h"
@@ -13,38 +14,34 @@
 namespace orvane {
 
 namespace {
-constexpr char kNotValid[] = "Not a valid pulse file: %s";
-}
 
-namespace {
-
-// The message of a record step that failed; null for a completed step.
-const char* StepFailureFormat(OpenPulseFile::Outcome outcome) {
-  using Outcome = OpenPulseFile::Outcome;
+// The failure of a record step; None for a completed step.
+Failure StepFailure(OpenPulseFile::StepOutcome outcome) {
+  using Step = OpenPulseFile::StepOutcome;
   switch (outcome) {
-    case Outcome::Done: return nullptr;
-    case Outcome::Unreadable: return "Binary read error on %s";
-    case Outcome::Refused:
-    case Outcome::WriteFailed: return "Binary write error %s";
-    case Outcome::ReadFailed: return "binary read error:  %s";
-    case Outcome::SealSeekFailed: return "binary seek error:  %s";
-    case Outcome::SealWriteFailed: return "binary write error:  %s";
+    case Step::Done: return Failure::None;
+    case Step::Unreadable: return Failure::BinaryReadErrorOn;
+    case Step::Refused:
+    case Step::WriteFailed: return Failure::BinaryWriteErrorOn;
+    case Step::ReadFailed: return Failure::SealReadError;
+    case Step::SealSeekFailed: return Failure::SealSeekError;
+    case Step::SealWriteFailed: return Failure::SealWriteError;
   }
-  return "Binary write error %s";
+  return Failure::BinaryWriteErrorOn;
 }
 
 }  // namespace
 
-std::optional<std::string> CPulseFileConverter::GetPulsePower() {
+std::optional<std::string> CPulseFileConverter::GetPulsePower(std::vector<int>* powers) {
   BeginRun();
   if (m_strFileName.empty()) {
-    ShowStatusText("File name required");
+    RequireFileName();
     return std::nullopt;
   }
   const std::string spf = DeriveBaseName(m_strFileName) + ".spf";
   auto file = OpenPulseFile::Open(spf, io::File::Mode::Read);
   if (!file) {
-    ReportStatus(kNotValid, spf.c_str());
+    ReportStatus(Failure::NotAValidPulseFile, spf.c_str());
     return std::nullopt;
   }
   std::string text;
@@ -52,10 +49,12 @@ std::optional<std::string> CPulseFileConverter::GetPulsePower() {
     auto record = file->ReadTRecord(n);
     if (!record) {
       // The values gathered so far are shown all the same.
-      ReportStatus("Binary read error on %s", spf.c_str());
+      ReportStatus(Failure::BinaryReadErrorOn, spf.c_str());
       break;
     }
-    AppendPower(text, PowerOfGain(record->Gain()));
+    const int power = PowerOfGain(record->Gain());
+    AppendPower(text, power);
+    if (powers) powers->push_back(power);
   }
   return text;
 }
@@ -63,42 +62,58 @@ std::optional<std::string> CPulseFileConverter::GetPulsePower() {
 void CPulseFileConverter::SetPulsePower(const std::string& text) {
   BeginRun();
   if (m_strFileName.empty()) {
-    ShowStatusText("File name required");
+    RequireFileName();
     return;
   }
   const std::string spf = DeriveBaseName(m_strFileName) + ".spf";
   // The whole text is checked before anything is written.
   PowerScan scan = ScanPowerText(text);
   if (!scan.valid) {
-    ReportStatus("Invalid pulse power value: %s", scan.badToken.c_str());
+    ReportStatus(Failure::InvalidPowerValue, scan.badToken.c_str());
     return;
   }
   if (scan.powers.empty()) return;
 
-  PulseFileCheck check;
-  auto file = OpenPulseFile::Open(spf, io::File::Mode::Update, &check);
+  Outcome why;
+  auto file = OpenPulseFile::Open(spf, io::File::Mode::Update, &why);
   if (!file) {
-    if (check.fault == PulseFileFault::CannotOpen && ValidatePulseFile(spf) == 1)
-      ReportStatus("Can't open %s for writing", spf.c_str());
+    if (why.code == Failure::CantOpenForReading && ValidatePulseFile(spf) == 1)
+      ReportStatus(Failure::CantOpenForWriting, spf.c_str());
     else
-      ReportStatus(kNotValid, spf.c_str());
+      ReportStatus(Failure::NotAValidPulseFile, spf.c_str());
     return;
   }
   const uint64_t count = std::min<uint64_t>(file->Header().TCount(), scan.powers.size());
   for (uint32_t n = 0; n < count; ++n) {
     auto record = file->ReadTRecord(n);
     if (!record) {
-      ReportStatus("Binary read error on %s", spf.c_str());
+      ReportStatus(Failure::BinaryReadErrorOn, spf.c_str());
       return;
     }
     record->SetGain(GainOfPower(scan.powers[n]));
-    if (const char* failure = StepFailureFormat(file->WriteTRecordSealed(n, *record))) {
+    if (Failure failure = StepFailure(file->WriteTRecordSealed(n, *record)); failure != Failure::None) {
       ReportStatus(failure, spf.c_str());
       return;
     }
     ReportCompletion();
   }
-  if (!file->Stream().Close()) ReportStatus("binary write error:  %s", spf.c_str());
+  if (!file->Stream().Close()) ReportStatus(Failure::SealWriteError, spf.c_str());
+}
+
+PowerReading GetPulsePower(const std::string& fileName, ConversionReporter& reporter) {
+  CPulseFileConverter run(reporter);
+  run.m_strFileName = fileName;
+  PowerReading reading;
+  reading.text = run.GetPulsePower(&reading.powers);
+  reading.outcome = run.RunOutcome();
+  return reading;
+}
+
+Outcome SetPulsePower(const std::string& fileName, const std::string& text, ConversionReporter& reporter) {
+  CPulseFileConverter run(reporter);
+  run.m_strFileName = fileName;
+  run.SetPulsePower(text);
+  return run.RunOutcome();
 }
 
 }  // namespace orvane

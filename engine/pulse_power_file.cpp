@@ -3,14 +3,28 @@
 #include <algorithm>
 #include <array>
 
+#include "checksum.h"
+#include "structure_check.h"
+
 namespace orvane {
 
 namespace {
 
-constexpr uint64_t kTCountPosition = 272;
+// Reads through the open file, so that every read passes the file layer.
+class FileSource : public StructureSource {
+ public:
+  explicit FileSource(io::File& file) : file_(file) {}
+  bool ReadAt(uint64_t position, uint8_t* out, size_t n) override {
+    return file_.Seek(position) && file_.ReadExact(out, n);
+  }
 
-PulseFileFault ReadFault(const io::File& file, PulseFileFault shortRead) {
-  return file.HasError() ? PulseFileFault::ReadError : shortRead;
+ private:
+  io::File& file_;
+};
+
+Outcome Problem(Failure code, const std::string& path, uint16_t sum = 0) {
+  return Outcome{code, code == Failure::ChecksumError ? FormatMessage(code, unsigned{sum})
+                                                      : FormatMessage(code, path.c_str())};
 }
 
 }  // namespace
@@ -20,40 +34,36 @@ OpenPulseFile::OpenPulseFile(std::unique_ptr<io::File> file, const PulseFileHead
     : file_(std::move(file)), header_(header), length_(length) {}
 
 std::unique_ptr<OpenPulseFile> OpenPulseFile::Open(const std::string& path, io::File::Mode mode,
-                                                   PulseFileCheck* check) {
-  PulseFileCheck ignored;
-  PulseFileCheck& result = check ? *check : ignored;
-  result = PulseFileCheck{};
+                                                   Outcome* why) {
+  Outcome ignored;
+  Outcome& result = why ? *why : ignored;
+  result = Outcome{};
   auto file = path.empty() ? nullptr : io::File::Open(path, mode);
   if (!file) {
-    result.fault = PulseFileFault::CannotOpen;
-    return nullptr;
-  }
-  uint8_t magic[4];
-  if (!file->ReadExact(magic, sizeof magic)) {
-    result.fault = ReadFault(*file, PulseFileFault::BadMagic);
-    return nullptr;
-  }
-  if (LoadU32(magic) != kPulseFileMagic) {
-    result.fault = PulseFileFault::BadMagic;
+    result = Problem(Failure::CantOpenForReading, path);
     return nullptr;
   }
   ChecksumPass pass = SumFileWords(*file);
-  if (pass.readError) {
-    result.fault = PulseFileFault::ReadError;
+  uint8_t front[format::file::kSize];
+  const size_t frontSize = static_cast<size_t>(std::min<uint64_t>(pass.length, sizeof front));
+  if (pass.readError || !file->Seek(0) || !file->ReadExact(front, frontSize)) {
+    result = Problem(Failure::SealReadError, path);
     return nullptr;
   }
-  if (pass.sum != 0) {
-    result.fault = PulseFileFault::BadChecksum;
-    result.sum = pass.sum;
+  FileSource source(*file);
+  StructureReport report = CheckStructure({front, frontSize}, pass.length, pass.sum, source, true);
+  if (!report.problems.empty()) {
+    const auto [code, record] = report.problems.front();
+    if (record >= 0) {
+      const RecordExtent& extent = report.records[static_cast<size_t>(record)];
+      const std::string name = InfoOf(extent.type).letter + std::to_string(extent.number);
+      result = Outcome{code, FormatMessage(code, name.c_str())};
+    } else {
+      result = Problem(code, path, pass.sum);
+    }
     return nullptr;
   }
-  PulseFileHeader header;
-  if (!file->Seek(0) || !file->ReadExact(header.bytes.data(), header.bytes.size())) {
-    result.fault = ReadFault(*file, PulseFileFault::ShortHeader);
-    return nullptr;
-  }
-  return std::unique_ptr<OpenPulseFile>(new OpenPulseFile(std::move(file), header, pass.length));
+  return std::unique_ptr<OpenPulseFile>(new OpenPulseFile(std::move(file), report.header, pass.length));
 }
 
 bool OpenPulseFile::ReadAt(uint64_t position, uint8_t* out, size_t size) {
@@ -61,8 +71,8 @@ bool OpenPulseFile::ReadAt(uint64_t position, uint8_t* out, size_t size) {
 }
 
 std::optional<uint32_t> OpenPulseFile::EntryOffset(uint64_t entry) {
-  uint8_t bytes[kOffsetEntrySize];
-  if (!ReadAt(RecordOffsetTable::EntryPosition(entry), bytes, sizeof bytes)) return std::nullopt;
+  uint8_t bytes[format::kOffsetEntrySize];
+  if (!ReadAt(format::EntryPosition(entry), bytes, sizeof bytes)) return std::nullopt;
   return LoadU32(bytes);
 }
 
@@ -70,7 +80,7 @@ std::optional<uint64_t> OpenPulseFile::TRecordPosition(uint32_t n) {
   // The bound is the count the file holds now: a record header written
   // earlier may lie over the header's counts.
   uint8_t count[4];
-  if (!ReadAt(kTCountPosition, count, sizeof count) || n >= LoadU32(count)) return std::nullopt;
+  if (!ReadAt(format::file::TCNT, count, sizeof count) || n >= LoadU32(count)) return std::nullopt;
   return EntryOffset(n);
 }
 
@@ -86,12 +96,12 @@ bool OpenPulseFile::WriteAt(uint64_t position, const uint8_t* data, size_t size)
   return file_->Seek(position) && file_->Write(data, size) && file_->Flush();
 }
 
-OpenPulseFile::Outcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const TRecordHeader& record) {
+OpenPulseFile::StepOutcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const TRecordHeader& record) {
   auto position = TRecordPosition(n);
-  if (!position) return Outcome::Unreadable;
+  if (!position) return StepOutcome::Unreadable;
   const uint64_t start = *position;
   const size_t headerSize = record.bytes.size();
-  if (start + headerSize > length_) return Outcome::Refused;
+  if (start + headerSize > length_) return StepOutcome::Refused;
 
   // The words the new bytes touch: a header at an odd offset shares its
   // first and last word with the bytes around it. A final odd byte of the
@@ -100,9 +110,9 @@ OpenPulseFile::Outcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const TReco
   const uint64_t end = std::min((start + headerSize + 1) & ~uint64_t{1}, length_);
   const size_t size = static_cast<size_t>(end - first);
   const size_t at = static_cast<size_t>(start - first);
-  std::array<uint8_t, kTRecordHeaderSize + 2> words{};
-  if (!ReadAt(first, words.data(), size)) return Outcome::Unreadable;
-  std::array<uint8_t, kTRecordHeaderSize> old;
+  std::array<uint8_t, format::t::kSize + 2> words{};
+  if (!ReadAt(first, words.data(), size)) return StepOutcome::Unreadable;
+  std::array<uint8_t, format::t::kSize> old;
   std::copy_n(words.begin() + at, headerSize, old.begin());
   const uint16_t before = WordSum(words.data(), size);
   std::copy(record.bytes.begin(), record.bytes.end(), words.begin() + at);
@@ -111,25 +121,25 @@ OpenPulseFile::Outcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const TReco
   // The seal word is worked out before anything is written, so that
   // nothing but the two writes can fail once the header has changed.
   uint8_t last = words[size - 1];
-  if (length_ % 2 == 1 && end != length_ && !ReadAt(length_ - 1, &last, 1)) return Outcome::ReadFailed;
+  if (length_ % 2 == 1 && end != length_ && !ReadAt(length_ - 1, &last, 1)) return StepOutcome::ReadFailed;
   uint8_t seal[3];
   const size_t sealSize = SealBytes(sum, length_, last, seal);
 
-  Outcome outcome = Outcome::Done;
+  StepOutcome outcome = StepOutcome::Done;
   if (!WriteAt(start, record.bytes.data(), headerSize)) {
-    outcome = Outcome::WriteFailed;
+    outcome = StepOutcome::WriteFailed;
   } else if (!file_->Seek(length_)) {
-    outcome = Outcome::SealSeekFailed;
+    outcome = StepOutcome::SealSeekFailed;
   } else if (!file_->Write(seal, sealSize) || !file_->Flush()) {
-    outcome = Outcome::SealWriteFailed;
+    outcome = StepOutcome::SealWriteFailed;
   }
-  if (outcome != Outcome::Done) {
+  if (outcome != StepOutcome::Done) {
     WriteAt(start, old.data(), headerSize);  // the best that can be done
     return outcome;
   }
   length_ += sealSize;
   sum_ = 0;
-  return Outcome::Done;
+  return StepOutcome::Done;
 }
 
 }  // namespace orvane

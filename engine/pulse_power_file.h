@@ -10,31 +10,20 @@
 #include <string>
 
 #include "file_io.h"
-#include "pulse_file.h"
+#include "orvane/messages.h"
+#include "orvane/pulse_file.h"
 
 namespace orvane {
 
-// Why a file is not a valid pulse file.
-enum class PulseFileFault {
-  None,
-  CannotOpen,   // missing, unreadable, a directory, or not writable in Update mode
-  BadMagic,     // shorter than the magic number, or another magic number
-  ReadError,    // the checksum pass or the header read failed
-  BadChecksum,  // the word sum is not zero
-  ShortHeader,  // valid word sum, but shorter than a file header
-};
-
-struct PulseFileCheck {
-  PulseFileFault fault = PulseFileFault::None;
-  uint16_t sum = 0;  // the word sum, for BadChecksum
-};
-
 class OpenPulseFile {
  public:
-  // Opens and validates path (magic number and zero word sum) in one pass.
-  // Null when the file is not a valid pulse file; check tells why.
+  // Opens path and checks its structure as the mapped view does (magic
+  // number, zero word sum, offset table, every record inside the file), in
+  // one pass over the file. Null when it is not a valid pulse file; why
+  // tells the first problem (CantOpenForReading when it cannot be opened in
+  // mode at all).
   static std::unique_ptr<OpenPulseFile> Open(const std::string& path, io::File::Mode mode,
-                                             PulseFileCheck* check = nullptr);
+                                             Outcome* why = nullptr);
 
   const PulseFileHeader& Header() const { return header_; }
   uint64_t Length() const { return length_; }
@@ -48,7 +37,7 @@ class OpenPulseFile {
   // below the TCNT the file now holds and the header wholly inside the file.
   std::optional<TRecordHeader> ReadTRecord(uint32_t n);
 
-  enum class Outcome {
+  enum class StepOutcome {
     Done,
     Unreadable,        // entry n is not a T record, or its header cannot be read
     Refused,           // the record header would not lie wholly inside the file
@@ -64,7 +53,7 @@ class OpenPulseFile {
   // zero byte, so that the word starts on an even offset. When the step
   // cannot be completed the old header is written back, so that the file is
   // left as it was before the step.
-  Outcome WriteTRecordSealed(uint32_t n, const TRecordHeader& record);
+  StepOutcome WriteTRecordSealed(uint32_t n, const TRecordHeader& record);
 
  private:
   OpenPulseFile(std::unique_ptr<io::File> file, const PulseFileHeader& header, uint64_t length);

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "byte_order.h"
+#include "orvane/byte_order.h"
 #include "header_layout.h"
 #include "pulse_converter.h"
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 #include "record_kind.h"
 #include "sample_lines.h"
 #include "text_source.h"
@@ -15,13 +15,13 @@
 
 namespace orvane {
 
-const RecordKind kTRecord{'T', kTRecordHeaderLayout, SampleForm::Words, 100, true, true, true};
-const RecordKind kRRecord{'R', kRRecordHeaderLayout, SampleForm::Reals, 116, false, true, false};
-const RecordKind kIRecord{'I', kIRecordHeaderLayout, SampleForm::Words, 88, false, false, true};
+const RecordKind kTRecord{'T', kTRecordHeaderLayout, SampleForm::Words, format::t::SIZE, true, true, RecordType::T};
+const RecordKind kRRecord{'R', kRRecordHeaderLayout, SampleForm::Reals, format::r::SIZE, true, false, RecordType::R};
+const RecordKind kIRecord{'I', kIRecordHeaderLayout, SampleForm::Words, format::i::SIZE, false, true, RecordType::I};
 
 namespace {
 
-constexpr size_t kMaxRecordHeader = 152;
+constexpr size_t kMaxRecordHeader = format::kLargestRecordHeader;
 
 void WriteHeaderLines(TextWriter& out, const HeaderLayout& layout, const uint8_t* header, bool labelled) {
   for (const HeaderField& field : layout.fields) {
@@ -57,13 +57,13 @@ void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string
   const bool labelled = m_bHeaders != 0;
   auto out = TextWriter::Create(name);
   if (!out) {
-    ReportStatus("Can't open %s for writing", name.c_str());
-    binary.Seek(binary.Tell() + kOffsetEntrySize);  // the entry is taken all the same
+    ReportStatus(Failure::CantOpenForWriting, name.c_str());
+    binary.Seek(binary.Tell() + format::kOffsetEntrySize);  // the entry is taken all the same
     return;
   }
-  uint8_t entry[kOffsetEntrySize];
+  uint8_t entry[format::kOffsetEntrySize];
   if (!binary.ReadExact(entry, sizeof entry)) {
-    ReportStatus("Binary read error");
+    ReportStatus(Failure::BinaryReadError);
     out->Abandon();
     return;
   }
@@ -71,23 +71,23 @@ void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string
   std::array<uint8_t, kMaxRecordHeader> header{};
   bool wroteLines = false;
   if (!binary.Seek(LoadU32(entry))) {
-    ReportStatus("Binary seek error");
+    ReportStatus(Failure::BinarySeekError);
   } else if (!binary.ReadExact(header.data(), kind.layout.size)) {
-    ReportStatus("Binary read error");
+    ReportStatus(Failure::BinaryReadError);
   } else {
     WriteHeaderLines(*out, kind.layout, header.data(), labelled);
     if (!ExportSamples(kind.form, binary, kind.ExportCount(header.data()), labelled, *out))
-      ReportStatus("Binary read error");
+      ReportStatus(Failure::BinaryReadError);
     out->Append("\n", 1);
     wroteLines = true;
   }
-  if (!binary.Seek(nextEntry)) ReportStatus("Binary seek error");
+  if (!binary.Seek(nextEntry)) ReportStatus(Failure::BinarySeekError);
   // A record that failed before its first line leaves an existing text file
   // as it was; one that failed part-way is put in place with what it got.
   if (!wroteLines) {
     out->Abandon();
   } else if (!out->Finish()) {
-    ReportStatus("ASCII write error on %s", name.c_str());
+    ReportStatus(Failure::AsciiWriteError, name.c_str());
   }
 }
 
@@ -97,7 +97,7 @@ int CPulseFileConverter::ImportRecord(const RecordKind& kind, const std::string&
   text.name = kind.TextFileName(baseName, n);
   text.file = io::File::Open(text.name, io::File::Mode::Read);
   if (!text.file) {
-    ReportStatus("Can't open %s for reading", text.name.c_str());
+    ReportStatus(Failure::CantOpenForReading, text.name.c_str());
     return 0;
   }
   const bool labelled = m_bHeaders != 0;
@@ -105,12 +105,12 @@ int CPulseFileConverter::ImportRecord(const RecordKind& kind, const std::string&
   for (const HeaderField& field : kind.layout.fields) {
     if (!NextLine(text)) return 0;
     if (!ReadHeaderLine(text.line, field, header.data(), labelled)) {
-      ReportStatus("ASCII read error on %s line %u", text.name.c_str(), text.lineNumber);
+      ReportStatus(Failure::AsciiReadErrorAtLine, text.name.c_str(), text.lineNumber);
       return 0;
     }
   }
   if (!binary.Write(header.data(), kind.layout.size)) {
-    ReportStatus("Binary write error");
+    ReportStatus(Failure::BinaryWriteError);
     return 0;
   }
   const int perLine = SamplesPerLine(kind.form);
@@ -130,18 +130,18 @@ int CPulseFileConverter::ImportRecord(const RecordKind& kind, const std::string&
       for (int k = 0; k < needed; ++k) StoreF32(bytes + 4 * k, values[k]);
     }
     if (!scanned) {
-      ReportStatus("ASCII read error on %s line %u", text.name.c_str(), text.lineNumber);
+      ReportStatus(Failure::AsciiReadErrorAtLine, text.name.c_str(), text.lineNumber);
       return 0;
     }
     if (!binary.Write(bytes, static_cast<size_t>(needed * SampleBytes(kind.form)))) {
-      ReportStatus("Binary write error");
+      ReportStatus(Failure::BinaryWriteError);
       return 0;
     }
   }
   if (kind.padOddCount && count > 0 && count % 2 == 1) {
     const uint8_t pad[2] = {0, 0};
     if (!binary.Write(pad, 2)) {
-      ReportStatus("Binary write error");
+      ReportStatus(Failure::BinaryWriteError);
       return 0;
     }
   }

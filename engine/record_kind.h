@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "byte_order.h"
+#include "orvane/byte_order.h"
+#include "orvane/pulse_file_view.h"
 #include "header_layout.h"
 #include "sample_lines.h"
 
@@ -16,15 +17,12 @@ struct RecordKind {
   const HeaderLayout& layout;
   SampleForm form;
   uint16_t sizeOffset;
-  bool exportSizeSigned;  // a negative SIZE means no samples
   bool importSizeSigned;
-  bool padOddCount;       // a 16-bit zero follows an odd number of samples
+  bool padOddCount;  // a 16-bit zero follows an odd number of samples
+  RecordType type;
 
-  uint64_t ExportCount(const uint8_t* header) const {
-    if (!exportSizeSigned) return LoadU32(header + sizeOffset);
-    int32_t size = LoadI32(header + sizeOffset);
-    return size > 0 ? static_cast<uint64_t>(size) : 0;
-  }
+  // The samples the binary form holds: SIZE as the file's structure reads it.
+  uint64_t ExportCount(const uint8_t* header) const { return DeclaredSamples(type, header); }
   int64_t ImportCount(const uint8_t* header) const {
     return importSizeSigned ? int64_t{LoadI32(header + sizeOffset)} : int64_t{LoadU32(header + sizeOffset)};
   }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "byte_order.h"
+#include "orvane/byte_order.h"
 #include "text_format.h"
 #include "text_scan.h"
 

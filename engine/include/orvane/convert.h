@@ -1,0 +1,43 @@
+// The Convert command: one pulse file to its text files (export) or text
+// files to a pulse file (import), with the status and progress protocol
+// reported as it goes.
+#pragma once
+
+#include <string>
+
+#include "orvane/messages.h"
+#include "orvane/reporter.h"
+
+namespace orvane {
+
+enum class Direction : uint8_t {
+  ToText,    // "Convert to ASCII": BASE.spf to BASE.pfh, BASE.T0, ...
+  FromText,  // "Convert from ASCII": BASE.pfh, BASE.T0, ... to BASE.spf
+};
+
+struct ConversionRequest {
+  // The file name as the user typed it: a trailing ".spf" or ".pfh" (exact
+  // case) is removed to give the base name every file is named from.
+  std::string fileName;
+  Direction direction = Direction::ToText;
+  bool labelled = true;  // "Headers ": labelled lines; false: bare values
+  unsigned threads = 0;  // threads for the records of the run; 0: DefaultThreadCount()
+  // Folder the new files go to, named by the base name without its folder;
+  // empty: beside the input.
+  std::string outputDir;
+};
+
+// Runs one conversion to its end. Every message and progress step goes to
+// reporter; the outcome is the run's first failure or "conversion complete".
+Outcome Convert(const ConversionRequest& request, ConversionReporter& reporter);
+
+// The threads a conversion uses when the request leaves it open: the number
+// of cores, at most 8.
+unsigned DefaultThreadCount();
+
+// The base name of a file name as typed: the name with a trailing ".spf" or
+// ".pfh" removed (exact case); a name whose last '.' is its first
+// character keeps its suffix.
+std::string DeriveBaseName(const std::string& fileName);
+
+}  // namespace orvane

@@ -1,0 +1,60 @@
+// Every outcome the system reports, and the one table of their texts. Front
+// ends decide exit statuses, exceptions and dialogs from the code; the text
+// is what the status line shows, byte for byte.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvane {
+
+enum class Failure : uint8_t {
+  None,                  // "conversion complete"
+  FileNameRequired,      // "File name required"
+  CantOpenForReading,    // "Can't open %s for reading"
+  CantOpenForWriting,    // "Can't open %s for writing"
+  InvalidMagicNumber,    // "Invalid magic number"
+  InvalidRecordCount,    // "Invalid record count"
+  ChecksumError,         // "checksum error:  %X"
+  SeekError,             // "seek error:  %s"
+  BinaryReadError,       // "Binary read error"
+  BinaryReadErrorOn,     // "Binary read error on %s"
+  BinarySeekError,       // "Binary seek error"
+  BinarySeekErrorOn,     // "Binary seek error %s"
+  BinaryWriteError,      // "Binary write error"
+  BinaryWriteErrorOn,    // "Binary write error %s"
+  SealReadError,         // "binary read error:  %s"
+  SealSeekError,         // "binary seek error:  %s"
+  SealWriteError,        // "binary write error:  %s"
+  AsciiReadError,        // "ASCII read error on %s"
+  AsciiReadErrorAtLine,  // "ASCII read error on %s line %u"
+  AsciiWriteError,       // "ASCII write error on %s"
+  FileReadError,         // "File read error on %s"
+  ReadError,             // "Read error on %s"
+  FileTooLarge,          // "Pulse file exceeds 4 GiB: %s"
+  InvalidPowerValue,     // "Invalid pulse power value: %s"
+  NotAValidPulseFile,    // "Not a valid pulse file: %s"
+  RecordOutsideFile,     // "Record %s lies outside the file"
+  SamplesOutsideFile,    // "Samples of record %s end past the end of the file"
+  Incomplete,            // "conversion did not complete"
+};
+
+inline constexpr int kFailureCount = static_cast<int>(Failure::Incomplete) + 1;
+
+// The printf format of a code's message.
+const char* MessageFormat(Failure code);
+
+// The message of a code with its values filled in. The values must match
+// the format's conversions (%s takes a const char*, %u an unsigned, %X an
+// unsigned).
+std::string FormatMessage(Failure code, ...);
+
+// What a run ended with: its first failure, or None with "conversion
+// complete". message is the exact text the status line shows for it.
+struct Outcome {
+  Failure code = Failure::None;
+  std::string message;
+  bool ok() const { return code == Failure::None; }
+};
+
+}  // namespace orvane

@@ -1,0 +1,68 @@
+// The one table of the system's message texts, in the order of Failure.
+#include "orvane/messages.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace orvane {
+
+namespace {
+
+constexpr const char* kFormats[kFailureCount] = {
+    "conversion complete",
+    "File name required",
+    "Can't open %s for reading",
+    "Can't open %s for writing",
+    "Invalid magic number",
+    "Invalid record count",
+    "checksum error:  %X",
+    "seek error:  %s",
+    "Binary read error",
+    "Binary read error on %s",
+    "Binary seek error",
+    "Binary seek error %s",
+    "Binary write error",
+    "Binary write error %s",
+    "binary read error:  %s",
+    "binary seek error:  %s",
+    "binary write error:  %s",
+    "ASCII read error on %s",
+    "ASCII read error on %s line %u",
+    "ASCII write error on %s",
+    "File read error on %s",
+    "Read error on %s",
+    "Pulse file exceeds 4 GiB: %s",
+    "Invalid pulse power value: %s",
+    "Not a valid pulse file: %s",
+    "Record %s lies outside the file",
+    "Samples of record %s end past the end of the file",
+    "conversion did not complete",
+};
+
+}  // namespace
+
+const char* MessageFormat(Failure code) {
+  const auto index = static_cast<size_t>(code);
+  return index < kFailureCount ? kFormats[index] : kFormats[static_cast<size_t>(Failure::Incomplete)];
+}
+
+std::string FormatMessageV(Failure code, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  const char* format = MessageFormat(code);
+  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  std::vsnprintf(text.data(), text.size() + 1, format, args);
+  return text;
+}
+
+std::string FormatMessage(Failure code, ...) {
+  va_list args;
+  va_start(args, code);
+  std::string text = FormatMessageV(code, args);
+  va_end(args);
+  return text;
+}
+
+}  // namespace orvane
