@@ -1,19 +1,18 @@
 #include "auto_proxy.h"
 
-#include "orvane_app.h"
-#include "orvane_dlg.h"
+#include "automation_program.h"
 
 COrvaneDlgAutoProxy::COrvaneDlgAutoProxy() {
   AfxOleLockApp();
-  // While the dialog's modal run lasts it is the application's main window;
+  // While the dialog's modal run lasts it is the program's main window;
   // requests are served only from that run.
-  COrvaneApp* app = COrvaneApp::Current();
-  m_pOwner = app != nullptr ? app->m_pMainWnd : nullptr;
-  if (m_pOwner != nullptr) m_pOwner->m_pProxy = this;
+  auto* program = orvane::automation::AutomationProgram::Current();
+  m_pOwner = program != nullptr ? program->AutomationWindow() : nullptr;
+  if (m_pOwner != nullptr) m_pOwner->SetAutomationObject(this);
 }
 
 COrvaneDlgAutoProxy::~COrvaneDlgAutoProxy() {
-  if (m_pOwner != nullptr) m_pOwner->m_pProxy = nullptr;
+  if (m_pOwner != nullptr) m_pOwner->SetAutomationObject(nullptr);
   AfxOleUnlockApp();
 }
 

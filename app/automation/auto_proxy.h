@@ -1,14 +1,14 @@
 // The automation object: it exists only to let a client start the program
 // and hold it open, and has no methods or properties of its own. It and the
-// dialog point at each other. It owns itself through its reference count:
-// the last release deletes it.
+// main window point at each other. It owns itself through its reference
+// count: the last release deletes it.
 #pragma once
 
-class COrvaneDlg;
+#include "host/automation_host.h"
 
-class COrvaneDlgAutoProxy {
+class COrvaneDlgAutoProxy : public orvane::host::AutomationObjectLink {
  public:
-  // Locks the program and ties the object to the application's main dialog.
+  // Locks the program and ties the object to the program's main window.
   // Holds no reference yet; the first ExternalAddRef gives one to its creator.
   COrvaneDlgAutoProxy();
   COrvaneDlgAutoProxy(const COrvaneDlgAutoProxy&) = delete;
@@ -19,12 +19,15 @@ class COrvaneDlgAutoProxy {
   unsigned long ExternalAddRef();
   unsigned long ExternalRelease();
 
-  // The dialog this object belongs to; null once that dialog is gone.
-  COrvaneDlg* m_pOwner = nullptr;
+  // orvane::host::AutomationObjectLink
+  void HostGone() override { m_pOwner = nullptr; }
+
+  // The window this object belongs to; null once that window is gone.
+  orvane::host::AutomationHost* m_pOwner = nullptr;
 
  protected:
-  // Unties object and dialog and unlocks the program, which may end it.
-  virtual ~COrvaneDlgAutoProxy();
+  // Unties object and window and unlocks the program, which may end it.
+  ~COrvaneDlgAutoProxy() override;
   // Deletes the object.
   virtual void OnFinalRelease();
 

@@ -3,7 +3,7 @@
 #include <QDBusMessage>
 
 #include "automation_object.h"
-#include "orvane_app.h"
+#include "automation_program.h"
 
 namespace orvane::automation {
 
@@ -37,8 +37,8 @@ void ClassFactory::Revoke() {
 QDBusObjectPath ClassFactory::CreateInstance() {
   // Only the dialog's modal run serves requests; without the dialog there is
   // nothing for an object to hold open.
-  COrvaneApp* app = COrvaneApp::Current();
-  if (app == nullptr || app->m_pMainWnd == nullptr) {
+  AutomationProgram* program = AutomationProgram::Current();
+  if (program == nullptr || program->AutomationWindow() == nullptr) {
     sendErrorReply(QStringLiteral("Orvane.Application.Error.NotReady"),
                    QStringLiteral("The program is not running its main dialog"));
     return {};

@@ -10,6 +10,7 @@
 
 #include "control_ids.h"
 #include "data_exchange.h"
+#include "engine_run.h"
 #include "help_viewer.h"
 #include "program_resources.h"
 
@@ -33,7 +34,6 @@ Control* Expect(const orvane::gui::BuiltControls& controls, int id) {
 
 COrvaneDlg::COrvaneDlg(QWidget* parent)
     : QDialog(parent),
-      orvane::CPulseFileConverter(static_cast<orvane::ConversionReporter&>(*this)),
       m_hAppIcon(orvane::gui::LoadProgramIcon()),
       m_fnChooseFile([this](const orvane::gui::FileOpenRequest& request) {
         return orvane::gui::RunFileOpenDialog(request, this);
@@ -50,7 +50,7 @@ COrvaneDlg::COrvaneDlg(QWidget* parent)
 
 COrvaneDlg::~COrvaneDlg() {
   OnDestroy();
-  if (m_pProxy != nullptr) m_pProxy->m_pOwner = nullptr;
+  if (m_pProxy != nullptr) m_pProxy->HostGone();
 }
 
 void COrvaneDlg::BindControls() {
@@ -109,16 +109,31 @@ bool COrvaneDlg::OnInitDialog() {
 
 // ---- Reporting ----
 
-void COrvaneDlg::ShowStatus(const std::string&) {
-  // The engine has put the text into m_strStatus. The run holds the event
-  // loop, so the line is painted here and now.
+void COrvaneDlg::ShowStatus(const std::string& text) {
+  m_strStatus = text;
   UpdateData(false);
+  // Painted at once, so that every message of a run is seen.
   m_ctlStatus->repaint();
 }
 
 void COrvaneDlg::SetProgressPosition(int position) {
+  m_nProgress = position;
   ShowProgress(position);
   UpdateData(false);
+}
+
+void COrvaneDlg::RunEngineCommand(const std::function<void(orvane::ConversionReporter&)>& command) {
+  if (m_bRunning) return;  // a run is modal: no second one beside it
+  struct RunFlag {
+    bool& running;
+    explicit RunFlag(bool& flag) : running(flag) { running = true; }
+    ~RunFlag() { running = false; }
+  } flag(m_bRunning);
+  orvane::gui::InputBlock block(*this);
+  orvane::gui::QueuedReporter reporter(
+      *this, [this](const std::string& text) { ShowStatus(text); },
+      [this](int position) { SetProgressPosition(position); });
+  orvane::gui::RunOnWorkerThread([&] { command(reporter); });
 }
 
 void COrvaneDlg::ShowProgress(int position) {
@@ -176,6 +191,11 @@ void COrvaneDlg::OnCancel() {
 void COrvaneDlg::closeEvent(QCloseEvent* event) {
   if (m_bEnding) {
     event->accept();
+    return;
+  }
+  if (m_bRunning) {
+    // The worker still reports to this window; a run is modal.
+    event->ignore();
     return;
   }
   // The close box: OnClose decides; the window closes only when it ended the run.

@@ -1,7 +1,8 @@
 // The main dialog (template 102): the file name box, the direction and
 // layout radio groups, Convert with its progress bar and status line, the
-// pulse power row, EXIT and Help. It is the conversion engine's user
-// interface: the engine's state lives in it and reports through it.
+// pulse power row, EXIT and Help. It keeps the state a conversion starts
+// from and shows what the engine reports; each engine command runs on a
+// worker thread while the window stays responsive but takes no input.
 #pragma once
 
 #include <QDialog>
@@ -11,7 +12,7 @@
 #include <string>
 
 #include "automation/auto_proxy.h"
-#include "conversion_reporter.h"
+#include "orvane/reporter.h"
 #include "dialog_builder.h"
 #include "file_browser.h"
 #include "pulse_converter.h"
@@ -29,9 +30,7 @@ class CHelpViewer;
 class DataExchange;
 }  // namespace orvane::gui
 
-// The reporter base comes first: it must exist before the converter base
-// takes a reference to it.
-class COrvaneDlg : public QDialog, private orvane::ConversionReporter, public orvane::CPulseFileConverter {
+class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   Q_OBJECT
  public:
   static constexpr int IDD = 102;
@@ -82,15 +81,26 @@ class COrvaneDlg : public QDialog, private orvane::ConversionReporter, public or
   void OnBrowse();
   void OnHelp();
 
-  // Bound controls (m_strStatus and m_strFileName, bound to controls 1010
-  // and 1001, come from the engine).
+  // An engine command is running; the dialog takes no input meanwhile.
+  bool RunInProgress() const { return m_bRunning; }
+
+  // orvane::host::AutomationHost
+  void SetAutomationObject(orvane::host::AutomationObjectLink* object) override { m_pProxy = object; }
+
+  // Bound controls and members, in the order of the data exchange.
   QLineEdit* m_editPower = nullptr;
   QPushButton* m_btnConvert = nullptr;
   QProgressBar* m_ctlProgress = nullptr;
+  std::string m_strStatus;    // the status line (1010)
+  std::string m_strFileName;  // the file name box (1001)
   int m_nDirection = 0;  // 0 "Convert to ASCII", 1 "Convert from ASCII", -1 none
   int m_nFormat = 0;     // 0 "Headers ", 1 "No Headers", -1 none
-  COrvaneDlgAutoProxy* m_pProxy = nullptr;
+  // The live automation object, if any; it sets and clears this itself.
+  orvane::host::AutomationObjectLink* m_pProxy = nullptr;
   QIcon m_hAppIcon;
+  int m_bHeaders = 1;   // 1: labelled text lines; 0: bare values
+  int m_bToAscii = 1;   // 1: Convert exports; any other value imports
+  int m_nProgress = 0;  // the progress bar's position, 0 to 9
 
   // Chooses the file for "..."; an empty answer means the user cancelled.
   // Runs the file-open dialog unless replaced.
@@ -109,9 +119,13 @@ class COrvaneDlg : public QDialog, private orvane::ConversionReporter, public or
   void done(int result) override;
 
  private:
-  // orvane::ConversionReporter
-  void ShowStatus(const std::string& text) override;
-  void SetProgressPosition(int position) override;
+  // What the engine reports, on the dialog's thread.
+  void ShowStatus(const std::string& text);
+  void SetProgressPosition(int position);
+  // Runs command on a worker thread with a reporter that hands its reports
+  // to this thread; returns when the command has ended and its reports are
+  // shown. Does nothing while another command runs.
+  void RunEngineCommand(const std::function<void(orvane::ConversionReporter&)>& command);
 
   void BindControls();
   void RouteNotifications();
@@ -129,6 +143,7 @@ class COrvaneDlg : public QDialog, private orvane::ConversionReporter, public or
   QEventLoop* m_pModalLoop = nullptr;
   int m_nExchangeDepth = 0;
   bool m_bInitialised = false;
+  bool m_bRunning = false;
   // Inside done(): a close that done() itself causes (as newer Qt versions
   // do) is no request of the user.
   bool m_bEnding = false;

@@ -5,11 +5,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <optional>
 
 #include "about_dlg.h"
 #include "control_ids.h"
 #include "dialog_template.h"
 #include "help_viewer.h"
+#include "orvane/convert.h"
+#include "orvane/pulse_power.h"
 #include "orvane_dlg.h"
 
 using namespace orvane::gui;
@@ -76,19 +79,31 @@ void COrvaneDlg::OnProgressOutOfMemory(long* result) { *result = 0; }
 // ---- Convert and pulse power ----
 
 void COrvaneDlg::OnConvert() {
+  if (RunInProgress()) return;
   UpdateData(true);
-  CPulseFileConverter::OnConvert();
+  orvane::ConversionRequest request;
+  request.fileName = m_strFileName;
+  request.direction = m_bToAscii == 1 ? orvane::Direction::ToText : orvane::Direction::FromText;
+  request.labelled = m_bHeaders != 0;
+  // The outcome has been reported as the run went; nothing is left to show.
+  RunEngineCommand([&request](orvane::ConversionReporter& reporter) { orvane::Convert(request, reporter); });
 }
 
 void COrvaneDlg::OnGetPulsePower() {
+  if (RunInProgress()) return;
   UpdateData(true);
-  std::optional<std::string> powers = GetPulsePower();
+  std::optional<std::string> powers;
+  RunEngineCommand([&powers, fileName = m_strFileName](orvane::ConversionReporter& reporter) {
+    powers = orvane::GetPulsePower(fileName, reporter).text;
+  });
   if (powers) m_editPower->setText(QString::fromStdString(*powers));
 }
 
 void COrvaneDlg::OnSetPulsePower() {
+  if (RunInProgress()) return;
   UpdateData(true);
-  SetPulsePower(m_editPower->text().toStdString());
+  RunEngineCommand([fileName = m_strFileName, text = m_editPower->text().toStdString()](
+                       orvane::ConversionReporter& reporter) { orvane::SetPulsePower(fileName, text, reporter); });
 }
 
 // ---- "..." ----

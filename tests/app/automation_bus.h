@@ -1,6 +1,6 @@
 // The automation tests' own session bus: a private bus daemon whose services
-// directory starts the built program with "-Embedding", and the clients that
-// talk to it. Every process the daemon starts carries a token in its
+// directory starts the test program orvane-testbed with "-Embedding", and
+// the clients that talk to it. Every process the daemon starts carries a token in its
 // environment, so that the bus's teardown can end each of them by its id.
 #pragma once
 
@@ -27,8 +27,8 @@ class PrivateBus {
   const QString& Address() const { return address_; }
   // The data home that programs started by the bus write to (they should not).
   std::filesystem::path ActivatedDataHome() const { return dir_.path() / "activated-data"; }
-  // The environment for programs of the tests: this bus, offscreen, the
-  // program's test hooks and the token.
+  // The environment for programs of the tests: this bus, offscreen and the
+  // token.
   QProcessEnvironment ProgramEnvironment(const std::filesystem::path& dataHome) const;
   // Ends every process started on this bus's behalf, except the daemon.
   void EndStartedPrograms() const;

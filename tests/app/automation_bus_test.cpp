@@ -82,7 +82,6 @@ PrivateBus::PrivateBus() : token_(QUuid::createUuid().toString(QUuid::WithoutBra
   environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
   environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(ActivatedDataHome().string()));
-  environment.insert(QStringLiteral("ORVANE_TEST_HOOKS"), QStringLiteral("1"));
   environment.insert(QLatin1String(kTokenVariable), token_);
   daemon_.setProcessEnvironment(environment);
   daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -1,6 +1,7 @@
-// The built program under the tests' private session bus: a client's
-// request starts it with "-Embedding", the object holds it open, and the
-// client's last release (or its leaving the bus) ends it.
+// The program (as orvane-testbed, with its test hooks) under the tests'
+// private session bus: a client's request starts it with "-Embedding", the
+// object holds it open, and the client's last release (or its leaving the
+// bus) ends it.
 #include <gtest/gtest.h>
 
 #include <QDBusMessage>

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 
 #include "dialog_fixture.h"
+#include "engine_reference.h"
 
 namespace orvane::testing {
 namespace {
@@ -49,9 +50,7 @@ TEST_F(Browsing, TheChosenFileIsTheOneThatConvertReads) {
   Click(1014);
   Click(1008);
   // The namesake in the working directory is empty and would fail another way.
-  RecordedConverter engine;
-  engine.Convert(scratch / "elsewhere/run1.spf", true, true);
-  EXPECT_EQ("status: " + Status(), engine.trace.lines.back());
+  EXPECT_EQ(Status(), ConvertedByTheEngine(scratch / "elsewhere/run1.spf", true, true).LastStatus());
 }
 
 TEST_F(Browsing, CancelLeavesTheBoxAndBrowsingLeavesTheStatus) {

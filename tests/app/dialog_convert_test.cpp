@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include "dialog_fixture.h"
+#include "engine_reference.h"
 
 namespace orvane::testing {
 namespace {
@@ -105,7 +106,7 @@ TEST_F(ConvertPainting, TheBarIsPaintedAtEveryStepWhileTheRunHoldsTheEventLoop) 
   TypeFileName(scratch / "data.spf");
   QApplication::processEvents();
   PaintedValues<int> painted(Bar(), [this] { return Bar()->value(); });
-  dlg->OnConvert();  // no event loop turns until it returns
+  dlg->OnConvert();  // returns when the run has ended and every step is shown
   EXPECT_EQ(painted.values, ProgressOf(GoldenDir() / kCase / "labelled" / "export.trace"));
 }
 
@@ -124,13 +125,12 @@ using ConvertFailure = DialogTest;
 
 TEST_F(ConvertFailure, LeavesTheFirstFailureAndTheBarWhereTheRunStopped) {
   WriteFile(scratch / "data.spf", std::string(400, 'x'));  // no pulse file
-  RecordedConverter engine;
-  engine.Convert(scratch / "data.spf", true, true);
+  ReportRecorder engine = ConvertedByTheEngine(scratch / "data.spf", true, true);
   Show();
   TypeFileName(scratch / "data.spf");
   Click(1008);
-  EXPECT_EQ("status: " + Status(), engine.trace.lines.back());
-  EXPECT_EQ(Bar()->value(), engine.converter.m_nProgress);
+  EXPECT_EQ(Status(), engine.LastStatus());
+  EXPECT_EQ(Bar()->value(), engine.LastPosition());
   EXPECT_GT(Bar()->value(), 0);
   EXPECT_NE(Status(), "conversion complete");
 }

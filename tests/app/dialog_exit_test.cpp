@@ -2,18 +2,16 @@
 // automation object holding the program open; the help viewer goes with it.
 #include "dialog_fixture.h"
 
-// The automation object's own members live in the automation library, which
-// these tests leave out: a bare stand-in that only carries the back pointer.
-COrvaneDlgAutoProxy::COrvaneDlgAutoProxy() = default;
-COrvaneDlgAutoProxy::~COrvaneDlgAutoProxy() = default;
-void COrvaneDlgAutoProxy::OnFinalRelease() {}
-
 namespace orvane::testing {
 namespace {
 
-class StandInProxy : public COrvaneDlgAutoProxy {
+// The dialog knows an automation object only through its link; the
+// automation library is left out of these tests, and a stand-in carries
+// the back pointer.
+class StandInProxy final : public orvane::host::AutomationObjectLink {
  public:
-  ~StandInProxy() override = default;
+  void HostGone() override { m_pOwner = nullptr; }
+  orvane::host::AutomationHost* m_pOwner = nullptr;
 };
 
 class Ending : public DialogTest {

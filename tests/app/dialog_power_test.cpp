@@ -1,5 +1,6 @@
 // "Get Pulse Power" and "Set" through the dialog's buttons and edit box.
 #include "dialog_fixture.h"
+#include "engine_reference.h"
 
 namespace orvane::testing {
 namespace {
@@ -16,9 +17,7 @@ class PulsePowerRow : public DialogTest {
 };
 
 TEST_F(PulsePowerRow, GetShowsThePowerOfEveryTRecordAsTheEngineReadsIt) {
-  RecordedConverter engine;
-  engine.converter.m_strFileName = scratch / "data.spf";
-  std::optional<std::string> expected = engine.converter.GetPulsePower();
+  std::optional<std::string> expected = PowersReadByTheEngine(scratch / "data.spf");
   ASSERT_TRUE(expected.has_value());
   ASSERT_FALSE(expected->empty());
   Show();

@@ -1,8 +1,8 @@
-// A way for the program's end-to-end tests to work the main dialog of a
-// program that the session bus started, where no display or input device
-// reaches it: with ORVANE_TEST_HOOKS=1 in its environment the program
-// serves /Orvane/TestHooks (interface Orvane.TestHooks) on its own bus
-// connection while the dialog runs. Without that variable nothing is served.
+// A way for the end-to-end tests to work the main dialog of a program that
+// the session bus started, where no display or input device reaches it: the
+// test program orvane-testbed serves /Orvane/TestHooks (interface
+// Orvane.TestHooks) on its own bus connection while the dialog runs. The
+// installed program has none of this.
 #pragma once
 
 #include <QDBusConnection>
@@ -11,15 +11,15 @@
 
 class COrvaneDlg;
 
-namespace orvane::automation {
+namespace orvane::testing {
 
 class TestHooks : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "Orvane.TestHooks")
 
  public:
-  // Null unless the environment asks for the hooks and the bus serves them.
-  static std::unique_ptr<TestHooks> StartIfAsked(COrvaneDlg& dialog);
+  // Null when there is no session bus to serve them on.
+  static std::unique_ptr<TestHooks> Start(COrvaneDlg& dialog);
   ~TestHooks() override;
 
  public Q_SLOTS:
@@ -43,4 +43,4 @@ class TestHooks : public QObject {
   QDBusConnection bus_;
 };
 
-}  // namespace orvane::automation
+}  // namespace orvane::testing

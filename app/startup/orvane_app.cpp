@@ -11,7 +11,6 @@
 #include "class_registration.h"
 #include "command_line.h"
 #include "orvane_dlg.h"
-#include "test_hooks.h"
 
 namespace {
 
@@ -70,9 +69,9 @@ bool COrvaneApp::InitInstance() {
     dlg.m_nFormat = 1;
   }
   m_pMainWnd = &dlg;
-  std::unique_ptr<orvane::automation::TestHooks> hooks = orvane::automation::TestHooks::StartIfAsked(dlg);
+  OnDialogRunStarting(dlg);
   dlg.DoModal();
-  hooks.reset();
+  OnDialogRunEnded(dlg);
   m_pMainWnd = nullptr;
   return false;
 }
@@ -110,6 +109,8 @@ void COrvaneApp::UpdateRegistryAll() {
   orvane::automation::UpdateClassRegistration(*dataHome, QCoreApplication::applicationFilePath().toStdString());
 }
 
+orvane::host::AutomationHost* COrvaneApp::AutomationWindow() const { return m_pMainWnd; }
+
 bool COrvaneApp::IsServingClass() const { return m_pFactory != nullptr && m_pFactory->IsRegistered(); }
 
 void COrvaneApp::LockApp() { ++m_nObjectCount; }
@@ -131,12 +132,4 @@ void COrvaneApp::ReleaseProgram() {
   // program stays, now under the user's control.
   if (ModalWindowOpenAbove(*m_pMainWnd)) return;
   m_pMainWnd->EndDialog(-1);
-}
-
-void AfxOleLockApp() {
-  if (COrvaneApp* app = COrvaneApp::Current()) app->LockApp();
-}
-
-void AfxOleUnlockApp() {
-  if (COrvaneApp* app = COrvaneApp::Current()) app->UnlockApp();
 }

@@ -7,7 +7,7 @@
 
 #include "orvane_dlg.h"
 
-namespace orvane::automation {
+namespace orvane::testing {
 
 namespace {
 
@@ -20,8 +20,7 @@ QWidget* ModalWindowAbove(const QWidget& dialog) {
 
 }  // namespace
 
-std::unique_ptr<TestHooks> TestHooks::StartIfAsked(COrvaneDlg& dialog) {
-  if (qEnvironmentVariable("ORVANE_TEST_HOOKS") != QLatin1String("1")) return nullptr;
+std::unique_ptr<TestHooks> TestHooks::Start(COrvaneDlg& dialog) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return nullptr;
   std::unique_ptr<TestHooks> hooks(new TestHooks(dialog, bus));
@@ -56,4 +55,4 @@ void TestHooks::CloseModalWindow() {
   if (QWidget* modal = ModalWindowAbove(dialog_)) modal->close();
 }
 
-}  // namespace orvane::automation
+}  // namespace orvane::testing

@@ -6,13 +6,15 @@
 #include <memory>
 #include <string>
 
+#include "automation_program.h"
+
 class COrvaneDlg;
 
 namespace orvane::automation {
 class ClassFactory;
 }
 
-class COrvaneApp {
+class COrvaneApp : public orvane::automation::AutomationProgram {
  public:
   // String resource shown when the automation layer cannot be initialised.
   static constexpr int IDS_OLE_INIT_FAILED = 100;
@@ -22,7 +24,7 @@ class COrvaneApp {
   // Becomes the running application (Current) until destroyed. Needs a
   // QApplication that outlives it.
   COrvaneApp();
-  ~COrvaneApp();
+  ~COrvaneApp() override;
   COrvaneApp(const COrvaneApp&) = delete;
   COrvaneApp& operator=(const COrvaneApp&) = delete;
 
@@ -43,14 +45,22 @@ class COrvaneApp {
   // The program's exit status: 0, or 1 when the start-up failed.
   int m_nExitCode = 0;
 
+  // orvane::automation::AutomationProgram
+  orvane::host::AutomationHost* AutomationWindow() const override;
   // The count of live automation objects (AfxOleLockApp, AfxOleUnlockApp).
-  void LockApp();
-  void UnlockApp();
+  void LockApp() override;
+  void UnlockApp() override;
   int LockCount() const { return m_nObjectCount; }
   // False after an automation start until the client's last release.
   bool IsUserControl() const { return m_bUserCtrl; }
   // Whether this instance is serving its class on the session bus.
   bool IsServingClass() const;
+
+ protected:
+  // Around the dialog's modal run: a program built on this start-up may
+  // attach its own services to the dialog for the run's length.
+  virtual void OnDialogRunStarting(COrvaneDlg&) {}
+  virtual void OnDialogRunEnded(COrvaneDlg&) {}
 
  private:
   bool AfxOleInit();
@@ -71,7 +81,3 @@ class COrvaneApp {
   int m_nObjectCount = 0;
   std::unique_ptr<orvane::automation::ClassFactory> m_pFactory;
 };
-
-// The lock count of the running application.
-void AfxOleLockApp();
-void AfxOleUnlockApp();
