@@ -11,11 +11,13 @@
 #include <functional>
 #include <string>
 
-#include "automation/auto_proxy.h"
-#include "orvane/reporter.h"
 #include "dialog_builder.h"
 #include "file_browser.h"
-#include "pulse_converter.h"
+#include "host/automation_host.h"
+
+namespace orvane {
+class ConversionReporter;
+}
 
 class QAbstractButton;
 class QEventLoop;
