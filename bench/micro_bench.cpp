@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "pulse_file.h"
+#include "checksum.h"
+#include "orvane/pulse_file.h"
 #include "text_format.h"
 #include "text_scan.h"
 

@@ -11,48 +11,34 @@
 #include <cstdio>
 #include <string>
 
-#include "conversion_reporter.h"
-#include "pulse_converter.h"
-#include "pulse_file.h"
+#include "orvane/convert.h"
+#include "orvane/pulse_file.h"
+#include "orvane/pulse_power.h"
 #include "tool_command.h"
 
 namespace {
 
-class SilentReporter : public orvane::ConversionReporter {
- public:
-  void ShowStatus(const std::string&) override {}
-  void SetProgressPosition(int) override {}
-};
-
-constexpr char kComplete[] = "conversion complete";
-
-int Finish(const orvane::CPulseFileConverter& converter) {
-  if (converter.m_strStatus == kComplete) return 0;
-  std::fprintf(stderr, "orvane_bench: %s\n", converter.m_strStatus.c_str());
+int Finish(const orvane::Outcome& outcome) {
+  if (outcome.ok()) return 0;
+  std::fprintf(stderr, "orvane_bench: %s\n", outcome.message.c_str());
   return 1;
 }
 
 int Convert(const std::string& base, bool toAscii, bool labelled) {
-  SilentReporter reporter;
-  orvane::CPulseFileConverter converter(reporter);
-  converter.m_strFileName = base + ".spf";
-  converter.m_bToAscii = toAscii ? 1 : 0;
-  converter.m_bHeaders = labelled ? 1 : 0;
-  converter.OnConvert();
-  return Finish(converter);
+  orvane::SilentReporter reporter;
+  orvane::ConversionRequest request;
+  request.fileName = base + ".spf";
+  request.direction = toAscii ? orvane::Direction::ToText : orvane::Direction::FromText;
+  request.labelled = labelled;
+  return Finish(orvane::Convert(request, reporter));
 }
 
 int PulsePower(const std::string& base, const std::string* setText) {
-  SilentReporter reporter;
-  orvane::CPulseFileConverter converter(reporter);
-  converter.m_strFileName = base + ".spf";
-  if (setText) {
-    converter.SetPulsePower(*setText);
-    return Finish(converter);
-  }
-  std::optional<std::string> text = converter.GetPulsePower();
-  if (!text) return Finish(converter);
-  std::printf("%s\n", text->c_str());
+  orvane::SilentReporter reporter;
+  if (setText) return Finish(orvane::SetPulsePower(base + ".spf", *setText, reporter));
+  orvane::PowerReading reading = orvane::GetPulsePower(base + ".spf", reporter);
+  if (!reading.text) return Finish(reading.outcome);
+  std::printf("%s\n", reading.text->c_str());
   return 0;
 }
 

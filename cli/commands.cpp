@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <functional>
 
-#include "base_name.h"
 #include "batch.h"
 #include "console.h"
 #include "file_check.h"
 #include "info.h"
-#include "pulse_converter.h"
+#include "orvane/convert.h"
+#include "orvane/pulse_power.h"
 #include "run_log.h"
 
 namespace orvane::cli {
@@ -22,22 +22,22 @@ constexpr auto kProgressDelay = 500ms;
 using RunOne = std::function<RunResult(const std::string& file, Console& console)>;
 
 // A run that failed without a message of its own still says so.
-void NoteSilentFailure(RunResult& result, const std::string& status) {
+void NoteSilentFailure(RunResult& result, const Outcome& outcome) {
   if (!result.ok && result.messages.empty())
-    result.messages.push_back(status.empty() ? "conversion did not complete" : status);
+    result.messages.push_back(outcome.message.empty() ? MessageFormat(Failure::Incomplete) : outcome.message);
 }
 
 RunResult Convert(const Options& options, unsigned recordThreads, const std::string& file,
                   Console& console) {
   RunLog log(options.trace, console, file);
-  CPulseFileConverter converter(log);
-  converter.m_nThreads = recordThreads;
-  converter.m_strFileName = file;
-  converter.m_bToAscii = options.command == Command::ToAscii ? 1 : 0;
-  converter.m_bHeaders = options.labelled ? 1 : 0;
-  converter.OnConvert();
-  RunResult result{log.Trace(), log.Failures(), converter.m_strStatus == kConversionComplete};
-  NoteSilentFailure(result, converter.m_strStatus);
+  ConversionRequest request;
+  request.fileName = file;
+  request.direction = options.command == Command::ToAscii ? Direction::ToText : Direction::FromText;
+  request.labelled = options.labelled;
+  request.threads = recordThreads;
+  const Outcome outcome = orvane::Convert(request, log);
+  RunResult result{log.Trace(), log.Failures(), outcome.ok()};
+  NoteSilentFailure(result, outcome);
   return result;
 }
 
@@ -61,24 +61,23 @@ std::string JoinValues(const std::vector<std::string>& operands) {
 
 RunResult Power(const Options& options, const std::string& file, Console& console) {
   RunLog log(options.trace, console, file);
-  CPulseFileConverter converter(log);
-  converter.m_strFileName = file;
   RunResult result;
+  Outcome outcome;
   if (options.operands.size() == 1) {
-    auto text = converter.GetPulsePower();
-    result.out = log.Trace() + (text ? *text + "\n" : "");
-    result.ok = text.has_value() && !converter.RunFailed();
+    PowerReading reading = GetPulsePower(file, log);
+    outcome = reading.outcome;
+    result.out = log.Trace() + (reading.text ? *reading.text + "\n" : "");
+    result.ok = reading.text.has_value() && outcome.ok();
   } else {
-    converter.SetPulsePower(JoinValues(options.operands));
-    const std::string& status = converter.m_strStatus;
+    outcome = SetPulsePower(file, JoinValues(options.operands), log);
     // A text without values, or a file without T records, sets nothing and
     // shows no status.
-    result.ok = !converter.RunFailed() && (status.empty() || status == kConversionComplete);
+    result.ok = outcome.ok();
     result.out = log.Trace();
-    if (result.ok && !options.quiet && !status.empty()) result.out += status + "\n";
+    if (result.ok && !options.quiet && !outcome.message.empty()) result.out += outcome.message + "\n";
   }
   result.messages = log.Failures();
-  NoteSilentFailure(result, converter.m_strStatus);
+  NoteSilentFailure(result, outcome);
   return result;
 }
 
@@ -115,7 +114,7 @@ int RunCommand(const Options& options) {
   const unsigned jobCount = options.jobs != 0 ? options.jobs : DefaultJobCount();
   // Files converted side by side share the cores already.
   const bool sideBySide = files.size() > 1 && jobCount > 1;
-  const RunOne runOne = RunnerFor(options, sideBySide ? 1 : CPulseFileConverter::DefaultThreadCount());
+  const RunOne runOne = RunnerFor(options, sideBySide ? 1 : DefaultThreadCount());
   Console console(stdout, stderr, !options.quiet && ErrorIsTerminal(), kProgressDelay, files.size());
   const bool labelFiles = options.trace && files.size() > 1;
   bool allOk = true;

@@ -1,16 +1,16 @@
-// Opens a pulse file for reading it, as Convert to ASCII would accept it: a
-// whole header, the magic number, an offset table inside the file and a zero
-// word sum. The messages are those of the export.
+// Opens a pulse file for reading it, as Convert to ASCII would accept it: the
+// magic number, a zero word sum, a whole header, an offset table inside the
+// file and every record's header and samples inside the file.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "pulse_power_file.h"
+#include "orvane/pulse_file_view.h"
 
 namespace orvane::cli {
 
-// Null with the reason in *failure when the file would not convert.
-std::unique_ptr<OpenPulseFile> OpenForReading(const std::string& spf, std::string* failure);
+// Null with the first problem in *failure when the file would not convert.
+std::shared_ptr<const PulseFileView> OpenForReading(const std::string& spf, std::string* failure);
 
 }  // namespace orvane::cli

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "orvane/messages.h"
+
 namespace orvane::cli {
 
 RunLog::RunLog(bool trace, Console& console, std::string name)
@@ -21,7 +23,7 @@ std::vector<std::string> RunLog::Failures() const {
   std::vector<std::string> failures;
   for (const auto& status : statuses_) {
     // A run that met a failure repeats its first message when it ends.
-    if (status == kConversionComplete) continue;
+    if (status == MessageFormat(Failure::None)) continue;
     if (std::find(failures.begin(), failures.end(), status) == failures.end())
       failures.push_back(status);
   }

@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "console.h"
-#include "conversion_reporter.h"
+#include "orvane/reporter.h"
 
 namespace orvane::cli {
-
-inline constexpr char kConversionComplete[] = "conversion complete";
 
 // The outcome of one file's run, ready to print.
 struct RunResult {

@@ -3,8 +3,8 @@
 // Both layouts; a completed export must import back into a valid pulse file.
 #include "fuzz_support.h"
 #include "fuzz_target.h"
-#include "pulse_converter.h"
-#include "pulse_file.h"
+#include "orvane/convert.h"
+#include "orvane/pulse_file.h"
 
 namespace orvane::fuzz {
 
@@ -13,15 +13,13 @@ namespace {
 // Runs one conversion of base in dir; answers whether it completed.
 bool Convert(const fs::path& base, bool toAscii, int headers) {
   QuietReporter reporter;
-  CPulseFileConverter converter(reporter);
-  converter.m_bHeaders = headers;
-  if (toAscii) {
-    converter.ExportToAscii(base.string());
-  } else {
-    converter.ImportFromAscii(base.string());
-  }
-  const bool complete = reporter.last == "conversion complete";
-  Check(complete == !converter.RunFailed(), "the last status disagrees with the run's failures");
+  ConversionRequest request;
+  request.fileName = base.string() + (toAscii ? ".spf" : ".pfh");
+  request.direction = toAscii ? Direction::ToText : Direction::FromText;
+  request.labelled = headers != 0;
+  const Outcome outcome = orvane::Convert(request, reporter);
+  const bool complete = reporter.last == MessageFormat(Failure::None);
+  Check(complete == outcome.ok(), "the last status disagrees with the run's outcome");
   Check(!HasTemporaryFiles(base.parent_path()), "a temporary file was left behind");
   return complete;
 }

@@ -11,8 +11,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "byte_order.h"
-#include "pulse_file.h"
+#include "orvane/byte_order.h"
+#include "checksum.h"
+#include "orvane/pulse_file.h"
 
 namespace orvane::fuzz {
 
@@ -92,12 +93,12 @@ std::string Sealed(std::string bytes) {
 
 std::string SmallTRecordFile(const std::vector<float>& gains) {
   PulseFileHeader header;
-  header.SetMagic(kPulseFileMagic);
+  header.SetMagic(format::kMagic);
   header.SetCounts(static_cast<uint32_t>(gains.size()), 0, 0);
   std::string file(reinterpret_cast<const char*>(header.bytes.data()), header.bytes.size());
   file.append(4 * gains.size(), '\0');
   for (size_t n = 0; n < gains.size(); ++n) {
-    StoreU32(reinterpret_cast<uint8_t*>(file.data()) + RecordOffsetTable::EntryPosition(n),
+    StoreU32(reinterpret_cast<uint8_t*>(file.data()) + format::EntryPosition(n),
              static_cast<uint32_t>(file.size()));
     TRecordHeader record;
     record.SetGain(gains[n]);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion_reporter.h"
+#include "orvane/reporter.h"
 
 namespace orvane::fuzz {
 

@@ -5,8 +5,8 @@
 // previous pulse file; a completed one writes a valid pulse file.
 #include "fuzz_support.h"
 #include "fuzz_target.h"
-#include "pulse_converter.h"
-#include "pulse_file.h"
+#include "orvane/convert.h"
+#include "orvane/pulse_file.h"
 
 namespace orvane::fuzz {
 
@@ -72,11 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteAll(spf, kPreviousPulseFile);
     const auto textsBefore = FilesOf(WorkDir());
     QuietReporter reporter;
-    orvane::CPulseFileConverter converter(reporter);
-    converter.m_bHeaders = headers;
-    converter.ImportFromAscii((WorkDir() / "data").string());
-    const bool complete = reporter.last == "conversion complete";
-    Check(complete == !converter.RunFailed(), "the last status disagrees with the run's failures");
+    orvane::ConversionRequest request;
+    request.fileName = (WorkDir() / "data.pfh").string();
+    request.direction = orvane::Direction::FromText;
+    request.labelled = headers != 0;
+    const orvane::Outcome outcome = orvane::Convert(request, reporter);
+    const bool complete = reporter.last == orvane::MessageFormat(orvane::Failure::None);
+    Check(complete == outcome.ok(), "the last status disagrees with the run's outcome");
     Check(!HasTemporaryFiles(WorkDir()), "a temporary file was left behind");
     if (complete) {
       Check(orvane::ValidatePulseFile(spf.string()) == 1, "the imported pulse file is not valid");

@@ -3,8 +3,8 @@
 // text writes nothing; an accepted one sets powers between -100 and 100.
 #include "fuzz_support.h"
 #include "fuzz_target.h"
-#include "pulse_converter.h"
-#include "pulse_file.h"
+#include "orvane/pulse_power.h"
+#include "orvane/pulse_file.h"
 
 namespace orvane::fuzz {
 
@@ -41,19 +41,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ClearWorkDir();
   WriteAll(spf, original);
   QuietReporter reporter;
-  orvane::CPulseFileConverter converter(reporter);
-  converter.m_strFileName = spf.string();
-  converter.SetPulsePower(text);
+  const orvane::Outcome outcome = orvane::SetPulsePower(spf.string(), text, reporter);
   const std::string after = ReadAll(spf);
   Check(orvane::ValidatePulseFile(spf.string()) == 1, "Set left an invalid pulse file");
   Check(!HasTemporaryFiles(WorkDir()), "a temporary file was left behind");
   Check(after.size() >= original.size() && after.size() <= original.size() + 2 * kGains.size(),
         "Set appended more than one checksum word per record");
-  if (converter.RunFailed()) {
+  if (!outcome.ok()) {
     Check(after == original, "a refused Set changed the pulse file");
     return 0;
   }
-  auto shown = converter.GetPulsePower();
+  auto shown = orvane::GetPulsePower(spf.string(), reporter).text;
   Check(shown.has_value(), "Get fails after a successful Set");
   const std::vector<long> powers = Powers(*shown);
   Check(powers.size() == kGains.size(), "Get shows another number of T records");

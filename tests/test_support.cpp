@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "base_name.h"
-#include "pulse_file.h"
+#include "checksum.h"
+#include "orvane/pulse_file.h"
 
 namespace orvane::testing {
 
@@ -20,10 +20,26 @@ std::string TraceRecorder::Joined() const {
 }
 
 void RecordedConverter::Convert(const std::string& name, bool toAscii, bool labelled) {
-  converter.m_strFileName = name;
-  converter.m_bToAscii = toAscii ? 1 : 0;
-  converter.m_bHeaders = labelled ? 1 : 0;
-  converter.OnConvert();
+  ConversionRequest request;
+  request.fileName = name;
+  request.direction = toAscii ? Direction::ToText : Direction::FromText;
+  request.labelled = labelled;
+  request.threads = threads;
+  outcome = orvane::Convert(request, trace);
+}
+
+std::optional<std::string> RecordedConverter::GetPulsePower(const std::string& name) {
+  PowerReading reading = orvane::GetPulsePower(name, trace);
+  outcome = reading.outcome;
+  return reading.text;
+}
+
+void RecordedConverter::SetPulsePower(const std::string& name, const std::string& text) {
+  outcome = orvane::SetPulsePower(name, text, trace);
+}
+
+void RecordedConverter::SealPulseFile(const std::string& baseName) {
+  outcome = orvane::SealPulseFile(baseName, trace);
 }
 
 ScratchDir::ScratchDir() {

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "conversion_reporter.h"
-#include "pulse_converter.h"
+#include "file_io.h"
+#include "orvane/convert.h"
+#include "orvane/pulse_power.h"
+#include "orvane/reporter.h"
 
 namespace orvane::testing {
 
@@ -24,12 +27,18 @@ class TraceRecorder : public ConversionReporter {
   std::vector<std::string> lines;
 };
 
-// A converter with its own recorder.
+// Runs of the engine's public API, each recorded by its own recorder.
 struct RecordedConverter {
   TraceRecorder trace;
-  CPulseFileConverter converter{trace};
+  unsigned threads = 0;  // for Convert; 0: the engine's default
+  Outcome outcome;       // of the last run
   // Runs the Convert command on name in the given direction and layout.
   void Convert(const std::string& name, bool toAscii, bool labelled);
+  std::optional<std::string> GetPulsePower(const std::string& name);
+  void SetPulsePower(const std::string& name, const std::string& text);
+  void SealPulseFile(const std::string& baseName);
+  // The last run reported a failure (an empty file name is none).
+  bool RunFailed() const { return !outcome.ok() && outcome.code != Failure::FileNameRequired; }
 };
 
 // A fresh directory below the system's temporary directory, removed at the end.

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "byte_order.h"
+#include "orvane/byte_order.h"
 #include "test_support.h"
 
 namespace orvane::testing {
@@ -22,7 +22,7 @@ Outcome Convert(const std::map<std::string, std::string>& files, const std::stri
   ScratchDir dir;
   for (const auto& [file, bytes] : files) WriteFile(dir / file, bytes);
   RecordedConverter run;
-  run.converter.m_nThreads = threads;
+  run.threads = threads;
   run.Convert(dir / name, toAscii, labelled);
   // Messages name files by path: the scratch folder differs from run to run.
   std::string trace = run.trace.Joined();

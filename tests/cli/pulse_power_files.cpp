@@ -1,6 +1,7 @@
 #include "pulse_power_files.h"
 
-#include "pulse_file.h"
+#include "checksum.h"
+#include "orvane/pulse_file.h"
 #include "test_support.h"
 
 namespace orvane::testing {
@@ -14,10 +15,10 @@ void Put32(std::string& bytes, size_t at, uint32_t value) {
 // Header, offset table and room for `reserve` bytes before the records.
 std::string Head(const PowerFileLayout& layout, size_t reserve) {
   PulseFileHeader header;
-  header.SetMagic(kPulseFileMagic);
+  header.SetMagic(format::kMagic);
   header.SetCounts(static_cast<uint32_t>(layout.gains.size()), layout.rCount, 0);
   std::string bytes(reinterpret_cast<const char*>(header.bytes.data()), header.bytes.size());
-  bytes.resize(RecordOffsetTable::EndPosition(header) + reserve, '\0');
+  bytes.resize(header.TableEnd() + reserve, '\0');
   return bytes;
 }
 
@@ -25,9 +26,9 @@ void AppendRecords(std::string& bytes, const PowerFileLayout& layout) {
   const uint32_t count = static_cast<uint32_t>(layout.gains.size()) + layout.rCount;
   for (uint32_t n = 0; n < count; ++n) {
     bytes.append(layout.gap, '\x5a');
-    Put32(bytes, RecordOffsetTable::EntryPosition(n), static_cast<uint32_t>(bytes.size()));
+    Put32(bytes, format::EntryPosition(n), static_cast<uint32_t>(bytes.size()));
     const bool t = n < layout.gains.size();
-    std::string record(t ? kTRecordHeaderSize : kRRecordHeaderSize, '\0');
+    std::string record(t ? format::t::kSize : format::r::kSize, '\0');
     std::string desc = std::string(t ? "T" : "R") + " record " + std::to_string(n);
     record.replace(0, desc.size(), desc);
     if (t) {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "base_name.h"
-#include "pulse_file.h"
+#include "orvane/convert.h"
+#include "orvane/pulse_file.h"
 #include "pulse_power_files.h"
 #include "test_support.h"
 
@@ -20,18 +20,16 @@ class PulsePower : public ::testing::Test {
   }
   std::optional<std::string> Get(const std::string& name) {
     RecordedConverter run;
-    run.converter.m_strFileName = name;
-    auto text = run.converter.GetPulsePower();
+    auto text = run.GetPulsePower(name);
     trace = run.trace.lines;
-    failed = run.converter.RunFailed();
+    failed = run.RunFailed();
     return text;
   }
   void Set(const std::string& name, const std::string& text) {
     RecordedConverter run;
-    run.converter.m_strFileName = name;
-    run.converter.SetPulsePower(text);
+    run.SetPulsePower(name, text);
     trace = run.trace.lines;
-    failed = run.converter.RunFailed();
+    failed = run.RunFailed();
   }
   // The trace of a Set that wrote and sealed `records` records.
   static std::vector<std::string> SealedRecords(size_t records) {
@@ -214,14 +212,13 @@ TEST_F(PulsePower, ABlankTextChangesNothingAndShowsNoMessage) {
 // The file a Set must give: each record written in place and the file
 // sealed after it, one record after the other.
 std::string ByWriteAndSeal(const std::string& path, const std::vector<int>& powers) {
-  TraceRecorder trace;
-  CPulseFileConverter converter(trace);
+  SilentReporter silent;
   for (uint32_t n = 0; n < powers.size(); ++n) {
     auto record = ReadRecordHeader(path, n);
     if (!record) break;
     record->SetGain(static_cast<float>(std::clamp(powers[n], -100, 100) / 100.0));
     EXPECT_EQ(WriteRecordHeader(path, n, *record), 1);
-    converter.SealPulseFile(DeriveBaseName(path), nullptr);
+    SealPulseFile(DeriveBaseName(path), silent);
     EXPECT_EQ(ValidatePulseFile(path), 1);
   }
   return ReadFile(path);
@@ -274,25 +271,25 @@ TEST_F(PulsePower, AnOddLengthFileGrowsByAPadByteAndAWordThenByWords) {
 
 // Points the offset table entry of T record n at position.
 std::string WithEntry(std::string bytes, uint32_t n, uint32_t position) {
-  StoreU32(reinterpret_cast<uint8_t*>(bytes.data() + RecordOffsetTable::EntryPosition(n)), position);
+  StoreU32(reinterpret_cast<uint8_t*>(bytes.data() + format::EntryPosition(n)), position);
   return bytes;
 }
 
-TEST_F(PulsePower, ARecordHeaderOutsideTheFileEndsTheLoopWithAMessage) {
+// Pulse power decides what a valid pulse file is by the same structure check
+// as check, info and the export: a record outside the file refuses it whole.
+TEST_F(PulsePower, ARecordHeaderOutsideTheFileRefusesTheFileAndWritesNothing) {
   PowerFileLayout layout{{0.5f, -0.2f, 1.0f}};
   const std::string unsealed = UnsealedPowerFile(layout);
   const std::string original =
       SealedBytes(WithEntry(unsealed, 1, static_cast<uint32_t>(unsealed.size() - 100)));
   auto path = Place(original);
-  EXPECT_EQ(Get(path), "50 ");
-  EXPECT_EQ(trace, std::vector<std::string>{"status: Binary read error on " + path});
+  EXPECT_EQ(Get(path), std::nullopt);
+  EXPECT_EQ(trace, std::vector<std::string>{"status: Not a valid pulse file: " + path});
   EXPECT_TRUE(failed);
   Set(path, "1 2 3");
-  std::vector<std::string> expected = SealedRecords(1);
-  expected.push_back("status: Binary read error on " + path);
-  EXPECT_EQ(trace, expected);
-  EXPECT_EQ(ValidatePulseFile(path), 1);
-  EXPECT_EQ(Get(path), "1 ");
+  EXPECT_EQ(trace, std::vector<std::string>{"status: Not a valid pulse file: " + path});
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(ReadFile(path), original);
 }
 
 TEST_F(PulsePower, RecordsThatShareAHeaderSeeEachOthersWrites) {

@@ -41,7 +41,7 @@ class ConversionTest : public ::testing::TestWithParam<LayoutAndThreads> {
   // The Convert command on data.spf or data.pfh.
   TraceRecorder Run(bool toAscii) {
     RecordedConverter run;
-    run.converter.m_nThreads = Threads();
+    run.threads = Threads();
     run.Convert(toAscii ? Spf() : Pfh(), toAscii, Labelled());
     return run.trace;
   }

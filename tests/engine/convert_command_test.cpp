@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "base_name.h"
-#include "pulse_file.h"
+#include "orvane/convert.h"
+#include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
 
@@ -49,11 +49,10 @@ class ConvertCommand : public ::testing::Test {
 
 TEST_F(ConvertCommand, EmptyNameIsRefusedWithoutAProgressStep) {
   RecordedConverter run;
-  run.converter.m_nProgress = 4;
   run.Convert("", true, true);
   EXPECT_EQ(run.trace.Joined(), "status: File name required\n");
-  EXPECT_EQ(run.converter.m_strStatus, "File name required");
-  EXPECT_EQ(run.converter.m_nProgress, 4);
+  EXPECT_EQ(run.outcome.code, Failure::FileNameRequired);
+  EXPECT_EQ(run.outcome.message, "File name required");
   EXPECT_TRUE(scratch.Files().empty());
 }
 
@@ -96,48 +95,18 @@ TEST_F(ConvertCommand, UpperCaseSuffixIsPartOfTheBaseName) {
   EXPECT_FALSE(fs::exists("data.SPF.pfh"));
 }
 
-TEST_F(ConvertCommand, DirectionOtherThanOneImports) {
-  WriteEmptyPulseFile("data.spf");
-  RecordedConverter exporter;
-  exporter.Convert("data.spf", true, false);
-  ASSERT_EQ(LastStatus(exporter.trace), "conversion complete");
-  // The import pads the empty texts with blanks.
-  PulseFileBuilder imported;
-  imported.header.desc = imported.header.pnam = imported.header.pdes = std::string(79, ' ');
-  const std::string expected = imported.Sealed();
-  for (int direction : {0, 2, -1}) {
-    fs::remove("data.spf");
-    RecordedConverter run;
-    run.converter.m_strFileName = "data.pfh";
-    run.converter.m_bToAscii = direction;
-    run.converter.m_bHeaders = 0;
-    run.converter.OnConvert();
-    EXPECT_EQ(LastStatus(run.trace), "conversion complete") << direction;
-    EXPECT_EQ(ReadFile("data.spf"), expected) << direction;
-  }
-}
-
-TEST_F(ConvertCommand, AnyNonZeroHeaderFlagMeansLabelledLines) {
-  WriteEmptyPulseFile("data.spf");
-  RecordedConverter run;
-  run.converter.m_strFileName = "data";
-  run.converter.m_bHeaders = 7;
-  run.converter.OnConvert();
-  EXPECT_EQ(ReadFile("data.pfh").substr(0, 16), "MAGC: 35799753\nD");
-}
-
 TEST_F(ConvertCommand, EveryRunStartsTheProgressAtOne) {
   RecordedConverter run;
   run.Convert("data", true, true);  // no pulse file: stops at once
   EXPECT_EQ(run.trace.Joined(), "progress: 1\nstatus: Can't open data.spf for reading\n");
-  EXPECT_EQ(run.converter.m_nProgress, 1);
+  EXPECT_EQ(ProgressPositions(run.trace).back(), 1);
 
   std::string bad = PulseFileBuilder().Sealed();
   bad[10] = 1;
   WriteFile("data.spf", bad);
   run.trace.lines.clear();
   run.Convert("data", true, true);
-  EXPECT_EQ(run.converter.m_nProgress, 3);
+  EXPECT_EQ(ProgressPositions(run.trace).back(), 3);
   run.trace.lines.clear();
   run.Convert("data", true, true);
   EXPECT_EQ(ProgressPositions(run.trace), (std::vector<int>{1, 2, 3}));

@@ -8,7 +8,7 @@
 
 #include "conversion_fixture.h"
 #include "header_text_fixture.h"
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
 

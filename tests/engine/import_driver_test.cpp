@@ -7,7 +7,7 @@
 
 #include "header_text_fixture.h"
 #include "conversion_fixture.h"
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
 

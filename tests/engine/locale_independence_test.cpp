@@ -6,7 +6,7 @@
 #include <clocale>
 #include <cstring>
 
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
 #include "text_format.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "byte_order.h"
-#include "pulse_file.h"
+#include "orvane/byte_order.h"
+#include "orvane/pulse_file.h"
 #include "../test_support.h"
 
 namespace orvane::testing {
@@ -53,7 +53,7 @@ constexpr size_t kMagic = 0, kDesc = 4, kSubs = 84, kPnam = 88, kPdes = 168, kFm
 }
 
 struct FileHeaderSpec {
-  uint32_t magic = kPulseFileMagic;
+  uint32_t magic = format::kMagic;
   std::string desc, pnam, pdes;
   int32_t subs = 0, fmin = 0, fmax = 0, time = 0;
   uint16_t pid = 0, unus = 0;
@@ -75,7 +75,7 @@ struct TRecordSpec {
   std::vector<int16_t> samples;
 
   std::string Bytes() const {
-    std::string b(kTRecordHeaderSize, '\0');
+    std::string b(format::t::kSize, '\0');
     PutText(b, 0, 80, desc);
     PutU32(b, 80, chan);
     PutF32(b, 84, rate);
@@ -105,7 +105,7 @@ struct RRecordSpec {
   std::vector<float> samples;
 
   std::string Bytes() const {
-    std::string b(kRRecordHeaderSize, '\0');
+    std::string b(format::r::kSize, '\0');
     PutText(b, 0, 80, desc);
     PutU32(b, 80, chan);
     PutF32(b, 84, rate);
@@ -131,7 +131,7 @@ struct IRecordSpec {
   std::vector<int16_t> samples;
 
   std::string Bytes() const {
-    std::string b(kIRecordHeaderSize, '\0');
+    std::string b(format::i::kSize, '\0');
     PutText(b, 0, 80, desc);
     PutU32(b, 80, chan);
     PutF32(b, 84, rate);
@@ -157,7 +157,7 @@ struct PulseFileBuilder {
 
   std::string HeaderBytes() const {
     namespace h = file_header;
-    std::string b(kPulseFileHeaderSize, '\0');
+    std::string b(format::file::kSize, '\0');
     PutU32(b, h::kMagic, header.magic);
     PutText(b, h::kDesc, 80, header.desc);
     PutI32(b, h::kSubs, header.subs);
@@ -187,7 +187,7 @@ struct PulseFileBuilder {
     for (const auto& rec : i) records.push_back(rec.Bytes());
     std::string b = HeaderBytes();
     size_t tableAt = b.size();
-    b.resize(tableAt + kOffsetEntrySize * records.size(), '\0');
+    b.resize(tableAt + format::kOffsetEntrySize * records.size(), '\0');
     for (size_t k = 0; k < records.size(); ++k) {
       PutU32(b, tableAt + 4 * k, static_cast<uint32_t>(b.size()));
       b += records[k];
@@ -210,18 +210,18 @@ struct ParsedPulseFile {
 };
 
 inline std::optional<ParsedPulseFile> ParsePulseFile(const std::string& bytes) {
-  if (bytes.size() < kPulseFileHeaderSize) return std::nullopt;
+  if (bytes.size() < format::file::kSize) return std::nullopt;
   ParsedPulseFile parsed;
-  parsed.header = bytes.substr(0, kPulseFileHeaderSize);
+  parsed.header = bytes.substr(0, format::file::kSize);
   const uint32_t counts[3] = {GetU32(bytes, file_header::kTcnt), GetU32(bytes, file_header::kRcnt),
                               GetU32(bytes, file_header::kIcnt)};
   std::vector<ParsedRecord>* lists[3] = {&parsed.t, &parsed.r, &parsed.i};
-  size_t entry = kPulseFileHeaderSize;
+  size_t entry = format::file::kSize;
   for (int kind = 0; kind < 3; ++kind) {
     for (uint32_t n = 0; n < counts[kind]; ++n, entry += 4) {
       if (entry + 4 > bytes.size()) return std::nullopt;
       size_t at = GetU32(bytes, entry);
-      size_t headerSize = kind == 0 ? kTRecordHeaderSize : kind == 1 ? kRRecordHeaderSize : kIRecordHeaderSize;
+      size_t headerSize = kind == 0 ? format::t::kSize : kind == 1 ? format::r::kSize : format::i::kSize;
       if (at + headerSize > bytes.size()) return std::nullopt;
       ParsedRecord rec{bytes.substr(at, headerSize), {}};
       uint64_t sampleBytes = 0;

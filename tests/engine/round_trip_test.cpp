@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
 
@@ -182,7 +182,7 @@ class RoundTrip : public ::testing::TestWithParam<bool> {
  protected:
   void Convert(bool toAscii) {
     RecordedConverter run;
-    run.converter.m_nThreads = threads_;
+    run.threads = threads_;
     run.Convert(scratch / "data", toAscii, GetParam());
     ASSERT_EQ(run.trace.lines.back(), "status: conversion complete") << run.trace.Joined();
   }

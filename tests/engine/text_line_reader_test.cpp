@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "pulse_converter.h"
+#include "text_line_reader.h"
 #include "run_checks.h"
 
 namespace orvane::testing {
@@ -25,12 +25,11 @@ class TextLineReader : public ::testing::Test {
   std::string Next() {
     char line[kTextLineChars + 1];
     std::memset(line, '?', sizeof line);
-    status = run.converter.ReadTextLine(Path(), file.get(), line);
+    status = ReadLineOfText(file.get(), line);
     EXPECT_EQ(line[120], '\0');
     return std::string(line, 120);
   }
   ScratchDir scratch;
-  RecordedConverter run;
   std::unique_ptr<io::File> file;
   LineStatus status = LineStatus::Delivered;
 };
@@ -38,7 +37,7 @@ class TextLineReader : public ::testing::Test {
 TEST_F(TextLineReader, ShortLineIsPaddedWithBlanks) {
   Open("abc\n");
   EXPECT_EQ(Next(), "abc" + Blanks(117));
-  EXPECT_TRUE(run.trace.lines.empty());
+  EXPECT_EQ(status, LineStatus::Delivered);
 }
 
 TEST_F(TextLineReader, EmptyLineIsAllBlanks) {
@@ -76,14 +75,14 @@ TEST_F(TextLineReader, LastLineWithoutLineFeedThenBlanksForEver) {
   EXPECT_EQ(Next(), "first" + Blanks(115));
   EXPECT_EQ(Next(), "last" + Blanks(116));
   for (int k = 0; k < 3; ++k) EXPECT_EQ(Next(), Blanks(120));
-  EXPECT_TRUE(run.trace.lines.empty());
+  EXPECT_EQ(status, LineStatus::EndOfFile);
 }
 
 TEST_F(TextLineReader, EmptyFileGivesBlanksWithoutAMessage) {
   Open("");
   EXPECT_EQ(Next(), Blanks(120));
   EXPECT_EQ(Next(), Blanks(120));
-  EXPECT_TRUE(run.trace.lines.empty());
+  EXPECT_EQ(status, LineStatus::EndOfFile);
 }
 
 TEST_F(TextLineReader, TabIsAnOrdinaryCharacter) {
@@ -136,23 +135,21 @@ TEST_F(TextLineReader, LinesLongerThanTheFileBufferStayInStep) {
   EXPECT_EQ(Next(), "second" + Blanks(114));
 }
 
-TEST_F(TextLineReader, NullFileIsAReadError) {
+TEST_F(TextLineReader, NullFileIsNoFile) {
   char line[kTextLineChars + 1];
   std::memset(line, 'k', sizeof line);
-  run.converter.ReadTextLine("name.pfh", nullptr, line);
-  EXPECT_EQ(run.trace.Joined(), "status: Read error on name.pfh\n");
+  EXPECT_EQ(ReadLineOfText(nullptr, line), LineStatus::NoFile);
   EXPECT_EQ(line[120], '\0');
   EXPECT_EQ(std::string(line, 120), std::string(120, 'k'));  // the old contents stay
 }
 
-TEST_F(TextLineReader, FailingReadIsReportedWithTheFileName) {
+TEST_F(TextLineReader, FailingReadIsAReadError) {
   Open("abc\n");
   io::FaultSeam::Arm(1);
   Next();
   io::FaultSeam::Disarm();
   ASSERT_TRUE(io::FaultSeam::Fired());
   EXPECT_EQ(status, LineStatus::ReadError);
-  EXPECT_EQ(run.trace.Joined(), "status: File read error on " + Path() + "\n");
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST(FullDisk, ExportKeepsEveryFileOldOrCompletelyNew) {
     DirSnapshot after = SnapshotDir(disk.path());
     EXPECT_TRUE(TemporaryFilesIn(disk.path()).empty()) << room;
     EXPECT_EQ(after["data.spf"], golden.pulseFile);
-    if (!run.converter.RunFailed()) {
+    if (!run.RunFailed()) {
       for (const auto& [name, bytes] : golden.texts) EXPECT_EQ(after[name], bytes) << name;
       break;
     }
@@ -119,7 +119,7 @@ TEST(FullDisk, ImportKeepsTheOldPulseFile) {
     run.Convert(disk / "data.pfh", false, true);
     ++runs;
     EXPECT_TRUE(TemporaryFilesIn(disk.path()).empty()) << room;
-    if (!run.converter.RunFailed()) {
+    if (!run.RunFailed()) {
       EXPECT_EQ(ReadFile(disk / "data.spf"), golden.importedFile);
       break;
     }

@@ -16,7 +16,7 @@
 #include <iostream>
 #include <random>
 
-#include "pulse_file.h"
+#include "orvane/pulse_file.h"
 #include "robustness_support.h"
 #if ORVANE_HAS_PULSE_POWER
 #include "pulse_power_states.h"
@@ -194,8 +194,7 @@ TEST(InterruptedRun, KilledSetLeavesAValidFileBetweenRecords) {
     ScratchDir dir;
     WriteFile(dir / "data.spf", original);
     RecordedConverter run;
-    run.converter.m_strFileName = dir / "data.spf";
-    run.converter.SetPulsePower(PowerText(values));
+        run.SetPulsePower(dir / "data.spf", PowerText(values));
     ASSERT_EQ(LastStatus(run.trace), "conversion complete");
     complete = ReadFile(dir / "data.spf");
   }
@@ -205,8 +204,7 @@ TEST(InterruptedRun, KilledSetLeavesAValidFileBetweenRecords) {
       [&](const ScratchDir& dir) { WriteFile(dir / "data.spf", original); },
       [&](const ScratchDir& dir) {
         RecordedConverter run;
-        run.converter.m_strFileName = dir / "data.spf";
-        run.converter.SetPulsePower(PowerText(values));
+                run.SetPulsePower(dir / "data.spf", PowerText(values));
       },
       [&](const ScratchDir& dir, bool killed) {
         const std::string now = ReadFile(dir / "data.spf");

@@ -24,9 +24,8 @@ TEST(PulsePowerFaultWalk, SetLeavesTheFileOfACompletedRecordStep) {
     const std::string path = dir / "data.spf";
     WriteFile(path, original);
     RecordedConverter run;
-    run.converter.m_strFileName = path;
     FaultSeam::Arm(k);
-    run.converter.SetPulsePower(PowerText(values));
+    run.SetPulsePower(path, PowerText(values));
     const bool fired = FaultSeam::Fired();
     const auto fault = FaultSeam::FiredFault();
     FaultSeam::Disarm();
@@ -48,7 +47,7 @@ TEST(PulsePowerFaultWalk, SetLeavesTheFileOfACompletedRecordStep) {
     // As in the conversion walks: a failing call on a file only read costs
     // no data, and the Set may go on if it then sets every record.
     const bool harmless = fault && fault->onlyRead;
-    if (run.converter.RunFailed()) {
+    if (run.RunFailed()) {
       if (LastStatus(run.trace) == "conversion complete") fail("a failed Set ended with conversion complete");
     } else if (!harmless) {
       fail("the Set reported no failure");
@@ -72,9 +71,8 @@ TEST(PulsePowerRefusedTarget, SetLeavesAReadOnlyPulseFileUnchanged) {
   WriteFile(dir / "data.spf", original);
   fs::permissions(dir / "data.spf", fs::perms::owner_read);
   RecordedConverter run;
-  run.converter.m_strFileName = dir / "data.spf";
-  run.converter.SetPulsePower("50 -20");
-  EXPECT_TRUE(run.converter.RunFailed()) << run.trace.Joined();
+    run.SetPulsePower(dir / "data.spf", "50 -20");
+  EXPECT_TRUE(run.RunFailed()) << run.trace.Joined();
   EXPECT_TRUE(ReadFile(dir / "data.spf") == original) << "the read-only pulse file was changed";
 }
 
@@ -82,9 +80,8 @@ TEST(PulsePowerRefusedTarget, SetOnADirectoryFails) {
   ScratchDir dir;
   fs::create_directory(dir / "data.spf");
   RecordedConverter run;
-  run.converter.m_strFileName = dir / "data.spf";
-  run.converter.SetPulsePower("50");
-  EXPECT_TRUE(run.converter.RunFailed());
+    run.SetPulsePower(dir / "data.spf", "50");
+  EXPECT_TRUE(run.RunFailed());
   EXPECT_TRUE(fs::is_directory(dir / "data.spf"));
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "byte_order.h"
-#include "pulse_file.h"
+#include "orvane/byte_order.h"
+#include "orvane/pulse_file.h"
 
 namespace orvane::testing {
 
@@ -100,18 +100,18 @@ std::string GeneratedPulseFile(uint32_t tCount, uint32_t tSamples, uint32_t seed
   Lcg random{seed};
   const uint32_t records = tCount + 2;
   PulseFileHeader header;
-  header.SetMagic(kPulseFileMagic);
+  header.SetMagic(format::kMagic);
   std::memcpy(header.bytes.data() + 4, "generated pulse file", 20);
   header.SetCounts(tCount, 1, 1);
   std::string file(reinterpret_cast<const char*>(header.bytes.data()), header.bytes.size());
   file.append(4 * records, '\0');
   auto enterOffset = [&file](uint32_t entry) {
-    StoreU32(reinterpret_cast<uint8_t*>(file.data()) + RecordOffsetTable::EntryPosition(entry),
+    StoreU32(reinterpret_cast<uint8_t*>(file.data()) + format::EntryPosition(entry),
              static_cast<uint32_t>(file.size()));
   };
   for (uint32_t n = 0; n < tCount; ++n) {
     enterOffset(n);
-    AppendRecord(file, kTRecordHeaderSize, "T record", 100, tSamples, WordSamples(tSamples, random));
+    AppendRecord(file, format::t::kSize, "T record", 100, tSamples, WordSamples(tSamples, random));
   }
   enterOffset(tCount);
   std::string reals;
@@ -120,15 +120,15 @@ std::string GeneratedPulseFile(uint32_t tCount, uint32_t tSamples, uint32_t seed
     StoreF32(bytes, 1.25f * static_cast<float>(k) - 2.0f);
     reals.append(reinterpret_cast<const char*>(bytes), 4);
   }
-  AppendRecord(file, kRRecordHeaderSize, "R record", 116, 6, reals);
+  AppendRecord(file, format::r::kSize, "R record", 116, 6, reals);
   enterOffset(tCount + 1);
-  AppendRecord(file, kIRecordHeaderSize, "I record", 88, 5, WordSamples(5, random));
+  AppendRecord(file, format::i::kSize, "I record", 88, 5, WordSamples(5, random));
   return SealedBytes(file);
 }
 
 uint64_t GainPosition(const std::string& pulseFile, uint32_t n) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(pulseFile.data());
-  return LoadU32(bytes + RecordOffsetTable::EntryPosition(n)) + 92;
+  return LoadU32(bytes + format::EntryPosition(n)) + 92;
 }
 
 }  // namespace orvane::testing

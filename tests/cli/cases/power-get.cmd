@@ -10,7 +10,7 @@ cp "$GOLDEN/no-records/data.spf" none.spf
 run power none
 cp "$GOLDEN/r-records/data.spf" records.spf
 run power records
-# A T record whose header is not in the file ends the values with a message.
+# A table that runs past the end of the file refuses the file, as check does.
 cp "$GOLDEN/no-records/data.spf" table.spf
 printf '\001' | dd of=table.spf bs=1 seek=273 conv=notrunc 2>/dev/null
 printf '\000\377' >>table.spf
