@@ -196,5 +196,23 @@ TEST_F(LongRun, TheEndOfARunLetsTheUserEndTheDialog) {
   EXPECT_EQ(dlg->m_strStatus, "conversion complete");
 }
 
+TEST_F(LongRun, AnEndOfTheDialogDuringARunWaitsForTheRunToFinish) {
+  // As when the last automation object goes away while the user converts.
+  bool endedDuringRun = false;
+  QTimer::singleShot(0, [&] {
+    TypeFileName(scratch / "long.spf");
+    QTimer::singleShot(100, [&] {
+      endedDuringRun = dlg->RunInProgress();
+      dlg->EndDialog(-1);
+    });
+    Click(1008);
+  });
+  EXPECT_EQ(dlg->DoModal(), -1);
+  EXPECT_TRUE(endedDuringRun);
+  EXPECT_FALSE(dlg->RunInProgress());
+  EXPECT_EQ(dlg->m_strStatus, "conversion complete");
+  EXPECT_EQ(dlg->m_nProgress, 0);
+}
+
 }  // namespace
 }  // namespace orvane::testing
