@@ -24,7 +24,7 @@ class RunLog : public ConversionReporter {
   void SetProgressPosition(int position) override;
 
   const std::string& Trace() const { return trace_; }
-  // Every status but "conversion complete", each once, in order.
+  // Every status but the success message, each once, in order.
   std::vector<std::string> Failures() const;
 
  private:

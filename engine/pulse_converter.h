@@ -60,7 +60,7 @@ class CPulseFileConverter {
   LineStatus ReadTextLine(const std::string& fileName, io::File* file, char* line);
 
   // Formats the message of code into m_strStatus and shows it. Every
-  // message but "conversion complete" reports a failure of the current run.
+  // message but the success message reports a failure of the current run.
   void ReportStatus(Failure code, ...);
   // Shows a message already formatted, counting it as ReportStatus does.
   void Report(Failure code, const std::string& text);
@@ -70,7 +70,7 @@ class CPulseFileConverter {
   // The current run met a failure; its first message is kept.
   bool RunFailed() const { return m_bRunFailed; }
   // What the run ended with: its first failure, otherwise the last status
-  // shown ("conversion complete", or nothing).
+  // shown (the success message, or nothing).
   Outcome RunOutcome() const;
 
   std::string m_strFileName;
@@ -91,7 +91,7 @@ class CPulseFileConverter {
  protected:
   // Starts a run: forgets the failures of the previous one.
   void BeginRun();
-  // Ends a run: "conversion complete" after a run without failures,
+  // Ends a run: the success message after a run without failures,
   // otherwise the run's first failure once more.
   void ReportCompletion();
   // "File name required": shown, not counted as a failure of a run.

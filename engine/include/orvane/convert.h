@@ -28,7 +28,7 @@ struct ConversionRequest {
 };
 
 // Runs one conversion to its end. Every message and progress step goes to
-// reporter; the outcome is the run's first failure or "conversion complete".
+// reporter; the outcome is the run's first failure or the success message.
 Outcome Convert(const ConversionRequest& request, ConversionReporter& reporter);
 
 // The threads a conversion uses when the request leaves it open: the number

@@ -9,7 +9,7 @@
 namespace orvane {
 
 enum class Failure : uint8_t {
-  None,                  // "conversion complete"
+  None,                  // the success message, conversion complete
   FileNameRequired,      // "File name required"
   CantOpenForReading,    // "Can't open %s for reading"
   CantOpenForWriting,    // "Can't open %s for writing"

@@ -53,7 +53,7 @@ std::optional<TRecordHeader> ReadRecordHeader(const std::string& path, uint32_t 
 int WriteRecordHeader(const std::string& path, uint32_t n, const TRecordHeader& record);
 
 // Appends the word that brings the word sum of baseName + ".spf" back to
-// zero, reporting "conversion complete" with a progress reset, or the
+// zero, reporting the success message with a progress reset, or the
 // failure.
 Outcome SealPulseFile(const std::string& baseName, ConversionReporter& reporter);
 
