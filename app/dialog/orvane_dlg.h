@@ -89,7 +89,8 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   // orvane::host::AutomationHost
   void SetAutomationObject(orvane::host::AutomationObjectLink* object) override { m_pProxy = object; }
 
-  // Bound controls and members, in the order of the data exchange.
+  // The dialog's members; m_editPower to m_nFormat are bound by the data
+  // exchange, in its order.
   QLineEdit* m_editPower = nullptr;
   QPushButton* m_btnConvert = nullptr;
   QProgressBar* m_ctlProgress = nullptr;
