@@ -47,11 +47,13 @@ ENGINE=$build/bench/orvane_bench
 MEASURE=$build/bench/measure_run
 
 prepare() {
-  if [ ! -f "$build/build.ninja" ]; then
+  if [ ! -f "$build/build.ninja" ] && [ -x "$GEN" ] && [ -x "$NAIVE" ] && [ -x "$ENGINE" ] && [ -x "$MEASURE" ]; then
+    log "using the tools in $build as they are (no build files)"
+  elif [ ! -f "$build/build.ninja" ]; then
     log "configuring $build"
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_GUI=OFF >&2
   fi
-  ninja -C "$build" make_pulse_file naive_convert measure_run orvane_bench >&2
+  [ -f "$build/build.ninja" ] && ninja -C "$build" make_pulse_file naive_convert measure_run orvane_bench >&2
   work=$(mktemp -d "$workparent/orvane-bench.XXXXXX")
   if [ "$keep" = 1 ]; then log "files kept in $work"; else trap 'rm -rf "$work"' EXIT; fi
   mkdir "$work/results"
@@ -97,6 +99,28 @@ copy_limit() {
     measure "$1" cp "$2" "$work/copy.out"
   done
   rm -f "$work/copy.out"
+}
+
+# write_floor KEY BYTES TARGET: dd of BYTES from memory (/dev/zero) over the
+# existing file TARGET, what writing an export's output costs at least.
+write_floor() {
+  local r
+  for ((r = 1; r <= runs; r++)); do
+    measure "$1" dd if=/dev/zero of="$3" bs=1M count="$2" iflag=count_bytes conv=notrunc status=none
+  done
+}
+
+# read_sync_floor KEY TEXT BYTES TARGET: reading the text (cat > /dev/null)
+# plus a synced dd of BYTES (the pulse file's size) onto TARGET, the least an
+# import does.
+read_sync_floor() {
+  local r
+  for ((r = 1; r <= runs; r++)); do
+    rm -f "$4"
+    measure "$1" bash -c 'cat "$1" >/dev/null && dd if=/dev/zero of="$2" bs=1M count="$3" iflag=count_bytes conv=fsync status=none' \
+      floor "$2" "$4" "$3"
+  done
+  rm -f "$4"
 }
 
 # Record mix of the growth files: c records of each kind, T and I records
@@ -165,6 +189,10 @@ bench_layout() {
   log "copy limit of $(cat "$work/text_bytes_$layout") bytes of text"
   text_files "$d/ref" | xargs cat >"$work/copy.in"
   copy_limit "copy_text_$layout" "$work/copy.in"
+  cp "$work/copy.in" "$work/dd.out"
+  write_floor "floor_export_$layout" "$(cat "$work/text_bytes_$layout")" "$work/dd.out"
+  rm -f "$work/dd.out"
+  read_sync_floor "floor_import_$layout" "$work/copy.in" "$(file_bytes "$work/ref.spf")" "$work/floor.spf"
   rm -f "$work/copy.in"
   log "import $layout"
   for ((r = 1; r <= runs; r++)); do
@@ -298,6 +326,12 @@ ratio_goals() {
     ratio_goal "Export ($layout) / copy of its output" "≤ 2×" "export_$layout" "copy_text_$layout" "<= 2"
     ratio_goal "Import ($layout) vs naive" "≥ 10×" "naive_import_$layout" "import_$layout" ">= 10"
     ratio_goal "Import ($layout) / copy of its input text" "≤ 3×" "import_$layout" "copy_text_$layout" "<= 3"
+    if has "floor_export_$layout"; then
+      ratio_goal "Export ($layout) / dd floor of its output" "≤ 1.5×" "export_$layout" "floor_export_$layout" "<= 1.5"
+    fi
+    if has "floor_import_$layout"; then
+      ratio_goal "Import ($layout) / floor (cat of its text + synced dd of the pulse file)" "≤ 2×" "import_$layout" "floor_import_$layout" "<= 2"
+    fi
   done
 }
 
@@ -305,7 +339,7 @@ memory_goal() {
   local path key peak=0 where=""
   for path in "$work/results"/*; do
     key=$(basename "$path")
-    case $key in naive_* | copy_*) continue ;; esac
+    case $key in naive_* | copy_* | floor_*) continue ;; esac
     local m
     m=$(maximum "$key" 3)
     if [ "$m" -gt "$peak" ]; then peak=$m; where=$key; fi
