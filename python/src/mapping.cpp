@@ -1,0 +1,138 @@
+// A read-only mapped pulse file for Python: header bytes, record headers and
+// samples as numpy arrays that point into the mapping. Every array holds the
+// view's shared pointer in a capsule, so the mapping lives until the last
+// array that points into it is gone.
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <cstring>
+#include <memory>
+
+#include "bindings.h"
+#include "orvane/header_text.h"
+#include "orvane/pulse_file_view.h"
+
+namespace py = pybind11;
+
+namespace orvane::python {
+
+namespace {
+
+using ViewPtr = std::shared_ptr<const PulseFileView>;
+
+py::capsule KeepAlive(const ViewPtr& view) {
+  return py::capsule(new ViewPtr(view), [](void* p) { delete static_cast<ViewPtr*>(p); });
+}
+
+py::array ReadOnly(py::array a) {
+  py::detail::array_proxy(a.ptr())->flags &= ~py::detail::npy_api::NPY_ARRAY_WRITEABLE_;
+  return a;
+}
+
+RecordType TypeOf(char kind) {
+  switch (kind) {
+    case 'T': return RecordType::T;
+    case 'R': return RecordType::R;
+    case 'I': return RecordType::I;
+  }
+  throw py::value_error("record kind must be 'T', 'R' or 'I'");
+}
+
+class Mapping {
+ public:
+  explicit Mapping(ViewPtr view) : view_(std::move(view)) {}
+
+  py::bytes HeaderBytes() const {
+    auto bytes = view_->Bytes();
+    return py::bytes(reinterpret_cast<const char*>(bytes.data()),
+                     std::min<size_t>(bytes.size(), format::file::kSize));
+  }
+  size_t Count(char kind) const { return view_->Records(TypeOf(kind)).size(); }
+  const RecordView& Record(char kind, size_t n) const {
+    auto records = view_->Records(TypeOf(kind));
+    if (n >= records.size()) throw py::index_error("record index out of range");
+    return records[n];
+  }
+  py::bytes RecordHeader(char kind, size_t n) const {
+    const RecordView& r = Record(kind, n);
+    return py::bytes(reinterpret_cast<const char*>(r.header.data()), r.header.size());
+  }
+  // The samples of a record: a read-only view into the mapping.
+  py::array Samples(char kind, size_t n) const {
+    const RecordView& r = Record(kind, n);
+    const py::dtype dtype(r.Info().sampleBytes == 4 ? "<f4" : "<i2");
+    const auto count = static_cast<py::ssize_t>(r.SampleCount());
+    const void* data = r.samples.data() ? static_cast<const void*>(r.samples.data()) : view_->Bytes().data();
+    return ReadOnly(py::array(dtype, {count}, {static_cast<py::ssize_t>(r.Info().sampleBytes)}, data,
+                              KeepAlive(view_)));
+  }
+  // Every header of a kind, gathered into one (count, header size) array of
+  // bytes; records whose header lies outside the file are zeros.
+  py::array Headers(char kind) const {
+    auto records = view_->Records(TypeOf(kind));
+    const size_t size = InfoOf(TypeOf(kind)).headerSize;
+    py::array_t<uint8_t> out({static_cast<py::ssize_t>(records.size()), static_cast<py::ssize_t>(size)});
+    uint8_t* dst = out.mutable_data();
+    std::memset(dst, 0, records.size() * size);
+    for (size_t k = 0; k < records.size(); ++k)
+      if (!records[k].header.empty()) std::memcpy(dst + k * size, records[k].header.data(), size);
+    return out;
+  }
+  py::list Problems() const {
+    py::list out;
+    for (const StructureProblem& p : view_->Problems()) {
+      py::object name = py::none();
+      if (p.record >= 0) name = py::str(view_->Records()[static_cast<size_t>(p.record)].Name());
+      out.append(py::make_tuple(static_cast<int>(p.what.code), p.what.message, name));
+    }
+    return out;
+  }
+  py::tuple RecordInfo(char kind, size_t n) const {
+    const RecordView& r = Record(kind, n);
+    return py::make_tuple(r.offset, r.declaredSamples, r.complete, !r.header.empty());
+  }
+  uint64_t Length() const { return view_->Length(); }
+  std::string Path() const { return view_->Path(); }
+
+ private:
+  ViewPtr view_;
+};
+
+// Opens path; on failure returns (None, code, message).
+py::tuple OpenMapping(const std::string& path, bool verify) {
+  Outcome why;
+  ViewPtr view;
+  {
+    py::gil_scoped_release release;
+    view = PulseFileView::Open(path, verify ? PulseFileView::Verify::Full : PulseFileView::Verify::Salvage, &why);
+  }
+  if (!view) return py::make_tuple(py::none(), static_cast<int>(why.code), why.message);
+  return py::make_tuple(Mapping(view), 0, why.message);
+}
+
+py::list Fields(int kind) {
+  py::list out;
+  for (const FieldDescription& f : DescribeFields(static_cast<HeaderKind>(kind)))
+    out.append(py::make_tuple(f.label, f.offset, static_cast<int>(f.type)));
+  return out;
+}
+
+}  // namespace
+
+void BindMapping(py::module_& m) {
+  py::class_<Mapping>(m, "Mapping")
+      .def("header_bytes", &Mapping::HeaderBytes)
+      .def("count", &Mapping::Count)
+      .def("record_header", &Mapping::RecordHeader)
+      .def("samples", &Mapping::Samples)
+      .def("headers", &Mapping::Headers)
+      .def("problems", &Mapping::Problems)
+      .def("record_info", &Mapping::RecordInfo)
+      .def_property_readonly("length", &Mapping::Length)
+      .def_property_readonly("path", &Mapping::Path);
+  m.def("open_mapping", &OpenMapping, py::arg("path"), py::arg("verify") = true);
+  m.def("describe_fields", &Fields, "(label, offset, type) of each field; kind 0 file, 1 T, 2 R, 3 I");
+  m.def("header_size", [](int kind) { return HeaderSize(static_cast<HeaderKind>(kind)); });
+}
+
+}  // namespace orvane::python
