@@ -67,11 +67,6 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 void FaultSeam::Arm(uint64_t failAt) {
@@ -120,14 +115,17 @@ File::~File() {
 
 std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
   if (path.empty() || FaultSeam::ShouldFail(Call::Open, path, mode == Mode::Read)) return nullptr;
-  int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+  // Opened without blocking, so that a FIFO or a device named by the user
+  // cannot hold the run up: anything but a regular file is refused.
+  int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   int fd = ::open(path.c_str(), flags);
   if (fd < 0) return nullptr;
   struct stat st;
   // A file without any write permission is read-only for every user,
   // the superuser included: changing it in place would override the
   // owner's explicit choice.
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (mode == Mode::Update && (st.st_mode & 0222) == 0)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (mode == Mode::Update && (st.st_mode & 0222) == 0) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return nullptr;
   }
@@ -308,7 +306,9 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name
     if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return nullptr;
     mode = st.st_mode & 07777;
   }
-  std::string temp = DirectoryOf(target) + "/.orvane-" + NameOf(target) + "-XXXXXX";
+  // The temporary name does not grow with the target's: every name the
+  // file system accepts can be written.
+  std::string temp = DirectoryOf(target) + "/.orvane-XXXXXX";
   if (FaultSeam::ShouldFail(Call::Open, target)) return nullptr;
   int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;

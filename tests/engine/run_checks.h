@@ -36,7 +36,7 @@ inline std::string FirstStatus(const TraceRecorder& trace) {
   return all.empty() ? std::string() : all.front();
 }
 
-// Temporary files of the file layer (".orvane-<name>-XXXXXX") left in dir.
+// Temporary files of the file layer (".orvane-XXXXXX") left in dir.
 inline std::vector<std::string> TemporaryFiles(const ScratchDir& dir) {
   std::vector<std::string> out;
   for (const auto& name : dir.Files())
