@@ -1,12 +1,26 @@
 // orvane-cli: the pulse file converter for scripts and batch jobs.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "options.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+// Output that did not reach standard output (a full disk, a closed pipe) is
+// a failure of the run, not a success.
+int WithOutputChecked(int status) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || std::fclose(stdout) != 0) {
+    std::fprintf(stderr, "orvane-cli: standard output: %s\n", std::strerror(errno));
+    return status == 0 ? 1 : status;
+  }
+  return status;
+}
+
+int Run(int argc, char** argv) {
   using namespace orvane::cli;
   ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.usageError.empty()) {
@@ -19,3 +33,7 @@ int main(int argc, char** argv) {
     default: return RunCommand(parsed.options);
   }
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return WithOutputChecked(Run(argc, argv)); }

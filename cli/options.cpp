@@ -1,7 +1,10 @@
 #include "options.h"
 
+#include <cctype>
 #include <charconv>
 #include <optional>
+
+#include "orvane/messages.h"
 
 namespace orvane::cli {
 
@@ -20,6 +23,31 @@ constexpr CommandName kCommands[] = {
 std::optional<Command> CommandNamed(const std::string& name) {
   for (const auto& entry : kCommands)
     if (name == entry.name) return entry.command;
+  return std::nullopt;
+}
+
+// The first word of a power command's VALUEs that is not one or more whole
+// numbers ("50", "-20", "+7"); nothing when every word is. A blank word is
+// refused too: it would otherwise vanish from the values and shift every
+// later one onto the record before its own.
+std::optional<std::string> BadPowerValue(const std::vector<std::string>& operands) {
+  for (size_t i = 1; i < operands.size(); ++i) {
+    const std::string& word = operands[i];
+    bool anyValue = false, good = true;
+    for (size_t at = 0; at < word.size() && good;) {
+      if (std::isspace(static_cast<unsigned char>(word[at]))) {
+        ++at;
+        continue;
+      }
+      size_t end = at + ((word[at] == '+' || word[at] == '-') ? 1 : 0);
+      const size_t digits = end;
+      while (end < word.size() && std::isdigit(static_cast<unsigned char>(word[end]))) ++end;
+      good = end > digits && (end == word.size() || std::isspace(static_cast<unsigned char>(word[end])));
+      anyValue = true;
+      at = end;
+    }
+    if (!good || !anyValue) return word;
+  }
   return std::nullopt;
 }
 
@@ -142,6 +170,8 @@ class Parser {
       Fail("'" + name + "' needs a FILE");
     } else if (command == Command::Info && options_.operands.size() > 1) {
       Fail("'info' takes one FILE");
+    } else if (auto bad = command == Command::Power ? BadPowerValue(options_.operands) : std::nullopt) {
+      Fail(FormatMessage(Failure::InvalidPowerValue, bad->c_str()));
     }
   }
 
