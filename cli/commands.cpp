@@ -35,6 +35,7 @@ RunResult Convert(const Options& options, unsigned recordThreads, const std::str
   request.direction = options.command == Command::ToAscii ? Direction::ToText : Direction::FromText;
   request.labelled = options.labelled;
   request.threads = recordThreads;
+  request.keepPartial = options.keepPartial;
   const Outcome outcome = orvane::Convert(request, log);
   RunResult result{log.Trace(), log.Failures(), outcome.ok()};
   NoteSilentFailure(result, outcome);

@@ -35,6 +35,11 @@ Options:
   --no-headers              text files hold bare values, one per line
                               (to-ascii, from-ascii; default: labelled lines
                               such as "SIZE: 10")
+  --keep-partial            to-ascii: put each text file in place as soon as
+                              it is written, so that a failing run leaves the
+                              files it got (default: the text files of a run
+                              replace the old ones together, only when the
+                              whole run succeeded)
   -j N, --jobs N            convert or check up to N files at once
                               (default: the number of cores); the output of
                               each file is printed whole, in the order given

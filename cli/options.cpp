@@ -127,6 +127,8 @@ class Parser {
     if (arg == "--no-headers") {
       noHeaders_ = true;
       options_.labelled = false;
+    } else if (arg == "--keep-partial") {
+      options_.keepPartial = true;
     } else if (arg == "--trace") {
       options_.trace = true;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -164,6 +166,8 @@ class Parser {
     const bool conversion = command == Command::ToAscii || command == Command::FromAscii;
     if (noHeaders_ && !conversion) {
       Fail("option '--no-headers' does not apply to '" + name + "'");
+    } else if (options_.keepPartial && command != Command::ToAscii) {
+      Fail("option '--keep-partial' does not apply to '" + name + "'");
     } else if (options_.trace && !conversion && command != Command::Power) {
       Fail("option '--trace' does not apply to '" + name + "'");
     } else if (options_.operands.empty()) {

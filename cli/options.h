@@ -15,6 +15,9 @@ struct Options {
   unsigned jobs = 0;     // 0: one per core
   bool trace = false;
   bool quiet = false;
+  // to-ascii: text files go in place as they are complete, even when the
+  // run fails (--keep-partial)
+  bool keepPartial = false;
   // FILE..., or for power FILE and the values to set.
   std::vector<std::string> operands;
 };

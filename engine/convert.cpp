@@ -12,6 +12,7 @@ Outcome Convert(const ConversionRequest& request, ConversionReporter& reporter) 
   run.m_bHeaders = request.labelled ? 1 : 0;
   run.m_nThreads = request.threads != 0 ? request.threads : DefaultThreadCount();
   run.m_strOutputDir = request.outputDir;
+  run.m_bKeepPartial = request.keepPartial;
   run.OnConvert();
   return run.RunOutcome();
 }

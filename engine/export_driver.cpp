@@ -2,6 +2,7 @@
 // the record converters write one text file per record.
 #include <cstdio>
 
+#include "byte_progress.h"
 #include "header_layout.h"
 #include "pulse_converter.h"
 #include "checksum.h"
@@ -51,19 +52,24 @@ bool CPulseFileConverter::ExportHeaderPhase(const std::string& spf, io::File& bi
 void CPulseFileConverter::ExportToAscii(std::string baseName) {
   BeginRun();
   const std::string spf = baseName + ".spf";
-  const std::string pfh = baseName + ".pfh";
+  const std::string pfh = OutputName(baseName, ".pfh");
   auto binary = io::File::Open(spf, io::File::Mode::Read);
   if (!binary) {
     ReportStatus(Failure::CantOpenForReading, spf.c_str());
     return;
   }
-  auto text = TextWriter::Create(pfh);
+  // Staged files not put in place are removed when the run's converter
+  // goes, whichever way the run ends.
+  if (!m_bKeepPartial) m_staged = std::make_shared<StagedFiles>();
+  auto text = TextWriter::Create(pfh, m_staged.get());
   if (!text) {
     ReportStatus(Failure::CantOpenForWriting, pfh.c_str());
     return;
   }
   PulseFileHeader header;
   if (!ExportHeaderPhase(spf, *binary, header)) return;
+  // The header and the offset table are read once they are checked.
+  m_byteProgress = std::make_shared<ByteProgress>(m_reporter, binary->Size(), header.TableEnd());
 
   const bool labelled = m_bHeaders != 0;
   for (const HeaderField& field : kPulseFileHeaderLayout.fields) {
@@ -87,7 +93,18 @@ void CPulseFileConverter::ExportToAscii(std::string baseName) {
     for (uint32_t n = 0; n < header.ICount(); ++n) ExportIRecord(baseName, *binary, n);
     StepProgress();
   }
+  PutStagedFilesInPlace();
   ReportCompletion();
+}
+
+void CPulseFileConverter::PutStagedFilesInPlace() {
+  if (!m_staged) return;
+  std::shared_ptr<StagedFiles> staged = std::move(m_staged);
+  if (m_bRunFailed) {
+    staged->DiscardAll();
+  } else if (auto failed = staged->PutAllInPlace()) {
+    ReportStatus(Failure::AsciiWriteError, failed->c_str());
+  }
 }
 
 }  // namespace orvane

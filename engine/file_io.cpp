@@ -12,11 +12,15 @@
 #include <limits>
 #include <mutex>
 
+#include "file_system.h"
+#include "temporary_files.h"
+
 namespace orvane::io {
 
 namespace {
 
-constexpr size_t kBufferSize = size_t{1} << 20;
+// Bytes of a file's buffer, as its file system prefers them.
+size_t BufferSize() { return CurrentFileSystem().BufferSize(); }
 constexpr size_t kFirstFillSize = size_t{1} << 16;
 
 std::atomic<uint64_t> gFailAt{0};
@@ -30,7 +34,7 @@ ssize_t PreadAll(int fd, char* data, size_t n, uint64_t offset, const std::strin
   size_t done = 0;
   while (done < n) {
     if (FaultSeam::ShouldFail(Call::Read, path, onlyRead)) return -1;
-    ssize_t got = ::pread(fd, data + done, n - done, static_cast<off_t>(offset + done));
+    ssize_t got = CurrentFileSystem().PRead(fd, data + done, n - done, offset + done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return -1;
     if (got == 0) break;
@@ -43,7 +47,7 @@ bool PwriteAll(int fd, const char* data, size_t n, uint64_t offset, const std::s
   size_t done = 0;
   while (done < n) {
     if (FaultSeam::ShouldFail(Call::Write, path)) return false;
-    ssize_t put = ::pwrite(fd, data + done, n - done, static_cast<off_t>(offset + done));
+    ssize_t put = CurrentFileSystem().PWrite(fd, data + done, n - done, offset + done);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
     done += static_cast<size_t>(put);
@@ -110,7 +114,7 @@ File::~File() {
   // reached the system call Close themselves. The close still passes the
   // seam, so that a failing close of a file that was only read is covered.
   FaultSeam::ShouldFail(Call::Close, path_, !written_);
-  ::close(fd_);
+  CurrentFileSystem().Close(fd_);
 }
 
 std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
@@ -118,15 +122,16 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
   // Opened without blocking, so that a FIFO or a device named by the user
   // cannot hold the run up: anything but a regular file is refused.
   int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-  int fd = ::open(path.c_str(), flags);
+  FileSystem& system = CurrentFileSystem();
+  int fd = system.Open(path, flags);
   if (fd < 0) return nullptr;
   struct stat st;
   // A file without any write permission is read-only for every user,
   // the superuser included: changing it in place would override the
   // owner's explicit choice.
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (mode == Mode::Update && (st.st_mode & 0222) == 0) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    ::close(fd);
+  if (system.Fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (mode == Mode::Update && (st.st_mode & 0222) == 0) ||
+      system.SetBlocking(fd) != 0) {
+    system.Close(fd);
     return nullptr;
   }
   return std::unique_ptr<File>(new File(fd, path));
@@ -149,7 +154,7 @@ bool File::FillReadBuffer() {
   if (!FlushWrites()) return false;
   bufferStart_ += readPos_;
   readPos_ = readLen_ = 0;
-  if (buffer_.empty()) buffer_.resize(kBufferSize);
+  if (buffer_.empty()) buffer_.resize(BufferSize());
   // The first fill after a jump reads little: a jump is often made to read
   // a few bytes (an offset, a record header). Reading on fills the buffer.
   const size_t want = std::min(fillSize_, buffer_.size());
@@ -161,6 +166,7 @@ bool File::FillReadBuffer() {
   }
   readLen_ = static_cast<size_t>(got);
   if (readLen_ == 0) eof_ = true;
+  if (readWatcher_) readWatcher_(bufferStart_ + readLen_);
   return readLen_ > 0;
 }
 
@@ -187,7 +193,7 @@ size_t File::Read(void* out, size_t n) {
       done += take;
       continue;
     }
-    if (n - done >= kBufferSize) {
+    if (n - done >= BufferSize()) {
       // A large request bypasses the buffer.
       bufferStart_ += readPos_;
       readPos_ = readLen_ = 0;
@@ -198,6 +204,7 @@ size_t File::Read(void* out, size_t n) {
       }
       bufferStart_ += static_cast<uint64_t>(got);
       done += static_cast<size_t>(got);
+      if (readWatcher_) readWatcher_(bufferStart_);
       if (done < n) eof_ = true;
       break;
     }
@@ -214,7 +221,7 @@ bool File::Write(const void* data, size_t n) {
     bufferStart_ += readPos_;
     readPos_ = readLen_ = 0;
   }
-  if (buffer_.empty()) buffer_.resize(kBufferSize);
+  if (buffer_.empty()) buffer_.resize(BufferSize());
   if (writeLen_ + n > buffer_.size()) {
     if (!FlushWrites()) return false;
     if (n >= buffer_.size()) {
@@ -250,14 +257,14 @@ bool File::Seek(uint64_t offset) {
 uint64_t File::Size() {
   FlushWrites();
   struct stat st;
-  if (::fstat(fd_, &st) != 0) return 0;
+  if (CurrentFileSystem().Fstat(fd_, &st) != 0) return 0;
   return static_cast<uint64_t>(st.st_size);
 }
 
 bool File::SeekEnd() {
   if (!FlushWrites()) return false;
   struct stat st;
-  if (::fstat(fd_, &st) != 0) return false;
+  if (CurrentFileSystem().Fstat(fd_, &st) != 0) return false;
   return Seek(static_cast<uint64_t>(st.st_size));
 }
 
@@ -265,7 +272,7 @@ bool File::Flush() { return FlushWrites(); }
 
 bool File::Sync() {
   if (!FlushWrites()) return false;
-  if (FaultSeam::ShouldFail(Call::Flush, path_, !written_) || ::fsync(fd_) != 0) {
+  if (FaultSeam::ShouldFail(Call::Flush, path_, !written_) || CurrentFileSystem().Fsync(fd_) != 0) {
     error_ = true;
     return false;
   }
@@ -276,7 +283,7 @@ bool File::Close() {
   if (fd_ < 0) return !error_;
   bool ok = FlushWrites();
   bool injected = FaultSeam::ShouldFail(Call::Close, path_, !written_);
-  if (::close(fd_) != 0 || injected) ok = false;
+  if (CurrentFileSystem().Close(fd_) != 0 || injected) ok = false;
   fd_ = -1;
   return ok && !error_;
 }
@@ -291,18 +298,16 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name
   if (name.empty()) return nullptr;
   // A symbolic link keeps pointing at the file it names: the new contents
   // replace that file, beside it, and the link stays a link.
+  FileSystem& system = CurrentFileSystem();
   std::string target = name;
   struct stat link;
-  if (::lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    char* resolved = ::realpath(name.c_str(), nullptr);
-    if (resolved != nullptr) {
-      target = resolved;
-      std::free(resolved);
-    }
+  if (system.Lstat(name, &link) == 0 && S_ISLNK(link.st_mode)) {
+    std::string resolved = system.RealPath(name);
+    if (!resolved.empty()) target = resolved;
   }
   unsigned mode = DefaultFileMode();
   struct stat st;
-  if (::stat(target.c_str(), &st) == 0) {
+  if (system.Stat(target, &st) == 0) {
     if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return nullptr;
     mode = st.st_mode & 07777;
   }
@@ -310,22 +315,33 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name
   // file system accepts can be written.
   std::string temp = DirectoryOf(target) + "/.orvane-XXXXXX";
   if (FaultSeam::ShouldFail(Call::Open, target)) return nullptr;
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  int fd = system.CreateTemporary(temp);
   if (fd < 0) return nullptr;
-  ::fchmod(fd, mode);
+  system.Fchmod(fd, mode);
   std::unique_ptr<File> file(new File(fd, target));
   return std::unique_ptr<ReplacementFile>(
       new ReplacementFile(std::move(file), target, std::move(temp), mode));
 }
 
-bool ReplacementFile::Commit(bool sync) {
-  if (done_) return false;
+bool ReplacementFile::Complete(bool sync) {
+  if (done_ || complete_) return false;
   bool ok = !file_->HasError();
   if (ok && sync) ok = file_->Sync();
   ok = file_->Close() && ok;
-  if (ok && FaultSeam::ShouldFail(Call::Rename, target_)) ok = false;
-  if (ok && ::rename(tempPath_.c_str(), target_.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(tempPath_.c_str());
+  if (!ok) {
+    Discard();
+    return false;
+  }
+  complete_ = true;
+  return true;
+}
+
+bool ReplacementFile::PutInPlace() {
+  if (done_ || !complete_) return false;
+  FileSystem& system = CurrentFileSystem();
+  bool ok = !FaultSeam::ShouldFail(Call::Rename, target_) && system.Rename(tempPath_, target_) == 0;
+  if (!ok) system.Unlink(tempPath_);
+  system.ReleaseTemporary(tempPath_);
   done_ = true;
   return ok;
 }
@@ -334,12 +350,13 @@ void ReplacementFile::Discard() {
   if (done_) return;
   done_ = true;
   file_.reset();
-  ::unlink(tempPath_.c_str());
+  CurrentFileSystem().Unlink(tempPath_);
+  CurrentFileSystem().ReleaseTemporary(tempPath_);
 }
 
 bool FileExists(const std::string& path) {
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
+  return CurrentFileSystem().Stat(path, &st) == 0;
 }
 
 }  // namespace orvane::io

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -96,6 +97,10 @@ class File {
   bool Sync();      // flushes, then forces the bytes to the disk
   bool Close();     // flushes and closes; false if either failed
 
+  // Called with the position the file has been read up to after each read
+  // from the system (about once per mebibyte); empty: nothing is called.
+  void WatchReads(std::function<void(uint64_t)> watcher) { readWatcher_ = std::move(watcher); }
+
   bool AtEof() const { return eof_; }
   bool HasError() const { return error_; }
   const std::string& Path() const { return path_; }
@@ -119,6 +124,7 @@ class File {
   bool error_ = false;
   bool written_ = false;  // any Write was made on it
   size_t fillSize_ = size_t{1} << 20;  // bytes the next buffer fill asks for
+  std::function<void(uint64_t)> readWatcher_;
 };
 
 // A new file written beside its target under a temporary name; Commit renames
@@ -136,7 +142,13 @@ class ReplacementFile {
   const std::string& TemporaryPath() const { return tempPath_; }
   // Closes and renames onto the target; with sync, forces the data to disk
   // first. On failure the temporary file is removed and the target is kept.
-  bool Commit(bool sync);
+  bool Commit(bool sync) { return Complete(sync) && PutInPlace(); }
+  // The two halves of Commit, for files that are put in place together:
+  // Complete closes the temporary file (its descriptor is given back), and
+  // PutInPlace renames it onto the target. On failure the temporary file
+  // is removed and the target is kept.
+  bool Complete(bool sync);
+  bool PutInPlace();
   void Discard();
 
  private:
@@ -146,6 +158,7 @@ class ReplacementFile {
   std::string tempPath_;
   unsigned mode_;
   bool done_ = false;
+  bool complete_ = false;
 };
 
 bool FileExists(const std::string& path);

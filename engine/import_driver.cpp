@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "orvane/byte_order.h"
+#include "byte_progress.h"
 #include "header_layout.h"
 #include "pulse_converter.h"
 #include "orvane/pulse_file.h"
@@ -86,7 +87,7 @@ bool CPulseFileConverter::ImportRecords(const std::string& baseName, const std::
 
 void CPulseFileConverter::ImportFromAscii(std::string baseName) {
   BeginRun();
-  const std::string spf = baseName + ".spf";
+  const std::string spf = OutputName(baseName, ".spf");
   TextSource pfh;
   pfh.name = baseName + ".pfh";
   pfh.file = io::File::Open(pfh.name, io::File::Mode::Read);
@@ -109,6 +110,9 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
     ReportStatus(Failure::InvalidRecordCount);
     return;
   }
+  const uint64_t headerBytes = pfh.file->Size();
+  m_byteProgress = std::make_shared<ByteProgress>(m_reporter, headerBytes + RecordTextBytes(baseName, header),
+                                                  headerBytes);
   if (!binary.Write(header.bytes.data(), header.bytes.size())) {
     ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;

@@ -20,8 +20,11 @@ namespace {
 // with their codes, for the run's converter to show in record order.
 class RecordRun {
  public:
-  explicit RecordRun(int headers) : converter(silent) {
-    converter.m_bHeaders = headers;
+  explicit RecordRun(const CPulseFileConverter& run) : converter(silent) {
+    converter.m_bHeaders = run.m_bHeaders;
+    converter.m_strOutputDir = run.m_strOutputDir;
+    converter.m_byteProgress = run.m_byteProgress;
+    converter.m_staged = run.m_staged;
     converter.KeepReports();
   }
   std::vector<Outcome> Reports() { return converter.TakeReports(); }
@@ -55,7 +58,7 @@ void CPulseFileConverter::ExportRecordsInParallel(const std::string& baseName, c
     runner.Run(
         span.count,
         [&](uint64_t n) {
-          RecordRun run(m_bHeaders);
+          RecordRun run(*this);
           CPulseFileConverter& record = run.converter;
           auto binary = io::File::Open(spf, io::File::Mode::Read);
           if (!binary) {
@@ -152,7 +155,7 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
     bool accepted = runner.Run(
         span.count,
         [&](uint64_t n) {
-          RecordRun run(m_bHeaders);
+          RecordRun run(*this);
           CPulseFileConverter& record = run.converter;
           const uint64_t start = offsets[first + n];
           auto file = io::File::Open(output.TemporaryPath(), io::File::Mode::Update);

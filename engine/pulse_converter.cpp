@@ -30,6 +30,15 @@ void CPulseFileConverter::OnConvert() {
   }
 }
 
+std::string CPulseFileConverter::OutputName(const std::string& baseName, const std::string& suffix) const {
+  if (m_strOutputDir.empty()) return baseName + suffix;
+  const size_t slash = baseName.rfind('/');
+  const std::string name = slash == std::string::npos ? baseName : baseName.substr(slash + 1);
+  std::string folder = m_strOutputDir;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return (folder == "/" ? folder : folder + "/") + name + suffix;
+}
+
 void CPulseFileConverter::ReportStatus(Failure code, ...) {
   va_list args;
   va_start(args, code);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 
 namespace orvane {
 
+class ByteProgress;
+class StagedFiles;
 struct RecordKind;
 struct TextSource;
 
@@ -83,6 +86,19 @@ class CPulseFileConverter {
   unsigned m_nThreads = DefaultThreadCount();
   // Folder the new files go to; empty: beside the input.
   std::string m_strOutputDir;
+  // An export puts its text files in place as they are complete, so that a
+  // failed run leaves what it got; otherwise they go in place together, and
+  // only when the whole run succeeded.
+  bool m_bKeepPartial = false;
+  // The export's complete text files waiting for the run's end; null: each
+  // is put in place when it is complete.
+  std::shared_ptr<StagedFiles> m_staged;
+  // The name of a new file of the run: baseName + suffix, or in
+  // m_strOutputDir under the base name without its folder.
+  std::string OutputName(const std::string& baseName, const std::string& suffix) const;
+  // The run's byte progress, shared with the converters of its records;
+  // null: not counted.
+  std::shared_ptr<ByteProgress> m_byteProgress;
 
   // Every message reported from now on is also kept, with its code.
   void KeepReports() { m_bKeepReports = true; }
@@ -104,6 +120,9 @@ class CPulseFileConverter {
                     uint32_t n);
   int ImportRecord(const RecordKind& kind, const std::string& baseName, io::File& binaryFile,
                    uint32_t n);
+  // The end of an export: its staged text files in place after a run
+  // without failures, removed after any other.
+  void PutStagedFilesInPlace();
   bool ExportHeaderPhase(const std::string& spf, io::File& binary, struct PulseFileHeader& header);
   bool ReadHeaderText(TextSource& pfh, struct PulseFileHeader& header);
   bool ImportRecords(const std::string& baseName, const std::string& spf, io::File& binary,

@@ -5,6 +5,7 @@
 
 #include "checksum.h"
 #include "structure_check.h"
+#include "temporary_files.h"
 
 namespace orvane {
 
@@ -125,6 +126,9 @@ OpenPulseFile::StepOutcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const T
   uint8_t seal[3];
   const size_t sealSize = SealBytes(sum, length_, last, seal);
 
+  // An interruption waits until the header and its seal are both written
+  // (or the old header is back).
+  temporary::CriticalSection pair;
   StepOutcome outcome = StepOutcome::Done;
   if (!WriteAt(start, record.bytes.data(), headerSize)) {
     outcome = StepOutcome::WriteFailed;

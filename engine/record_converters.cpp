@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "orvane/byte_order.h"
+#include "byte_progress.h"
 #include "header_layout.h"
 #include "pulse_converter.h"
 #include "orvane/pulse_file.h"
@@ -53,9 +54,9 @@ int CPulseFileConverter::ImportIRecord(std::string baseName, io::File& binaryFil
 
 void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string& baseName,
                                        io::File& binary, uint32_t n) {
-  const std::string name = kind.TextFileName(baseName, n);
+  const std::string name = OutputName(baseName, kind.TextFileName("", n));
   const bool labelled = m_bHeaders != 0;
-  auto out = TextWriter::Create(name);
+  auto out = TextWriter::Create(name, m_staged.get());
   if (!out) {
     ReportStatus(Failure::CantOpenForWriting, name.c_str());
     binary.Seek(binary.Tell() + format::kOffsetEntrySize);  // the entry is taken all the same
@@ -75,6 +76,9 @@ void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string
   } else if (!binary.ReadExact(header.data(), kind.layout.size)) {
     ReportStatus(Failure::BinaryReadError);
   } else {
+    const uint64_t start = LoadU32(entry);
+    ReadCredit credit(m_byteProgress.get(), binary, start,
+                      start + kind.layout.size + kind.ExportCount(header.data()) * SampleBytes(kind.form));
     WriteHeaderLines(*out, kind.layout, header.data(), labelled);
     if (!ExportSamples(kind.form, binary, kind.ExportCount(header.data()), labelled, *out))
       ReportStatus(Failure::BinaryReadError);
@@ -83,7 +87,9 @@ void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string
   }
   if (!binary.Seek(nextEntry)) ReportStatus(Failure::BinarySeekError);
   // A record that failed before its first line leaves an existing text file
-  // as it was; one that failed part-way is put in place with what it got.
+  // as it was; one that failed part-way is finished with what it got (put
+  // in place only when the run keeps partial results: otherwise the failed
+  // run drops every staged file).
   if (!wroteLines) {
     out->Abandon();
   } else if (!out->Finish()) {
@@ -100,6 +106,7 @@ int CPulseFileConverter::ImportRecord(const RecordKind& kind, const std::string&
     ReportStatus(Failure::CantOpenForReading, text.name.c_str());
     return 0;
   }
+  ReadCredit credit(m_byteProgress.get(), *text.file, 0, text.file->Size());
   const bool labelled = m_bHeaders != 0;
   std::array<uint8_t, kMaxRecordHeader> header{};
   for (const HeaderField& field : kind.layout.fields) {

@@ -123,7 +123,9 @@ bool ScanCanonicalWordLine(const char* line, bool labelled, int needed, int16_t*
 
 bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool labelled, TextWriter& out) {
   const size_t width = static_cast<size_t>(SampleBytes(form));
-  std::vector<uint8_t> block(kBlockSamples * width);
+  // No larger than the record: a block is cleared when it is made, and most
+  // records are far smaller than a block.
+  std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(kBlockSamples, count)) * width);
   uint64_t i = 0;
   while (i < count) {
     size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockSamples, count - i));

@@ -4,14 +4,38 @@
 
 namespace orvane {
 
-std::unique_ptr<TextWriter> TextWriter::Create(const std::string& path) {
-  auto file = io::ReplacementFile::Create(path);
-  if (!file) return nullptr;
-  return std::unique_ptr<TextWriter>(new TextWriter(std::move(file)));
+void StagedFiles::Add(std::unique_ptr<io::ReplacementFile> file) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  files_.push_back(std::move(file));
 }
 
-TextWriter::TextWriter(std::unique_ptr<io::ReplacementFile> file)
-    : file_(std::move(file)), buffer_(kDrainSize + kMaxReserve) {}
+std::optional<std::string> StagedFiles::PutAllInPlace() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::optional<std::string> failed;
+  for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
+    if (failed) {
+      (*it)->Discard();
+    } else if (!(*it)->PutInPlace()) {
+      failed = (*it)->Target();
+    }
+  }
+  files_.clear();
+  return failed;
+}
+
+void StagedFiles::DiscardAll() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  files_.clear();
+}
+
+std::unique_ptr<TextWriter> TextWriter::Create(const std::string& path, StagedFiles* stage) {
+  auto file = io::ReplacementFile::Create(path);
+  if (!file) return nullptr;
+  return std::unique_ptr<TextWriter>(new TextWriter(std::move(file), stage));
+}
+
+TextWriter::TextWriter(std::unique_ptr<io::ReplacementFile> file, StagedFiles* stage)
+    : file_(std::move(file)), stage_(stage), target_(file_->Target()), buffer_(kDrainSize + kMaxReserve) {}
 
 void TextWriter::Drain() {
   if (length_ > 0 && !failed_ && !file_->Stream().Write(buffer_.data(), length_)) failed_ = true;
@@ -35,9 +59,14 @@ bool TextWriter::Finish() {
     file_->Discard();
     return false;
   }
-  return file_->Commit(false);
+  if (stage_ == nullptr) return file_->Commit(false);
+  if (!file_->Complete(false)) return false;
+  stage_->Add(std::move(file_));
+  return true;
 }
 
-void TextWriter::Abandon() { file_->Discard(); }
+void TextWriter::Abandon() {
+  if (file_) file_->Discard();
+}
 
 }  // namespace orvane

@@ -25,6 +25,7 @@ void RecordedConverter::Convert(const std::string& name, bool toAscii, bool labe
   request.direction = toAscii ? Direction::ToText : Direction::FromText;
   request.labelled = labelled;
   request.threads = threads;
+  request.keepPartial = keepPartial;
   outcome = orvane::Convert(request, trace);
 }
 

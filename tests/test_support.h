@@ -31,6 +31,7 @@ class TraceRecorder : public ConversionReporter {
 struct RecordedConverter {
   TraceRecorder trace;
   unsigned threads = 0;  // for Convert; 0: the engine's default
+  bool keepPartial = false;  // for Convert: an export puts each text file in place at once
   Outcome outcome;       // of the last run
   // Runs the Convert command on name in the given direction and layout.
   void Convert(const std::string& name, bool toAscii, bool labelled);

@@ -42,6 +42,7 @@ class ConversionTest : public ::testing::TestWithParam<LayoutAndThreads> {
   TraceRecorder Run(bool toAscii) {
     RecordedConverter run;
     run.threads = Threads();
+    run.keepPartial = keepPartial;
     run.Convert(toAscii ? Spf() : Pfh(), toAscii, Labelled());
     return run.trace;
   }
@@ -62,6 +63,9 @@ class ConversionTest : public ::testing::TestWithParam<LayoutAndThreads> {
     EXPECT_TRUE(TemporaryFiles(scratch).empty());
   }
 
+  // Exports put each text file in place as soon as it is complete, so that
+  // what a failed record got can be looked at.
+  bool keepPartial = false;
   const std::string kOldPulseFile = "old pulse file";
   ScratchDir scratch;
 };

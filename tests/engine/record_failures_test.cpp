@@ -24,6 +24,7 @@ TRecordSpec Samples(std::vector<int16_t> samples) {
 }
 
 TEST_P(RecordFailure, TSamplesEndingEarlyKeepWhatWasRead) {
+  keepPartial = true;  // what the failed record got is put in place
   // T0 claims ten samples but lies last in the file with five; T1 is whole.
   PulseFileBuilder b;
   b.t = {Samples({11, 12}), Samples({1, 2, 3, 4, 5})};
@@ -46,6 +47,7 @@ TEST_P(RecordFailure, TSamplesEndingEarlyKeepWhatWasRead) {
 }
 
 TEST_P(RecordFailure, RSamplesEndingEarlyKeepWhatWasRead) {
+  keepPartial = true;  // what the failed record got is put in place
   PulseFileBuilder b;
   RRecordSpec r;
   r.samples = {1.5f, -2.0f};
@@ -70,6 +72,7 @@ TEST_P(RecordFailure, RSamplesEndingEarlyKeepWhatWasRead) {
 }
 
 TEST_P(RecordFailure, TextFileThatCannotBeCreatedDoesNotStopTheNextRecord) {
+  keepPartial = true;  // what the failed record got is put in place
   PulseFileBuilder b;
   b.t = {Samples({1}), Samples({2}), Samples({3})};
   b.WriteSealed(Spf());
@@ -87,7 +90,20 @@ TEST_P(RecordFailure, TextFileThatCannotBeCreatedDoesNotStopTheNextRecord) {
   EXPECT_TRUE(TemporaryFiles(scratch).empty());
 }
 
+TEST_P(RecordFailure, FailedRecordLeavesEveryOldTextFileOfTheRun) {
+  PulseFileBuilder b;
+  b.t = {Samples({1}), Samples({2}), Samples({3})};
+  b.WriteSealed(Spf());
+  for (const char* suffix : {".pfh", ".T0", ".T2"}) WriteFile(Named(suffix), "old text\n");
+  fs::create_directory(Named(".T1"));
+  TraceRecorder trace = ExportExisting();
+  EXPECT_EQ(LastStatus(trace), "Can't open " + Named(".T1") + " for writing");
+  for (const char* suffix : {".pfh", ".T0", ".T2"}) EXPECT_EQ(ReadFile(Named(suffix)), "old text\n") << suffix;
+  EXPECT_TRUE(TemporaryFiles(scratch).empty());
+}
+
 TEST_P(RecordFailure, EntryBeyondTheFileIsAReadErrorAndTheOldTextStays) {
+  keepPartial = true;  // what the failed record got is put in place
   PulseFileBuilder b;
   b.t = {Samples({1}), Samples({2})};
   std::string bytes = b.Unsealed();

@@ -201,7 +201,14 @@ TEST_F(RefusedTarget, ReadOnlyRecordTextFileFailsOnlyItsRecord) {
   WriteFile(dir / "data.spf", golden.pulseFile);
   WriteFile(dir / "data.T0", "kept\n");
   fs::permissions(dir / "data.T0", fs::perms::owner_read);
+  // By default the failed run puts none of its text files in place.
+  RecordedConverter whole;
+  whole.Convert(dir / "data.spf", true, true);
+  EXPECT_EQ(LastStatus(whole.trace), CantOpen(dir / "data.T0", "writing"));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"data.T0", "data.spf"}));
+  // Keeping partial results, every other record's file is in place.
   RecordedConverter run;
+  run.keepPartial = true;
   run.Convert(dir / "data.spf", true, true);
   EXPECT_EQ(LastStatus(run.trace), CantOpen(dir / "data.T0", "writing"));
   EXPECT_EQ(ReadFile(dir / "data.T0"), "kept\n");
@@ -236,7 +243,12 @@ TEST_F(RefusedTarget, DirectoryInPlaceOfTheHeaderTextFile) {
 TEST_F(RefusedTarget, DirectoryInPlaceOfARecordTextFile) {
   WriteFile(dir / "data.spf", golden.pulseFile);
   fs::create_directory(dir / "data.R0");
+  RecordedConverter whole;
+  whole.Convert(dir / "data.spf", true, true);
+  EXPECT_EQ(LastStatus(whole.trace), CantOpen(dir / "data.R0", "writing"));
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"data.R0", "data.spf"}));
   RecordedConverter run;
+  run.keepPartial = true;
   run.Convert(dir / "data.spf", true, true);
   EXPECT_EQ(LastStatus(run.trace), CantOpen(dir / "data.R0", "writing"));
   EXPECT_TRUE(fs::is_directory(dir / "data.R0"));

@@ -25,6 +25,12 @@ struct ConversionRequest {
   // Folder the new files go to, named by the base name without its folder;
   // empty: beside the input.
   std::string outputDir;
+  // Export only: each text file goes in place as soon as it is complete, so
+  // a failed run leaves the files it got (and a record that failed part-way
+  // with what it got). Without it the text files go in place together at the
+  // run's end, only when the whole run succeeded: a failed or interrupted
+  // run changes no existing file.
+  bool keepPartial = false;
 };
 
 // Runs one conversion to its end. Every message and progress step goes to

@@ -5,6 +5,7 @@
 // call over to its own thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace orvane {
@@ -16,6 +17,14 @@ class ConversionReporter {
   virtual void ShowStatus(const std::string& text) = 0;
   // Moves the progress indicator to position (0 to 9) at once.
   virtual void SetProgressPosition(int position) = 0;
+  // Finer progress beside the protocol: done of total bytes of the run's
+  // input (an export: the pulse file; an import: the text files; total 0
+  // when not known). Called about once per mebibyte, possibly from several
+  // worker threads at once and out of order; nothing by default.
+  virtual void ReportBytes(uint64_t done, uint64_t total) {
+    (void)done;
+    (void)total;
+  }
 };
 
 // A reporter that shows nothing, for callers that only want the outcome.
