@@ -11,8 +11,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "orvane/byte_order.h"
 #include "checksum.h"
+#include "orvane/byte_order.h"
+#include "orvane/convert.h"
 #include "orvane/pulse_file.h"
 
 namespace orvane::fuzz {
@@ -109,12 +110,129 @@ std::string SmallTRecordFile(const std::vector<float>& gains) {
   return Sealed(file);
 }
 
+std::string SmallMixedFile() {
+  PulseFileHeader header;
+  header.SetMagic(format::kMagic);
+  header.SetCounts(1, 1, 1);
+  std::memcpy(header.bytes.data() + format::file::DESC, "mixed", 5);
+  std::string file(reinterpret_cast<const char*>(header.bytes.data()), header.bytes.size());
+  file.append(4 * 3, '\0');
+  auto bytes = [&file] { return reinterpret_cast<uint8_t*>(file.data()); };
+  const size_t sizes[] = {format::t::kSize, format::r::kSize, format::i::kSize};
+  const uint16_t sizeAt[] = {format::t::SIZE, format::r::SIZE, format::i::SIZE};
+  const std::string samples[] = {std::string("\x01\x00\xfe\xff\x00\x80\x00\x00", 8),
+                                 std::string("\x00\x00\xc0\x3f\x00\x00\x80\xbf", 8),
+                                 std::string("\x07\x00\xff\x7f\x00\x00\x00\x00", 8)};
+  const uint32_t counts[] = {3, 2, 2};
+  for (size_t k = 0; k < 3; ++k) {
+    StoreU32(bytes() + format::EntryPosition(k), static_cast<uint32_t>(file.size()));
+    std::string record(sizes[k], '\0');
+    record.replace(0, 4, "rec" + std::to_string(k));
+    StoreU32(reinterpret_cast<uint8_t*>(record.data()) + sizeAt[k], counts[k]);
+    StoreF32(reinterpret_cast<uint8_t*>(record.data()) + 84, 1000.0f);  // RATE
+    file += record;
+    file += samples[k];
+  }
+  return Sealed(file);
+}
+
 std::vector<std::pair<std::string, std::string>> FilesOf(const fs::path& dir) {
   std::vector<std::pair<std::string, std::string>> files;
   for (const auto& entry : fs::directory_iterator(dir))
     if (entry.is_regular_file()) files.emplace_back(entry.path().filename().string(), ReadAll(entry.path()));
   std::sort(files.begin(), files.end());
   return files;
+}
+
+MemoryFileSystem& Memory() {
+  static MemoryFileSystem* memory = [] {
+    auto* fs = new MemoryFileSystem;
+    fs->MakeFolder(kMemoryDir);
+    io::UseFileSystem(fs);
+    return fs;
+  }();
+  return *memory;
+}
+
+void CheckNoTemporaryFiles(const MemoryFileSystem& memory) {
+  for (const auto& [path, bytes] : memory.Files())
+    Check(path.find("/.orvane-") == std::string::npos, "a temporary file was left behind");
+}
+
+void ClearMemory() {
+  MemoryFileSystem& memory = Memory();
+  Check(memory.OpenDescriptors() == 0, "a file was left open");
+  Check(memory.HeldTemporaries() == 0, "a temporary file was left held");
+  memory.RemoveAllFiles();
+}
+
+unsigned RecordThreads() {
+  static const unsigned threads = [] {
+    const char* text = std::getenv("ORVANE_FUZZ_THREADS");
+    const int n = text ? std::atoi(text) : 1;
+    return n > 0 ? static_cast<unsigned>(n) : 1u;
+  }();
+  return threads;
+}
+
+bool RunConversion(const std::string& base, bool toText, bool labelled, unsigned threads) {
+  QuietReporter reporter;
+  ConversionRequest request;
+  request.fileName = base + (toText ? ".spf" : ".pfh");
+  request.direction = toText ? Direction::ToText : Direction::FromText;
+  request.labelled = labelled;
+  request.threads = threads;
+  const Outcome outcome = Convert(request, reporter);
+  const bool complete = reporter.last == MessageFormat(Failure::None);
+  Check(complete == outcome.ok(), "the last status disagrees with the run's outcome");
+  Check(Memory().OpenDescriptors() == 0, "a conversion left a file open");
+  Check(Memory().HeldTemporaries() == 0, "a conversion left a temporary file held");
+  CheckNoTemporaryFiles(Memory());
+  return complete;
+}
+
+namespace {
+
+class ByteSource : public StructureSource {
+ public:
+  explicit ByteSource(const std::string& bytes) : bytes_(bytes) {}
+  bool ReadAt(uint64_t position, uint8_t* out, size_t n) override {
+    if (position > bytes_.size() || n > bytes_.size() - position) return false;
+    std::memcpy(out, bytes_.data() + position, n);
+    return true;
+  }
+
+ private:
+  const std::string& bytes_;
+};
+
+}  // namespace
+
+bool HasManyRecords(const std::string& pulseFile) {
+  constexpr uint64_t kMostRecords = 64;
+  if (pulseFile.size() < format::file::kSize) return false;
+  PulseFileHeader header;
+  std::memcpy(header.bytes.data(), pulseFile.data(), format::file::kSize);
+  return header.EntryCount() > kMostRecords && header.TableEnd() <= pulseFile.size();
+}
+
+StructureReport StructureOf(const std::string& bytes, bool stopAtFirst) {
+  ByteSource source(bytes);
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  const std::span<const uint8_t> front(data, std::min<size_t>(bytes.size(), format::file::kSize));
+  return CheckStructure(front, bytes.size(), WordSum(data, bytes.size()), source, stopAtFirst);
+}
+
+std::vector<std::pair<char, std::string>> SamplesOf(const std::string& bytes) {
+  const StructureReport report = StructureOf(bytes, true);
+  Check(report.problems.empty(), "the samples of an invalid pulse file were asked for");
+  std::vector<std::pair<char, std::string>> samples;
+  for (const RecordExtent& record : report.records) {
+    const RecordTypeInfo& info = InfoOf(record.type);
+    samples.emplace_back(info.letter, bytes.substr(uint64_t{record.offset} + info.headerSize,
+                                                   record.availableSamples * info.sampleBytes));
+  }
+  return samples;
 }
 
 }  // namespace orvane::fuzz

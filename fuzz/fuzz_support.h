@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "memory_file_system.h"
 #include "orvane/reporter.h"
+#include "structure_check.h"
 
 namespace orvane::fuzz {
 
@@ -45,7 +47,41 @@ std::string Sealed(std::string bytes);
 // samples each.
 std::string SmallTRecordFile(const std::vector<float>& gains);
 
+// A valid pulse file with one T, one R and one I record of a few samples
+// each, with descriptions and a few fields set.
+std::string SmallMixedFile();
+
 // The regular files of dir with their contents, sorted by name.
 std::vector<std::pair<std::string, std::string>> FilesOf(const fs::path& dir);
+
+// The memory file system the targets run the engine on, made the file
+// layer's on first use, with its working folder kMemoryDir.
+MemoryFileSystem& Memory();
+inline const std::string kMemoryDir = "/fuzz";
+// Removes every file of the memory file system, after checking that the
+// last run left no descriptor open and no temporary file held.
+void ClearMemory();
+// Checks that no file of the memory file system has a temporary name.
+void CheckNoTemporaryFiles(const MemoryFileSystem& memory);
+
+// Threads for the records of a conversion: $ORVANE_FUZZ_THREADS, else 1
+// (a thread start costs more than most fuzz inputs take to convert).
+unsigned RecordThreads();
+
+// Runs Convert on base + ".spf" (to text) or base + ".pfh" (from text) and
+// checks that its last status agrees with its outcome; answers whether it
+// completed.
+bool RunConversion(const std::string& base, bool toText, bool labelled, unsigned threads);
+
+// True when pulseFile's offset table lies inside it and lists more than 64
+// records. The targets that convert whole files pass such inputs by: each
+// further record runs the same code again and costs the fuzzer a text file.
+bool HasManyRecords(const std::string& pulseFile);
+
+// The structure of a pulse file held in bytes, as every reader checks it.
+StructureReport StructureOf(const std::string& bytes, bool stopAtFirst);
+// The sample bytes of every record of a valid pulse file, in table order,
+// each as its kind letter and bytes.
+std::vector<std::pair<char, std::string>> SamplesOf(const std::string& bytes);
 
 }  // namespace orvane::fuzz

@@ -2,10 +2,10 @@
 // first part is the header text file, each further part a record text file
 // whose first byte names its kind ('T', 'R' or 'I'; another byte picks one),
 // numbered in order within its kind. Both layouts. A failed import keeps the
-// previous pulse file; a completed one writes a valid pulse file.
+// previous pulse file; a completed one writes a valid pulse file. Runs on
+// the memory file system, the records on RecordThreads() threads.
 #include "fuzz_support.h"
 #include "fuzz_target.h"
-#include "orvane/convert.h"
 #include "orvane/pulse_file.h"
 
 namespace orvane::fuzz {
@@ -21,7 +21,7 @@ char KindOf(char selector) {
   return "TRI"[static_cast<unsigned char>(selector) % 3];
 }
 
-// Writes the text files of input into the working directory.
+// Writes the text files of input into the working folder.
 void WriteTextFiles(const std::string& input) {
   std::vector<std::string> parts;
   size_t start = 0;
@@ -31,13 +31,13 @@ void WriteTextFiles(const std::string& input) {
     if (end == std::string::npos || parts.size() > kMaxRecordFiles) break;
     start = end + 1;
   }
-  WriteAll(WorkDir() / "data.pfh", parts[0]);
+  Memory().Put(kMemoryDir + "/data.pfh", parts[0]);
   int numbers[3] = {0, 0, 0};
   for (size_t i = 1; i < parts.size(); ++i) {
     if (parts[i].empty()) continue;
     const char kind = KindOf(parts[i][0]);
     int& number = numbers[kind == 'T' ? 0 : kind == 'R' ? 1 : 2];
-    WriteAll(WorkDir() / ("data." + std::string(1, kind) + std::to_string(number++)), parts[i].substr(1));
+    Memory().Put(kMemoryDir + "/data." + std::string(1, kind) + std::to_string(number++), parts[i].substr(1));
   }
 }
 
@@ -65,26 +65,19 @@ std::vector<std::string> SeedInputs(const fs::path& golden) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvane::fuzz;
   const std::string input(reinterpret_cast<const char*>(data), size);
-  const fs::path spf = WorkDir() / "data.spf";
-  for (int headers : {1, 0}) {
-    ClearWorkDir();
+  MemoryFileSystem& memory = Memory();
+  const std::string spf = kMemoryDir + "/data.spf";
+  for (bool labelled : {true, false}) {
+    ClearMemory();
     WriteTextFiles(input);
-    WriteAll(spf, kPreviousPulseFile);
-    const auto textsBefore = FilesOf(WorkDir());
-    QuietReporter reporter;
-    orvane::ConversionRequest request;
-    request.fileName = (WorkDir() / "data.pfh").string();
-    request.direction = orvane::Direction::FromText;
-    request.labelled = headers != 0;
-    const orvane::Outcome outcome = orvane::Convert(request, reporter);
-    const bool complete = reporter.last == orvane::MessageFormat(orvane::Failure::None);
-    Check(complete == outcome.ok(), "the last status disagrees with the run's outcome");
-    Check(!HasTemporaryFiles(WorkDir()), "a temporary file was left behind");
+    memory.Put(spf, kPreviousPulseFile);
+    const auto textsBefore = memory.Files();
+    const bool complete = RunConversion(kMemoryDir + "/data", false, labelled, RecordThreads());
     if (complete) {
-      Check(orvane::ValidatePulseFile(spf.string()) == 1, "the imported pulse file is not valid");
-      WriteAll(spf, kPreviousPulseFile);
+      Check(orvane::ValidatePulseFile(spf) == 1, "the imported pulse file is not valid");
+      memory.Put(spf, kPreviousPulseFile);
     }
-    Check(FilesOf(WorkDir()) == textsBefore, "a failed import changed a file");
+    Check(memory.Files() == textsBefore, "a failed import changed a file");
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 // The pulse power text of "Set" on a small valid pulse file with three T
 // records. Whatever the text, the file stays a valid pulse file; a refused
 // text writes nothing; an accepted one sets powers between -100 and 100.
+// Runs on the memory file system.
 #include "fuzz_support.h"
 #include "fuzz_target.h"
 #include "orvane/pulse_power.h"
@@ -37,21 +38,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvane::fuzz;
   static const std::string original = SmallTRecordFile(kGains);
   const std::string text(reinterpret_cast<const char*>(data), std::min<size_t>(size, 4096));
-  const fs::path spf = WorkDir() / "data.spf";
-  ClearWorkDir();
-  WriteAll(spf, original);
+  MemoryFileSystem& memory = Memory();
+  const std::string spf = kMemoryDir + "/data.spf";
+  ClearMemory();
+  memory.Put(spf, original);
   QuietReporter reporter;
-  const orvane::Outcome outcome = orvane::SetPulsePower(spf.string(), text, reporter);
-  const std::string after = ReadAll(spf);
-  Check(orvane::ValidatePulseFile(spf.string()) == 1, "Set left an invalid pulse file");
-  Check(!HasTemporaryFiles(WorkDir()), "a temporary file was left behind");
+  const orvane::Outcome outcome = orvane::SetPulsePower(spf, text, reporter);
+  const std::string after = memory.Get(spf).value_or("");
+  Check(memory.OpenDescriptors() == 0, "Set left a file open");
+  Check(orvane::ValidatePulseFile(spf) == 1, "Set left an invalid pulse file");
+  CheckNoTemporaryFiles(memory);
   Check(after.size() >= original.size() && after.size() <= original.size() + 2 * kGains.size(),
         "Set appended more than one checksum word per record");
   if (!outcome.ok()) {
     Check(after == original, "a refused Set changed the pulse file");
     return 0;
   }
-  auto shown = orvane::GetPulsePower(spf.string(), reporter).text;
+  auto shown = orvane::GetPulsePower(spf, reporter).text;
   Check(shown.has_value(), "Get fails after a successful Set");
   const std::vector<long> powers = Powers(*shown);
   Check(powers.size() == kGains.size(), "Get shows another number of T records");
