@@ -1,6 +1,10 @@
 #include "commands.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "batch.h"
@@ -36,6 +40,7 @@ RunResult Convert(const Options& options, unsigned recordThreads, const std::str
   request.labelled = options.labelled;
   request.threads = recordThreads;
   request.keepPartial = options.keepPartial;
+  request.outputDir = options.outputDir;
   const Outcome outcome = orvane::Convert(request, log);
   RunResult result{log.Trace(), log.Failures(), outcome.ok()};
   NoteSilentFailure(result, outcome);
@@ -108,9 +113,31 @@ std::vector<std::string> FilesOf(const Options& options) {
   return options.operands;
 }
 
+// The jobs that write the same files must not run side by side: a pulse
+// file and its text files share a base name, and with an output folder every
+// base name of that name, whatever its folder, writes there.
+std::string FilesTouchedBy(const Options& options, const std::string& file) {
+  std::string base = DeriveBaseName(file);
+  if (options.outputDir.empty()) return base;
+  const size_t slash = base.rfind('/');
+  return slash == std::string::npos ? base : base.substr(slash + 1);
+}
+
+// The output folder must be there before any run starts.
+bool OutputFolderMissing(const Options& options) {
+  if (options.outputDir.empty()) return false;
+  struct stat st {};
+  const int error = ::stat(options.outputDir.c_str(), &st) == 0 ? (S_ISDIR(st.st_mode) ? 0 : ENOTDIR) : errno;
+  if (error == 0) return false;
+  const char* reason = std::strerror(error);
+  std::fprintf(stderr, "orvane-cli: output folder %s: %s\n", options.outputDir.c_str(), reason);
+  return true;
+}
+
 }  // namespace
 
 int RunCommand(const Options& options) {
+  if (OutputFolderMissing(options)) return 1;
   const std::vector<std::string> files = FilesOf(options);
   const unsigned jobCount = options.jobs != 0 ? options.jobs : DefaultJobCount();
   // Files converted side by side share the cores already.
@@ -123,8 +150,12 @@ int RunCommand(const Options& options) {
   BatchJobs jobs;
   jobs.count = files.size();
   // Names with the same base name are one pulse file and its text files.
-  jobs.key = [&](size_t i) { return DeriveBaseName(files[i]); };
-  jobs.run = [&](size_t i) { return runOne(files[i], console); };
+  jobs.key = [&](size_t i) { return FilesTouchedBy(options, files[i]); };
+  jobs.run = [&](size_t i) {
+    RunResult result = runOne(files[i], console);
+    console.RunEnded(files[i]);
+    return result;
+  };
   jobs.done = [&](size_t i, RunResult& result) {
     if (labelFiles) result.out = "file: " + files[i] + "\n" + result.out;
     console.Emit(result.out, MessageLines(files[i], result.messages));

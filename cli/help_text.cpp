@@ -1,10 +1,13 @@
 // The texts of --help and --version.
+#include <string>
+
 #include "options.h"
+#include "orvane/messages.h"
 #include "orvane_version.h"
 
 namespace orvane::cli {
 
-const char* HelpText() {
+std::string HelpText() {
   return R"(Usage: orvane-cli [OPTION]... COMMAND FILE...
 Converts pulse files (.spf) to text files and back, checks them, and shows or
 sets the pulse power of their T records. Runs the same engine as the desktop
@@ -35,6 +38,10 @@ Options:
   --no-headers              text files hold bare values, one per line
                               (to-ascii, from-ascii; default: labelled lines
                               such as "SIZE: 10")
+  -o DIR, --output-dir DIR  to-ascii, from-ascii: write the new files into
+                              the folder DIR, which must exist, named by the
+                              base name without its folder (the input is read
+                              from where FILE names it)
   --keep-partial            to-ascii: put each text file in place as soon as
                               it is written, so that a failing run leaves the
                               files it got (default: the text files of a run
@@ -59,14 +66,17 @@ A VALUE is an optionally signed whole number such as 50 or -20; anything else
 beginning with "-" and a digit are values, not options.
 
 While a run goes on and standard error is a terminal, its progress is shown
-there. A failing run's messages go to standard error as
-"orvane-cli: FILE: MESSAGE".
+there: files done, megabytes done of the total, percent, speed and time left.
+A failing run's messages go to standard error as "orvane-cli: FILE: MESSAGE".
+Ctrl-C (SIGINT, SIGTERM, SIGHUP) removes the run's temporary files, leaves
+every file that existed before as it was and exits with 128 + the signal.
 
 Exit status:
-  0  every run ended with "conversion complete" (check: every file is valid;
+  0  every run ended with ")" + std::string(MessageFormat(Failure::None)) + R"(" (check: every file is valid;
        power: the values were shown or set)
   1  some run did not
   2  usage error
+  128 + N  ended by signal N (130: Ctrl-C)
 
 Examples:
   orvane-cli to-ascii data.spf           writes data.pfh, data.T0, ...
@@ -74,6 +84,8 @@ Examples:
   orvane-cli -j 8 to-ascii --no-headers *.spf
   orvane-cli power data                  prints e.g. "50 -20 100 "
   orvane-cli power data 50 -20 100       sets T records 0, 1 and 2
+  orvane-cli -o /tmp/out to-ascii /archive/data.spf
+                                         writes /tmp/out/data.pfh, ...
 )";
 }
 

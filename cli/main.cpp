@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "options.h"
+#include "orvane/interruption.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ int Run(int argc, char** argv) {
     return 2;
   }
   switch (parsed.options.command) {
-    case Command::Help: std::fputs(HelpText(), stdout); return 0;
+    case Command::Help: std::fputs(HelpText().c_str(), stdout); return 0;
     case Command::Version: std::fputs(VersionText().c_str(), stdout); return 0;
     default: return RunCommand(parsed.options);
   }
@@ -36,4 +37,9 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return WithOutputChecked(Run(argc, argv)); }
+int main(int argc, char** argv) {
+  // Before any thread starts: Ctrl-C and the like remove the run's
+  // temporary files and end the program with 128 + the signal's number.
+  orvane::InstallInterruptionHandler("orvane-cli: interrupted\n");
+  return WithOutputChecked(Run(argc, argv));
+}

@@ -143,6 +143,16 @@ class Parser {
       Jobs(arg.substr(7));
     } else if (arg.rfind("-j", 0) == 0) {
       Jobs(arg.substr(2));
+    } else if (arg == "-o" || arg == "--output-dir") {
+      if (index_ + 1 >= args_.size()) {
+        Fail("option '" + arg + "' needs a folder");
+        return;
+      }
+      OutputDir(args_[++index_]);
+    } else if (arg.rfind("--output-dir=", 0) == 0) {
+      OutputDir(arg.substr(13));
+    } else if (arg.rfind("-o", 0) == 0) {
+      OutputDir(arg.substr(2));
     } else {
       Fail("unknown option '" + arg + "'");
     }
@@ -156,6 +166,13 @@ class Parser {
       options_.jobs = *jobs;
   }
 
+  void OutputDir(const std::string& folder) {
+    if (folder.empty())
+      Fail("option '--output-dir' needs a folder");
+    else
+      options_.outputDir = folder;
+  }
+
   void CheckCommand() {
     if (!haveCommand_) {
       Fail("no command given");
@@ -166,6 +183,8 @@ class Parser {
     const bool conversion = command == Command::ToAscii || command == Command::FromAscii;
     if (noHeaders_ && !conversion) {
       Fail("option '--no-headers' does not apply to '" + name + "'");
+    } else if (!options_.outputDir.empty() && !conversion) {
+      Fail("option '--output-dir' does not apply to '" + name + "'");
     } else if (options_.keepPartial && command != Command::ToAscii) {
       Fail("option '--keep-partial' does not apply to '" + name + "'");
     } else if (options_.trace && !conversion && command != Command::Power) {

@@ -18,6 +18,9 @@ struct Options {
   // to-ascii: text files go in place as they are complete, even when the
   // run fails (--keep-partial)
   bool keepPartial = false;
+  // to-ascii, from-ascii: the folder the new files go to (-o); empty:
+  // beside the input
+  std::string outputDir;
   // FILE..., or for power FILE and the values to set.
   std::vector<std::string> operands;
 };
@@ -30,7 +33,7 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The full --help text, the --version text and the hint after a usage error.
-const char* HelpText();
+std::string HelpText();
 std::string VersionText();
 constexpr char kUsageHint[] = "Try 'orvane-cli --help' for more information.\n";
 

@@ -19,6 +19,8 @@ void RunLog::SetProgressPosition(int position) {
   console_.Progress(name_, position);
 }
 
+void RunLog::ReportBytes(uint64_t done, uint64_t total) { console_.Bytes(name_, done, total); }
+
 std::vector<std::string> RunLog::Failures() const {
   std::vector<std::string> failures;
   for (const auto& status : statuses_) {

@@ -22,6 +22,7 @@ class RunLog : public ConversionReporter {
   RunLog(bool trace, Console& console, std::string name);
   void ShowStatus(const std::string& text) override;
   void SetProgressPosition(int position) override;
+  void ReportBytes(uint64_t done, uint64_t total) override;
 
   const std::string& Trace() const { return trace_; }
   // Every status but the success message, each once, in order.

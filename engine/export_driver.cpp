@@ -5,6 +5,7 @@
 #include "byte_progress.h"
 #include "header_layout.h"
 #include "pulse_converter.h"
+#include "temporary_files.h"
 #include "checksum.h"
 #include "orvane/pulse_file.h"
 #include "structure_check.h"
@@ -100,6 +101,8 @@ void CPulseFileConverter::ExportToAscii(std::string baseName) {
 void CPulseFileConverter::PutStagedFilesInPlace() {
   if (!m_staged) return;
   std::shared_ptr<StagedFiles> staged = std::move(m_staged);
+  // An interruption waits until every file is in place or none is.
+  temporary::CriticalSection renames;
   if (m_bRunFailed) {
     staged->DiscardAll();
   } else if (auto failed = staged->PutAllInPlace()) {
