@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cctype>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -122,15 +123,28 @@ void BeginInterruption() {
   while (gOpenSections.load() != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
+namespace {
+
+// mkostemp's six characters.
+bool EndsInRandomPart(const std::string& name) {
+  constexpr size_t kRandom = 6;
+  if (name.size() < kRandom) return false;
+  for (size_t i = name.size() - kRandom; i < name.size(); ++i)
+    if (std::isalnum(static_cast<unsigned char>(name[i])) == 0) return false;
+  return true;
+}
+
+}  // namespace
+
 bool LooksTemporary(const std::string& name) {
   // The file layer names its temporary files ".orvane-" and six random
-  // characters (earlier: ".orvane-NAME-" and six); ".orv-" is kept for
-  // short forms of the same.
-  for (const char* prefix : {".orvane-", ".orv-"}) {
-    const size_t length = std::strlen(prefix);
-    if (name.size() >= length + 6 && name.compare(0, length, prefix) == 0) return true;
-  }
-  return false;
+  // characters; earlier versions wrote ".orvane-NAME-" and six. Nothing
+  // else is taken for one: a user's ".orvane-notes" is never swept.
+  static constexpr char kPrefix[] = ".orvane-";
+  constexpr size_t kPrefixLength = sizeof kPrefix - 1;
+  if (name.compare(0, kPrefixLength, kPrefix) != 0 || !EndsInRandomPart(name)) return false;
+  if (name.size() == kPrefixLength + 6) return true;
+  return name.size() > kPrefixLength + 7 && name[name.size() - 7] == '-';
 }
 
 namespace {
@@ -141,7 +155,8 @@ void RemoveIfUnheld(const std::string& path) {
   struct stat st;
   // A writer holds its file locked from its creation to its rename: a file
   // that can be locked now belongs to no live run.
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+  // Only files of this user: another user's run is not ours to judge.
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
       SameFile(path, fd))
     ::unlink(path.c_str());
   ::close(fd);
