@@ -35,9 +35,16 @@ std::string Quoted(const std::string& text) {
   return quoted + "'";
 }
 
+// The folder of the orvane-cli the cases run: the build's, or with
+// ORVANE_CLI_DIR another one, such as the installed package's.
+std::string CliFolder() {
+  const char* folder = std::getenv("ORVANE_CLI_DIR");
+  return folder && *folder ? std::string(folder) : fs::path(ORVANE_CLI).parent_path().string();
+}
+
 // Runs one case script in work, with orvane-cli first on the PATH.
 Outcome RunCase(const std::string& name, const ScratchDir& work, const ScratchDir& capture) {
-  const std::string cli = fs::path(ORVANE_CLI).parent_path().string();
+  const std::string cli = CliFolder();
   const std::string command = "cd " + Quoted(work.path().string()) + " && PATH=" + Quoted(cli) +
                               ":\"$PATH\" GOLDEN=" + Quoted(GoldenDir().string()) +
                               " CASES=" + Quoted(kCases.string()) + " LC_ALL=C /bin/sh " +

@@ -37,6 +37,16 @@ uint32_t SignalSeed() {
   return seed ? static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)) : 20261209u;
 }
 
+// The orvane-cli under test: the build's, or with ORVANE_CLI_DIR another
+// one, such as the installed package's.
+const std::string& CliPath() {
+  static const std::string path = [] {
+    const char* folder = std::getenv("ORVANE_CLI_DIR");
+    return folder && *folder ? std::string(folder) + "/orvane-cli" : std::string(ORVANE_CLI);
+  }();
+  return path;
+}
+
 struct Exit {
   int status = 0;       // exit status; -1 when ended by a signal
   int signal = 0;       // the signal that ended it, if any
@@ -54,10 +64,10 @@ Exit RunCli(const fs::path& dir, const std::vector<std::string>& args, std::opti
     int null = ::open("/dev/null", O_WRONLY);
     ::dup2(err, STDERR_FILENO);
     ::dup2(null, STDOUT_FILENO);
-    std::vector<char*> argv{const_cast<char*>(ORVANE_CLI)};
+    std::vector<char*> argv{const_cast<char*>(CliPath().c_str())};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    ::execv(ORVANE_CLI, argv.data());
+    ::execv(CliPath().c_str(), argv.data());
     ::_exit(127);
   }
   if (delay) {
@@ -230,10 +240,10 @@ std::string RunOnTerminal(const fs::path& dir, const std::vector<std::string>& a
     if (::chdir(dir.c_str()) != 0) ::_exit(120);
     int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, STDOUT_FILENO);  // only standard error on the terminal
-    std::vector<char*> argv{const_cast<char*>(ORVANE_CLI)};
+    std::vector<char*> argv{const_cast<char*>(CliPath().c_str())};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    ::execv(ORVANE_CLI, argv.data());
+    ::execv(CliPath().c_str(), argv.data());
     ::_exit(127);
   }
   std::string text;
