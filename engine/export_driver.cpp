@@ -54,7 +54,7 @@ void CPulseFileConverter::ExportToAscii(std::string baseName) {
   BeginRun();
   const std::string spf = baseName + ".spf";
   const std::string pfh = OutputName(baseName, ".pfh");
-  auto binary = io::File::Open(spf, io::File::Mode::Read);
+  auto binary = io::File::Open(spf, io::File::Mode::Read, io::File::Lock::Shared);
   if (!binary) {
     ReportStatus(Failure::CantOpenForReading, spf.c_str());
     return;

@@ -1,6 +1,7 @@
 #include "file_io.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,7 +118,21 @@ File::~File() {
   CurrentFileSystem().Close(fd_);
 }
 
-std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
+namespace {
+
+// Waits for the lock; a signal's interruption of the wait is no failure.
+bool TakeLock(FileSystem& system, int fd, File::Lock lock) {
+  if (lock == File::Lock::None) return true;
+  const int operation = lock == File::Lock::Shared ? LOCK_SH : LOCK_EX;
+  int result;
+  while ((result = system.Flock(fd, operation)) != 0 && errno == EINTR) {
+  }
+  return result == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Lock lock) {
   if (path.empty() || FaultSeam::ShouldFail(Call::Open, path, mode == Mode::Read)) return nullptr;
   // Opened without blocking, so that a FIFO or a device named by the user
   // cannot hold the run up: anything but a regular file is refused.
@@ -130,7 +145,7 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
   // the superuser included: changing it in place would override the
   // owner's explicit choice.
   if (system.Fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (mode == Mode::Update && (st.st_mode & 0222) == 0) ||
-      system.SetBlocking(fd) != 0) {
+      system.SetBlocking(fd) != 0 || !TakeLock(system, fd, lock)) {
     system.Close(fd);
     return nullptr;
   }

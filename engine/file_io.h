@@ -68,8 +68,13 @@ class File {
     Update,  // existing file, reading and writing in place ("r+b")
   };
 
+  // How a run keeps other processes off the file while it has it open
+  // (flock): readers share, a writer in place holds it alone. A run that
+  // finds the file held waits until it is free.
+  enum class Lock { None, Shared, Exclusive };
+
   // Null when the file cannot be opened; nothing is created.
-  static std::unique_ptr<File> Open(const std::string& path, Mode mode);
+  static std::unique_ptr<File> Open(const std::string& path, Mode mode, Lock lock = Lock::None);
   ~File();
   File(const File&) = delete;
   File& operator=(const File&) = delete;

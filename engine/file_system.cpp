@@ -2,6 +2,7 @@
 #include "file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -35,6 +36,7 @@ class Posix final : public FileSystem {
     return ::pwrite(fd, data, n, static_cast<off_t>(offset));
   }
   int Fsync(int fd) override { return ::fsync(fd); }
+  int Flock(int fd, int operation) override { return ::flock(fd, operation); }
   int Fchmod(int fd, unsigned mode) override { return ::fchmod(fd, static_cast<mode_t>(mode)); }
   int Close(int fd) override { return ::close(fd); }
   int Rename(const std::string& from, const std::string& to) override {

@@ -34,6 +34,13 @@ class FileSystem {
   virtual int Fsync(int fd) = 0;
   virtual int Fchmod(int fd, unsigned mode) = 0;
   virtual int Close(int fd) = 0;
+  // flock(2); a file system of one process has no one to share with, so
+  // by default every lock is granted at once.
+  virtual int Flock(int fd, int operation) {
+    (void)fd;
+    (void)operation;
+    return 0;
+  }
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   virtual int Unlink(const std::string& path) = 0;
   // Creates a new file from pattern, which ends in "XXXXXX" (replaced by

@@ -144,7 +144,7 @@ void CPulseFileConverter::SealPulseFile(std::string baseName, io::File* file) {
   std::string name = baseName + ".spf";
   std::unique_ptr<io::File> own;
   if (file == nullptr) {
-    own = io::File::Open(name, io::File::Mode::Update);
+    own = io::File::Open(name, io::File::Mode::Update, io::File::Lock::Exclusive);
     if (!own) {
       ReportStatus(Failure::CantOpenForWriting, name.c_str());
       return;

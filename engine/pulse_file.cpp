@@ -68,7 +68,7 @@ ChecksumPass SumFileWords(io::File& file) {
 
 int ValidatePulseFile(const std::string& path) {
   if (path.empty()) return 0;
-  auto file = io::File::Open(path, io::File::Mode::Read);
+  auto file = io::File::Open(path, io::File::Mode::Read, io::File::Lock::Shared);
   if (!file) return 0;
   uint8_t magic[sizeof format::kMagic];
   if (!file->ReadExact(magic, sizeof magic) || LoadU32(magic) != format::kMagic) return 0;
@@ -78,7 +78,7 @@ int ValidatePulseFile(const std::string& path) {
 
 std::optional<PulseFileHeader> ReadPulseFileHeader(const std::string& path) {
   if (ValidatePulseFile(path) != 1) return std::nullopt;
-  auto file = io::File::Open(path, io::File::Mode::Read);
+  auto file = io::File::Open(path, io::File::Mode::Read, io::File::Lock::Shared);
   if (!file) return std::nullopt;
   PulseFileHeader header;
   if (!file->ReadExact(header.bytes.data(), header.bytes.size())) return std::nullopt;
@@ -99,7 +99,7 @@ std::optional<uint64_t> TRecordPosition(io::File& file, uint32_t n) {
 std::optional<TRecordHeader> ReadRecordHeader(const std::string& path, uint32_t n) {
   auto header = ReadPulseFileHeader(path);
   if (!header || n >= header->TCount()) return std::nullopt;
-  auto file = io::File::Open(path, io::File::Mode::Read);
+  auto file = io::File::Open(path, io::File::Mode::Read, io::File::Lock::Shared);
   if (!file) return std::nullopt;
   auto position = TRecordPosition(*file, n);
   TRecordHeader record;
@@ -111,7 +111,7 @@ std::optional<TRecordHeader> ReadRecordHeader(const std::string& path, uint32_t 
 int WriteRecordHeader(const std::string& path, uint32_t n, const TRecordHeader& record) {
   auto header = ReadPulseFileHeader(path);
   if (!header || n >= header->TCount()) return 0;
-  auto file = io::File::Open(path, io::File::Mode::Update);
+  auto file = io::File::Open(path, io::File::Mode::Update, io::File::Lock::Exclusive);
   if (!file) return 0;
   auto position = TRecordPosition(*file, n);
   // The whole record header must lie inside the file: a table entry that

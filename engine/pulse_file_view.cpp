@@ -3,6 +3,7 @@
 #include "orvane/pulse_file_view.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,8 +74,12 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
     view->data_ = static_cast<const uint8_t*>(map);
     view->mappedLength_ = view->length_;
   }
-  ::close(fd);
+  // The structure is checked under a shared lock, so that no pulse power
+  // change in place is half-way through while it is read.
+  while (::flock(fd, LOCK_SH) != 0 && errno == EINTR) {
+  }
   view->Check(verify);
+  ::close(fd);
   if (!view->problems_.empty()) {
     outcome = view->problems_.front().what;
     if (verify == Verify::Full) return nullptr;

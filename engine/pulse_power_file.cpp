@@ -39,7 +39,9 @@ std::unique_ptr<OpenPulseFile> OpenPulseFile::Open(const std::string& path, io::
   Outcome ignored;
   Outcome& result = why ? *why : ignored;
   result = Outcome{};
-  auto file = path.empty() ? nullptr : io::File::Open(path, mode);
+  // A Set holds the file alone; readers share it.
+  const auto lock = mode == io::File::Mode::Update ? io::File::Lock::Exclusive : io::File::Lock::Shared;
+  auto file = path.empty() ? nullptr : io::File::Open(path, mode, lock);
   if (!file) {
     result = Problem(Failure::CantOpenForReading, path);
     return nullptr;

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -56,7 +57,9 @@ struct Exit {
 // Runs orvane-cli with args in dir; with a delay, sends sig after it.
 Exit RunCli(const fs::path& dir, const std::vector<std::string>& args, std::optional<microseconds> delay = {},
             int sig = 0) {
-  const std::string errPath = (dir / ".." / (dir.filename().string() + ".err")).string();
+  static std::atomic<int> runs{0};
+  const std::string errPath =
+      (dir / ".." / (dir.filename().string() + "." + std::to_string(runs++) + ".err")).string();
   pid_t pid = ::fork();
   if (pid == 0) {
     if (::chdir(dir.c_str()) != 0) ::_exit(120);
@@ -230,6 +233,54 @@ TEST(SignalledCli, TheNextRunRemovesStaleTemporaryFilesButNotHeldOnesOrLookalike
   ::close(held);
   const std::vector<std::string> left = TemporaryFilesIn(dir.path());
   EXPECT_EQ(left, (std::vector<std::string>{".orvane-Held01", ".orvane-notes"}));
+}
+
+// Runs orvane-cli with args in dir and gives its standard output.
+std::string OutputOf(const fs::path& dir, const std::vector<std::string>& args) {
+  std::string command = "cd '" + dir.string() + "' && '" + CliPath() + "'";
+  for (const auto& arg : args) command += " '" + arg + "'";
+  std::string text;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+    ::pclose(pipe);
+  }
+  return text;
+}
+
+TEST(ConcurrentCli, TwoPowerChangesOfOneFileAtOnceGoOneAfterTheOther) {
+  constexpr uint32_t kRecords = 10000;
+  const std::string pulseFile = GeneratedPulseFile(kRecords, 1, 5);
+  std::vector<std::string> setA{"power", "data.spf"}, setB{"power", "data.spf"};
+  for (uint32_t n = 0; n < kRecords; ++n) {
+    setA.push_back(std::to_string(n % 100));
+    setB.push_back(std::to_string(-static_cast<int>(n % 100)));
+  }
+  // What the file shows after each change alone.
+  std::string shownAfterA, shownAfterB;
+  {
+    ScratchDir dir;
+    WriteFile(dir / "data.spf", pulseFile);
+    ASSERT_EQ(RunCli(dir.path(), setA).status, 0);
+    shownAfterA = OutputOf(dir.path(), {"power", "data.spf"});
+    ASSERT_EQ(RunCli(dir.path(), setB).status, 0);
+    shownAfterB = OutputOf(dir.path(), {"power", "data.spf"});
+    ASSERT_NE(shownAfterA, shownAfterB);
+  }
+  for (int round = 0; round < 4; ++round) {
+    ScratchDir dir;
+    WriteFile(dir / "data.spf", pulseFile);
+    Exit a, b;
+    std::thread first([&] { a = RunCli(dir.path(), setA); });
+    std::thread second([&] { b = RunCli(dir.path(), setB); });
+    first.join();
+    second.join();
+    EXPECT_EQ(a.status, 0) << Describe(a);
+    EXPECT_EQ(b.status, 0) << Describe(b);
+    EXPECT_EQ(RunCli(dir.path(), {"check", "data.spf"}).status, 0) << "round " << round;
+    const std::string shown = OutputOf(dir.path(), {"power", "data.spf"});
+    EXPECT_TRUE(shown == shownAfterA || shown == shownAfterB) << "round " << round << ": a mix of both";
+  }
 }
 
 // Runs orvane-cli on a pseudo-terminal and gives all it wrote there.
