@@ -13,6 +13,7 @@
 #include "info.h"
 #include "orvane/convert.h"
 #include "orvane/pulse_power.h"
+#include "printable.h"
 #include "run_log.h"
 
 namespace orvane::cli {
@@ -52,7 +53,7 @@ RunResult Check(const Options& options, const std::string& file) {
   std::string failure;
   if (OpenForReading(DeriveBaseName(file) + ".spf", &failure)) {
     result.ok = true;
-    if (!options.quiet) result.out = file + ": OK\n";
+    if (!options.quiet) result.out = Printable(file) + ": OK\n";
   } else {
     result.messages.push_back(failure);
   }
@@ -130,7 +131,7 @@ bool OutputFolderMissing(const Options& options) {
   const int error = ::stat(options.outputDir.c_str(), &st) == 0 ? (S_ISDIR(st.st_mode) ? 0 : ENOTDIR) : errno;
   if (error == 0) return false;
   const char* reason = std::strerror(error);
-  std::fprintf(stderr, "orvane-cli: output folder %s: %s\n", options.outputDir.c_str(), reason);
+  std::fprintf(stderr, "orvane-cli: output folder %s: %s\n", Printable(options.outputDir).c_str(), reason);
   return true;
 }
 
@@ -157,7 +158,7 @@ int RunCommand(const Options& options) {
     return result;
   };
   jobs.done = [&](size_t i, RunResult& result) {
-    if (labelFiles) result.out = "file: " + files[i] + "\n" + result.out;
+    if (labelFiles) result.out = "file: " + Printable(files[i]) + "\n" + result.out;
     console.Emit(result.out, MessageLines(files[i], result.messages));
     allOk = allOk && result.ok;
   };

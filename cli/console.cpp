@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "printable.h"
+
 namespace orvane::cli {
 
 namespace {
@@ -108,7 +110,7 @@ std::string Console::ProgressLine(Clock::time_point now) const {
   }
   std::string line = "[" + std::to_string(done_) + "/" + std::to_string(total_) + "]";
   if (running_.empty()) return line;
-  line += " " + running_.begin()->first;
+  line += " " + Printable(running_.begin()->first);
   if (running_.size() > 1) line += " (+" + std::to_string(running_.size() - 1) + ")";
   if (!sized) {
     if (running_.size() == 1)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "file_check.h"
+#include "printable.h"
 #include "orvane/convert.h"
 #include "orvane/header_text.h"
 
@@ -20,7 +21,7 @@ std::string RecordLine(const RecordView& record) {
   const HeaderKind kind = kKinds[static_cast<size_t>(record.type)];
   std::snprintf(line, sizeof line, "%-4c %6" PRIu32 " %12" PRIu32 " %11s  ", record.Info().letter,
                 record.number, record.offset, FieldText(kind, record.header.data(), "SIZE").c_str());
-  return line + FieldText(kind, record.header.data(), "DESC") + "\n";
+  return Printable(line + FieldText(kind, record.header.data(), "DESC")) + "\n";
 }
 
 }  // namespace
@@ -35,7 +36,8 @@ RunResult DescribePulseFile(const std::string& fileName) {
     return result;
   }
   const PulseFileHeader& header = file->Header();
-  result.out = HeaderText(HeaderKind::File, header.bytes.data(), true);
+  for (const std::string& text : HeaderLines(HeaderKind::File, header.bytes.data(), true))
+    result.out += Printable(text) + "\n";
   char line[128];
   std::snprintf(line, sizeof line, "Length: %" PRIu64 " bytes\nRecords: T %" PRIu32 ", R %" PRIu32
                 ", I %" PRIu32 "\n%-4s %6s %12s %11s  %s\n",

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "orvane/messages.h"
+#include "printable.h"
 
 namespace orvane::cli {
 
@@ -11,7 +12,7 @@ RunLog::RunLog(bool trace, Console& console, std::string name)
 
 void RunLog::ShowStatus(const std::string& text) {
   statuses_.push_back(text);
-  if (tracing_) trace_ += "status: " + text + "\n";
+  if (tracing_) trace_ += "status: " + Printable(text) + "\n";
 }
 
 void RunLog::SetProgressPosition(int position) {
@@ -34,7 +35,7 @@ std::vector<std::string> RunLog::Failures() const {
 
 std::string MessageLines(const std::string& file, const std::vector<std::string>& messages) {
   std::string text;
-  for (const auto& message : messages) text += "orvane-cli: " + file + ": " + message + "\n";
+  for (const auto& message : messages) text += "orvane-cli: " + Printable(file) + ": " + Printable(message) + "\n";
   return text;
 }
 

@@ -63,6 +63,16 @@ std::string HeaderText(HeaderKind kind, const uint8_t* header, bool labelled) {
   return text;
 }
 
+std::vector<std::string> HeaderLines(HeaderKind kind, const uint8_t* header, bool labelled) {
+  std::vector<std::string> lines;
+  for (const HeaderField& field : LayoutOf(kind).fields) {
+    char line[kMaxHeaderLineChars];
+    char* end = AppendHeaderLine(line, field, header, labelled);
+    lines.emplace_back(line, end - 1);
+  }
+  return lines;
+}
+
 std::string FieldText(HeaderKind kind, const uint8_t* header, std::string_view label) {
   for (const HeaderField& field : LayoutOf(kind).fields) {
     if (LabelOf(field) != label) continue;

@@ -34,6 +34,9 @@ size_t HeaderSize(HeaderKind kind);
 
 // Every line of a header as the export writes it ("\n" after each).
 std::string HeaderText(HeaderKind kind, const uint8_t* header, bool labelled);
+// The same lines one by one, without their line ends: a text field may
+// hold a line end of its own.
+std::vector<std::string> HeaderLines(HeaderKind kind, const uint8_t* header, bool labelled);
 // One field's value as its bare line shows it, without the line end;
 // empty for an unknown label.
 std::string FieldText(HeaderKind kind, const uint8_t* header, std::string_view label);
