@@ -1,7 +1,9 @@
 #include "commands.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,8 +28,22 @@ constexpr auto kProgressDelay = 500ms;
 
 using RunOne = std::function<RunResult(const std::string& file, Console& console)>;
 
+// The status texts stay as the engine has them; on standard error the
+// first failure also says why the system refused ("...: No space left on
+// device").
+void AddReason(RunResult& result, const Outcome& outcome) {
+  if (outcome.reason.empty()) return;
+  for (std::string& message : result.messages) {
+    if (message == outcome.message) {
+      message += ": " + outcome.reason;
+      return;
+    }
+  }
+}
+
 // A run that failed without a message of its own still says so.
 void NoteSilentFailure(RunResult& result, const Outcome& outcome) {
+  AddReason(result, outcome);
   if (!result.ok && result.messages.empty())
     result.messages.push_back(outcome.message.empty() ? MessageFormat(Failure::Incomplete) : outcome.message);
 }
@@ -135,12 +151,28 @@ bool OutputFolderMissing(const Options& options) {
   return true;
 }
 
+// The files a conversion run side by side with others has open at most
+// (pulse file, header text, a record's input and output and their locks),
+// and the descriptors kept for the program itself.
+constexpr rlim_t kDescriptorsPerJob = 8;
+constexpr rlim_t kDescriptorsKept = 16;
+
+// As many jobs as the descriptor limit lets run at once: more would fail
+// with "Too many open files" instead of waiting their turn.
+unsigned BoundedJobCount(unsigned wanted) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return wanted;
+  const rlim_t room = limit.rlim_cur > kDescriptorsKept ? limit.rlim_cur - kDescriptorsKept : 0;
+  const rlim_t allowed = std::max<rlim_t>(1, room / kDescriptorsPerJob);
+  return static_cast<unsigned>(std::min<rlim_t>(wanted, allowed));
+}
+
 }  // namespace
 
 int RunCommand(const Options& options) {
   if (OutputFolderMissing(options)) return 1;
   const std::vector<std::string> files = FilesOf(options);
-  const unsigned jobCount = options.jobs != 0 ? options.jobs : DefaultJobCount();
+  const unsigned jobCount = BoundedJobCount(options.jobs != 0 ? options.jobs : DefaultJobCount());
   // Files converted side by side share the cores already.
   const bool sideBySide = files.size() > 1 && jobCount > 1;
   const RunOne runOne = RunnerFor(options, sideBySide ? 1 : DefaultThreadCount());

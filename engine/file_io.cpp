@@ -12,11 +12,21 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <utility>
 
 #include "file_system.h"
 #include "temporary_files.h"
 
 namespace orvane::io {
+
+namespace {
+thread_local std::string tReason;
+}  // namespace
+
+void NoteFailureReason(std::string reason) { tReason = std::move(reason); }
+void NoteSystemError(int error) { tReason = std::strerror(error); }
+std::string TakeFailureReason() { return std::exchange(tReason, std::string()); }
+void ClearFailureReason() { tReason.clear(); }
 
 namespace {
 
@@ -37,7 +47,10 @@ ssize_t PreadAll(int fd, char* data, size_t n, uint64_t offset, const std::strin
     if (FaultSeam::ShouldFail(Call::Read, path, onlyRead)) return -1;
     ssize_t got = CurrentFileSystem().PRead(fd, data + done, n - done, offset + done);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return -1;
+    if (got < 0) {
+      NoteSystemError(errno);
+      return -1;
+    }
     if (got == 0) break;
     done += static_cast<size_t>(got);
   }
@@ -50,7 +63,11 @@ bool PwriteAll(int fd, const char* data, size_t n, uint64_t offset, const std::s
     if (FaultSeam::ShouldFail(Call::Write, path)) return false;
     ssize_t put = CurrentFileSystem().PWrite(fd, data + done, n - done, offset + done);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
+    if (put <= 0) {
+      // A write that takes nothing means the disk is full.
+      NoteSystemError(put == 0 ? ENOSPC : errno);
+      return false;
+    }
     done += static_cast<size_t>(put);
   }
   return true;
@@ -139,13 +156,18 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Lock lock) 
   int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   FileSystem& system = CurrentFileSystem();
   int fd = system.Open(path, flags);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    NoteSystemError(errno);
+    return nullptr;
+  }
   struct stat st;
   // A file without any write permission is read-only for every user,
   // the superuser included: changing it in place would override the
   // owner's explicit choice.
   if (system.Fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (mode == Mode::Update && (st.st_mode & 0222) == 0) ||
       system.SetBlocking(fd) != 0 || !TakeLock(system, fd, lock)) {
+    NoteFailureReason(!S_ISREG(st.st_mode) ? "not a regular file"
+                      : (st.st_mode & 0222) == 0 ? "the file is read-only" : std::strerror(errno));
     system.Close(fd);
     return nullptr;
   }
@@ -161,7 +183,7 @@ bool File::FlushWrites() {
   bool ok = PwriteAll(fd_, buffer_.data(), writeLen_, bufferStart_, path_);
   bufferStart_ += writeLen_;
   writeLen_ = 0;
-  if (!ok) error_ = true;
+  if (!ok) error_ = writeFailed_ = true;
   return ok;
 }
 
@@ -242,7 +264,7 @@ bool File::Write(const void* data, size_t n) {
     if (n >= buffer_.size()) {
       bool ok = PwriteAll(fd_, src, n, bufferStart_, path_);
       if (!ok) {
-        error_ = true;
+        error_ = writeFailed_ = true;
         return false;
       }
       bufferStart_ += n;
@@ -257,7 +279,7 @@ bool File::Write(const void* data, size_t n) {
 bool File::Seek(uint64_t offset) {
   if (FaultSeam::ShouldFail(Call::Seek, path_, !written_)) return false;
   if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) return false;
-  if (!FlushWrites()) return false;
+  if (!FlushWrites()) return false;  // the pending writes failed: WriteFailed()
   eof_ = false;
   if (readLen_ > 0 && offset >= bufferStart_ && offset <= bufferStart_ + readLen_) {
     readPos_ = static_cast<size_t>(offset - bufferStart_);
@@ -288,6 +310,7 @@ bool File::Flush() { return FlushWrites(); }
 bool File::Sync() {
   if (!FlushWrites()) return false;
   if (FaultSeam::ShouldFail(Call::Flush, path_, !written_) || CurrentFileSystem().Fsync(fd_) != 0) {
+    if (errno != 0) NoteSystemError(errno);
     error_ = true;
     return false;
   }
@@ -309,29 +332,69 @@ ReplacementFile::ReplacementFile(std::unique_ptr<File> file, std::string target,
 
 ReplacementFile::~ReplacementFile() { Discard(); }
 
+namespace {
+
+// The file a name leads to: a symbolic link is followed, also when what it
+// names does not exist yet (a dangling link creates its target), so the link
+// stays a link. Chains are followed a few steps deep.
+std::string ResolvedTarget(FileSystem& system, const std::string& name) {
+  std::string target = name;
+  for (int depth = 0; depth < 8; ++depth) {
+    struct stat link;
+    if (system.Lstat(target, &link) != 0 || !S_ISLNK(link.st_mode)) return target;
+    const std::string resolved = system.RealPath(target);
+    if (!resolved.empty()) return resolved;
+    const std::string named = system.ReadLink(target);
+    if (named.empty()) return target;
+    target = named.front() == '/' ? named : DirectoryOf(target) + "/" + named;
+  }
+  return target;
+}
+
+// Why an existing target cannot be replaced, or nothing.
+std::optional<std::string> RefusalOf(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return "it is a folder";
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  if ((st.st_mode & 0222) == 0) return "the file is read-only";
+  // A new file under one name would leave the other names with the old
+  // contents: the user decides which name to write through.
+  if (st.st_nlink > 1)
+    return "the file has " + std::to_string(st.st_nlink - 1) +
+           " other hard link(s), which would keep the old contents";
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name) {
   if (name.empty()) return nullptr;
-  // A symbolic link keeps pointing at the file it names: the new contents
-  // replace that file, beside it, and the link stays a link.
   FileSystem& system = CurrentFileSystem();
-  std::string target = name;
-  struct stat link;
-  if (system.Lstat(name, &link) == 0 && S_ISLNK(link.st_mode)) {
-    std::string resolved = system.RealPath(name);
-    if (!resolved.empty()) target = resolved;
-  }
+  const std::string target = ResolvedTarget(system, name);
   unsigned mode = DefaultFileMode();
   struct stat st;
-  if (system.Stat(target, &st) == 0) {
-    if (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return nullptr;
+  const bool exists = system.Stat(target, &st) == 0;
+  if (exists) {
+    if (auto refusal = RefusalOf(st)) {
+      NoteFailureReason(*refusal);
+      return nullptr;
+    }
     mode = st.st_mode & 07777;
   }
   // The temporary name does not grow with the target's: every name the
   // file system accepts can be written.
-  std::string temp = DirectoryOf(target) + "/.orvane-XXXXXX";
+  const std::string folder = DirectoryOf(target);
+  std::string temp = folder + "/.orvane-XXXXXX";
   if (FaultSeam::ShouldFail(Call::Open, target)) return nullptr;
   int fd = system.CreateTemporary(temp);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    NoteFailureReason("the folder " + folder + " cannot be written: " + std::strerror(errno));
+    return nullptr;
+  }
+  // The new file keeps the old one's owner and group where this process may
+  // set them (the superuser, or a group of its own); otherwise it is ours.
+  if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+      system.Fchown(fd, st.st_uid, st.st_gid) != 0)
+    system.Fchown(fd, static_cast<unsigned>(-1), st.st_gid);
   system.Fchmod(fd, mode);
   std::unique_ptr<File> file(new File(fd, target));
   return std::unique_ptr<ReplacementFile>(
@@ -355,7 +418,10 @@ bool ReplacementFile::PutInPlace() {
   if (done_ || !complete_) return false;
   FileSystem& system = CurrentFileSystem();
   bool ok = !FaultSeam::ShouldFail(Call::Rename, target_) && system.Rename(tempPath_, target_) == 0;
-  if (!ok) system.Unlink(tempPath_);
+  if (!ok) {
+    NoteSystemError(errno);
+    system.Unlink(tempPath_);
+  }
   system.ReleaseTemporary(tempPath_);
   done_ = true;
   return ok;

@@ -61,6 +61,15 @@ class ByteBuffer {
   size_t size_ = 0;
 };
 
+// Why the last call of the file layer on this thread failed, as the
+// operating system or the layer itself puts it ("No space left on device",
+// "the folder /x cannot be written: Permission denied"), for the front
+// ends to add to a run's message. Taking it clears it.
+void NoteFailureReason(std::string reason);
+void NoteSystemError(int error);
+std::string TakeFailureReason();
+void ClearFailureReason();
+
 class File {
  public:
   enum class Mode {
@@ -108,6 +117,8 @@ class File {
 
   bool AtEof() const { return eof_; }
   bool HasError() const { return error_; }
+  // A write failed, also one that a Seek or Flush passed on.
+  bool WriteFailed() const { return writeFailed_; }
   const std::string& Path() const { return path_; }
 
  private:
@@ -128,6 +139,7 @@ class File {
   bool eof_ = false;
   bool error_ = false;
   bool written_ = false;  // any Write was made on it
+  bool writeFailed_ = false;
   size_t fillSize_ = size_t{1} << 20;  // bytes the next buffer fill asks for
   std::function<void(uint64_t)> readWatcher_;
 };

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <cerrno>
 #include <cstdlib>
 
@@ -37,6 +38,14 @@ class Posix final : public FileSystem {
   }
   int Fsync(int fd) override { return ::fsync(fd); }
   int Flock(int fd, int operation) override { return ::flock(fd, operation); }
+  std::string ReadLink(const std::string& path) override {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+    return n > 0 && static_cast<size_t>(n) < sizeof buffer ? std::string(buffer, static_cast<size_t>(n)) : "";
+  }
+  int Fchown(int fd, unsigned owner, unsigned group) override {
+    return ::fchown(fd, static_cast<uid_t>(owner), static_cast<gid_t>(group));
+  }
   int Fchmod(int fd, unsigned mode) override { return ::fchmod(fd, static_cast<mode_t>(mode)); }
   int Close(int fd) override { return ::close(fd); }
   int Rename(const std::string& from, const std::string& to) override {

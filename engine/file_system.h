@@ -34,6 +34,18 @@ class FileSystem {
   virtual int Fsync(int fd) = 0;
   virtual int Fchmod(int fd, unsigned mode) = 0;
   virtual int Close(int fd) = 0;
+  // readlink(2): what a symbolic link names; empty when path is none.
+  virtual std::string ReadLink(const std::string& path) {
+    (void)path;
+    return "";
+  }
+  // fchown(2); a file system without owners grants it.
+  virtual int Fchown(int fd, unsigned owner, unsigned group) {
+    (void)fd;
+    (void)owner;
+    (void)group;
+    return 0;
+  }
   // flock(2); a file system of one process has no one to share with, so
   // by default every lock is granted at once.
   virtual int Flock(int fd, int operation) {

@@ -65,7 +65,7 @@ bool CPulseFileConverter::ImportRecords(const std::string& baseName, const std::
       uint8_t entry[format::kOffsetEntrySize];
       StoreU32(entry, static_cast<uint32_t>(recPos));
       if (!binary.Seek(tablePos)) {
-        ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
+        ReportSeekFailure(binary, spf);
         return false;
       }
       if (!binary.Write(entry, sizeof entry)) {
@@ -74,7 +74,7 @@ bool CPulseFileConverter::ImportRecords(const std::string& baseName, const std::
       }
       tablePos += format::kOffsetEntrySize;
       if (!binary.Seek(recPos)) {
-        ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
+        ReportSeekFailure(binary, spf);
         return false;
       }
       (this->*importer)(baseName, binary, n);

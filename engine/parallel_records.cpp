@@ -26,6 +26,7 @@ class RecordRun {
     converter.m_byteProgress = run.m_byteProgress;
     converter.m_staged = run.m_staged;
     converter.KeepReports();
+    io::ClearFailureReason();  // of an earlier record on this thread
   }
   std::vector<Outcome> Reports() { return converter.TakeReports(); }
   SilentReporter silent;
@@ -71,7 +72,7 @@ void CPulseFileConverter::ExportRecordsInParallel(const std::string& baseName, c
           return run.Reports();
         },
         [&](uint64_t, std::vector<Outcome>& reports) {
-          for (const Outcome& report : reports) Report(report.code, report.message);
+          for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
           return true;
         });
     StepProgress();
@@ -141,7 +142,7 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
   std::vector<uint8_t> table(records * format::kOffsetEntrySize);
   for (size_t i = 0; i < records; ++i) StoreU32(&table[i * format::kOffsetEntrySize], static_cast<uint32_t>(offsets[i]));
   if (!binary.Seek(format::kTableStart)) {
-    ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
+    ReportSeekFailure(binary, spf);
     return false;
   }
   if (!binary.Write(table.data(), table.size()) || !binary.Flush()) {
@@ -172,7 +173,7 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
           return run.Reports();
         },
         [&](uint64_t, std::vector<Outcome>& reports) {
-          for (const Outcome& report : reports) Report(report.code, report.message);
+          for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
           return !m_bRunFailed;
         });
     if (!accepted) return false;

@@ -44,15 +44,15 @@ void CPulseFileConverter::ReportStatus(Failure code, ...) {
   va_start(args, code);
   std::string text = FormatMessageV(code, args);
   va_end(args);
-  Report(code, text);
+  Report(code, text, code == Failure::None ? std::string() : io::TakeFailureReason());
 }
 
-void CPulseFileConverter::Report(Failure code, const std::string& text) {
+void CPulseFileConverter::Report(Failure code, const std::string& text, const std::string& reason) {
   if (code != Failure::None && !m_bRunFailed) {
     m_bRunFailed = true;
-    m_firstFailure = Outcome{code, text};
+    m_firstFailure = Outcome{code, text, reason};
   }
-  if (m_bKeepReports) m_reports.push_back(Outcome{code, text});
+  if (m_bKeepReports) m_reports.push_back(Outcome{code, text, reason});
   m_strStatus = text;
   m_reporter.ShowStatus(m_strStatus);
 }
@@ -83,6 +83,13 @@ void CPulseFileConverter::BeginRun() {
   m_bRunFailed = false;
   m_bNameMissing = false;
   m_firstFailure = Outcome{};
+  io::ClearFailureReason();
+}
+
+void CPulseFileConverter::ReportSeekFailure(const io::File& file, const std::string& name) {
+  // A seek passes the writes before it on to the disk: a full disk shows
+  // up there, and is a write failure.
+  ReportStatus(file.WriteFailed() ? Failure::BinaryWriteErrorOn : Failure::BinarySeekErrorOn, name.c_str());
 }
 
 void CPulseFileConverter::ReportCompletion() {

@@ -66,7 +66,9 @@ class CPulseFileConverter {
   // message but the success message reports a failure of the current run.
   void ReportStatus(Failure code, ...);
   // Shows a message already formatted, counting it as ReportStatus does.
-  void Report(Failure code, const std::string& text);
+  void Report(Failure code, const std::string& text, const std::string& reason = "");
+  // "Binary seek error NAME", or the write failure a seek of file met.
+  void ReportSeekFailure(const io::File& file, const std::string& name);
   void StepProgress(int k = 1);
   void ResetProgress();
 

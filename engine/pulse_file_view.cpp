@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "checksum.h"
 #include "structure_check.h"
@@ -20,13 +21,17 @@ namespace {
 
 // Opens path for reading without blocking: a FIFO or device must not hold
 // the caller up, and anything but a regular file is refused.
-int OpenRegularFile(const std::string& path, struct stat* st) {
+// *reason says why not.
+int OpenRegularFile(const std::string& path, struct stat* st, std::string* reason) {
   if (path.empty()) return -1;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return -1;
+  }
   if (::fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
+    *reason = S_ISREG(st->st_mode) ? std::strerror(errno) : "not a regular file";
     ::close(fd);
-    errno = EINVAL;
     return -1;
   }
   return fd;
@@ -56,9 +61,11 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
   Outcome& outcome = why ? *why : ignored;
   outcome = Outcome{Failure::None, MessageFormat(Failure::None)};
   struct stat st {};
-  const int fd = OpenRegularFile(path, &st);
+  std::string reason;
+  const int fd = OpenRegularFile(path, &st, &reason);
   if (fd < 0) {
-    outcome = Outcome{Failure::CantOpenForReading, FormatMessage(Failure::CantOpenForReading, path.c_str())};
+    outcome = Outcome{Failure::CantOpenForReading, FormatMessage(Failure::CantOpenForReading, path.c_str()),
+                      reason};
     return nullptr;
   }
   std::shared_ptr<PulseFileView> view(new PulseFileView);
@@ -68,7 +75,8 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
     void* map = ::mmap(nullptr, view->length_, PROT_READ, MAP_SHARED, fd, 0);
     if (map == MAP_FAILED) {
       ::close(fd);
-      outcome = Outcome{Failure::CantOpenForReading, FormatMessage(Failure::CantOpenForReading, path.c_str())};
+      outcome = Outcome{Failure::CantOpenForReading, FormatMessage(Failure::CantOpenForReading, path.c_str()),
+                      std::strerror(errno)};
       return nullptr;
     }
     view->data_ = static_cast<const uint8_t*>(map);

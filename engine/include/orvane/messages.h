@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace orvane {
 
@@ -52,8 +53,16 @@ std::string FormatMessage(Failure code, ...);
 // What a run ended with: its first failure, or None with "conversion
 // complete". message is the exact text the status line shows for it.
 struct Outcome {
+  Outcome() = default;
+  Outcome(Failure failure, std::string text, std::string why = {})
+      : code(failure), message(std::move(text)), reason(std::move(why)) {}
+
   Failure code = Failure::None;
   std::string message;
+  // Why the operating system or the file layer refused, when it did ("No
+  // space left on device"); not part of the message, which stays as the
+  // status line shows it. Front ends may add it to what they print.
+  std::string reason;
   bool ok() const { return code == Failure::None; }
 };
 
