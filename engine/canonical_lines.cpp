@@ -1,5 +1,6 @@
 #include "canonical_lines.h"
 
+#include <bit>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -184,6 +185,54 @@ bool TakeWordLine(const char* line, int16_t* values) {
   return true;
 }
 
+namespace {
+
+// The value of a "%15.7e" field whose shape has been checked.
+inline bool RealFieldValue(const char* f, float* value) {
+  const uint32_t mantissa = EightDigitsValue((Load8(f + 2) & ~uint64_t{0xFF}) | static_cast<uint8_t>(f[1]));
+  const int exponent = (f[12] - '0') * 100 + (f[13] - '0') * 10 + (f[14] - '0');
+  float magnitude;
+  if (!text::NearestFloat(mantissa, (f[11] == '-' ? -exponent : exponent) - 7, &magnitude)) {
+    // Beyond the reach of double precision: the scanner decides, reading
+    // no further than the field.
+    text::Scanner in(f);
+    return in.Real(value);
+  }
+  *value = f[0] == '-' ? -magnitude : magnitude;
+  return true;
+}
+
+#if defined(__x86_64__)
+// A real line, one load a field: the digits stand where the shape wants
+// them, and the other bytes match one of two templates, " d.ddddddde+ddd"
+// with a blank and a plus or "-d.ddddddde-ddd" with minus signs (each sign
+// place is checked on its own), followed by the separator.
+ORVANE_SSE41 bool TakeRealLineSse(const char* line, float* values) {
+  constexpr int kDigitPlaces = 0x73FA;  // 1, 3-9, 12-14
+  constexpr int kFixedPlaces = 0x8C05;  // 0, 2, 10, 11, 15
+  const __m128i plain = _mm_setr_epi8(' ', 0, '.', 0, 0, 0, 0, 0, 0, 0, 'e', '+', 0, 0, 0, ' ');
+  const __m128i signs = _mm_setr_epi8('-', 0, '.', 0, 0, 0, 0, 0, 0, 0, 'e', '-', 0, 0, 0, ' ');
+  const __m128i lastPlain = _mm_setr_epi8(' ', 0, '.', 0, 0, 0, 0, 0, 0, 0, 'e', '+', 0, 0, 0, '\n');
+  const __m128i lastSigns = _mm_setr_epi8('-', 0, '.', 0, 0, 0, 0, 0, 0, 0, 'e', '-', 0, 0, 0, '\n');
+  int ok = 1;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + 18 * k));
+    __m128i digitValues;
+    const int digits = _mm_movemask_epi8(DigitBytes(raw, &digitValues));
+    const int fixed = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(raw, k < 3 ? plain : lastPlain),
+                                                     _mm_cmpeq_epi8(raw, k < 3 ? signs : lastSigns)));
+    ok &= (digits & kDigitPlaces) == kDigitPlaces && (fixed & kFixedPlaces) == kFixedPlaces;
+  }
+  if (!ok || LoadPair(line + 16) != 0x2020 || LoadPair(line + 34) != 0x2020 || LoadPair(line + 52) != 0x2020)
+    return false;
+  for (int k = 0; k < 4; ++k)
+    if (!RealFieldValue(line + 18 * k, &values[k])) return false;
+  return true;
+}
+#endif
+
+}  // namespace
+
 bool TakeRealLine(const char* line, float* values) {
   // " d.ddddddde+ddd": a blank or a minus, a digit, a point, seven digits,
   // 'e', a sign and three digits.
@@ -198,19 +247,27 @@ bool TakeRealLine(const char* line, float* values) {
     if ((NonDigits(tail) & 0xFFFFFF0000FFFFFFull) != 0) return false;
     if (f[10] != 'e' || (f[11] != '+' && f[11] != '-')) return false;
     if (f[15] != (k < 3 ? ' ' : '\n') || (k < 3 && (f[16] != ' ' || f[17] != ' '))) return false;
-    const uint32_t mantissa = EightDigitsValue((Load8(f + 2) & ~uint64_t{0xFF}) | static_cast<uint8_t>(f[1]));
-    const int exponent = (f[12] - '0') * 100 + (f[13] - '0') * 10 + (f[14] - '0');
-    float magnitude;
-    if (!text::NearestFloat(mantissa, (f[11] == '-' ? -exponent : exponent) - 7, &magnitude)) {
-      // Beyond the reach of double precision: the scanner decides, reading
-      // no further than the field.
-      text::Scanner in(f);
-      if (!in.Real(&values[k])) return false;
-      continue;
-    }
-    values[k] = f[0] == '-' ? -magnitude : magnitude;
+    if (!RealFieldValue(f, &values[k])) return false;
   }
   return true;
+}
+
+// A line's samples in the pulse file's little-endian order: on a
+// little-endian host the values are copied as they are (storing them byte by
+// byte would wait for the values just written).
+template <typename Value, size_t N>
+inline void StoreSamples(uint8_t* out, const Value (&values)[N]) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(out, values, sizeof values);
+  } else {
+    for (size_t k = 0; k < N; ++k) {
+      if constexpr (sizeof(Value) == 2) {
+        StoreU16(out + 2 * k, static_cast<uint16_t>(values[k]));
+      } else {
+        StoreF32(out + 4 * k, values[k]);
+      }
+    }
+  }
 }
 
 CanonicalRun TakeCanonicalLines(SampleForm form, bool labelled, const char* data, size_t size,
@@ -247,12 +304,16 @@ CanonicalRun TakeCanonicalLines(SampleForm form, bool labelled, const char* data
       {
         int16_t values[8];
         if (!TakeWordLine(line + label, values)) break;
-        for (int k = 0; k < 8; ++k) StoreU16(out + 2 * k, static_cast<uint16_t>(values[k]));
+        StoreSamples(out, values);
       }
     } else {
       float values[4];
+#if defined(__x86_64__)
+      if (!(sse ? TakeRealLineSse(line + label, values) : TakeRealLine(line + label, values))) break;
+#else
       if (!TakeRealLine(line + label, values)) break;
-      for (int k = 0; k < 4; ++k) StoreF32(out + 4 * k, values[k]);
+#endif
+      StoreSamples(out, values);
     }
     ++run.lines;
     run.bytes += label + bareChars;

@@ -100,8 +100,9 @@ inline bool EightDigits(double d, uint32_t* digits, int* exponent) {
   std::memcpy(&bits, &d, sizeof bits);
   const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
   // floor(binaryExponent * log10(2)): the decimal exponent, or one less.
+  // Which of the two it is varies from float to float: no branch on it.
   int k = (binaryExponent * 78913) >> 18;
-  if (d >= PowerOfTen(k + 1)) ++k;
+  k += static_cast<int>(d >= PowerOfTen(k + 1));
   const double scaled = d * PowerOfTen(7 - k);
   if (!(scaled >= 1e7 && scaled < 1e8)) return false;
   uint32_t n = static_cast<uint32_t>(scaled);

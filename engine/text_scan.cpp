@@ -85,20 +85,18 @@ bool NearestFloat(uint32_t mantissa, int scale, float* value) {
     return true;
   }
   if (scale < kMinPowerOfTen || scale > 38) return false;
-  // Up to 10^22 the power is exact and the double below is the correctly
-  // rounded quotient or product; further out the power itself is rounded,
-  // and the product is off by less than two units of its last place.
-  const bool exact = scale >= -22 && scale <= 22;
-  const double wide = scale >= 0 ? mantissa * PowerOfTen(scale)
-                      : exact    ? mantissa / PowerOfTen(-scale)
-                                 : mantissa * PowerOfTen(scale);
+  // One multiplication by the double nearest to the power of ten: the
+  // product is off by less than two units of its last place (the power is
+  // exact up to 10^22, but one rule for all keeps the reading free of
+  // branches that random exponents would mispredict).
+  const double wide = mantissa * PowerOfTen(scale);
   if (!(wide >= 0x1p-126 && wide <= 0x1.fffffep127)) return false;
   // Halfway between two floats the 29 bits a float drops are exactly 1
-  // followed by zeros; a double that close to it cannot decide.
+  // followed by zeros; a double within a few units of that cannot decide.
   uint64_t bits;
   std::memcpy(&bits, &wide, sizeof bits);
   const int64_t fromTie = static_cast<int64_t>(bits & 0x1FFFFFFF) - 0x10000000;
-  if (exact ? fromTie == 0 : (fromTie >= -4 && fromTie <= 4)) return false;
+  if (fromTie >= -4 && fromTie <= 4) return false;
   *value = static_cast<float>(wide);
   return true;
 }
