@@ -15,7 +15,6 @@ namespace orvane {
 
 namespace {
 
-constexpr uint64_t kBlanks = 0x2020202020202020ull;
 constexpr uint64_t kLow48 = 0x0000FFFFFFFFFFFFull;
 
 // The characters of a bare word line and of a bare real line, line feed
