@@ -408,7 +408,7 @@ memory_goal() {
   local path key peak=0 where=""
   for path in "$work/results"/*; do
     key=$(basename "$path")
-    case $key in naive_* | copy_* | floor_*) continue ;; esac
+    case $key in naive_* | copy_* | *floor_* | *numpy_*) continue ;; esac
     local m
     m=$(maximum "$key" 3)
     if [ "$m" -gt "$peak" ]; then peak=$m; where=$key; fi
