@@ -149,9 +149,18 @@ void ExpectRealLineReadsAsStrtof(const std::vector<std::string>& fields) {
   for (const std::string& field : fields)
     canonical = canonical && field.find_first_of("ni") == std::string::npos;
   ASSERT_EQ(taken, canonical) << line;
+  // The run reader (sixteen bytes at a time where the processor allows).
+  uint8_t samples[16];
+  const CanonicalRun run = TakeCanonicalLines(SampleForm::Reals, false, line.data(), line.size(), 1, samples);
+  ASSERT_EQ(run.lines, canonical ? 1u : 0u) << line;
   if (!taken) return;
-  for (size_t k = 0; k < 4; ++k)
-    ASSERT_EQ(Bits(values[k]), Bits(std::strtof(fields[k].c_str(), nullptr))) << fields[k];
+  for (size_t k = 0; k < 4; ++k) {
+    const uint32_t expected = Bits(std::strtof(fields[k].c_str(), nullptr));
+    ASSERT_EQ(Bits(values[k]), expected) << fields[k];
+    uint32_t stored;
+    std::memcpy(&stored, samples + 4 * k, sizeof stored);
+    ASSERT_EQ(stored, expected) << fields[k];
+  }
 }
 
 TEST(NumberDifferential, RandomFloatsReadBackAsStrtofReadsThem) {
