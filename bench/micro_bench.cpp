@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "canonical_lines.h"
 #include "checksum.h"
 #include "orvane/pulse_file.h"
 #include "text_format.h"
 #include "text_scan.h"
+#include "word_fields.h"
 
 namespace {
 
@@ -93,6 +95,77 @@ void BM_AppendWord6(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_AppendWord6);
+
+// Formatting a 16-bit sample is a copy from the table of rendered fields.
+void BM_WordFieldCopy(benchmark::State& state) {
+  std::mt19937 random(5);
+  std::vector<int16_t> values(kValues);
+  for (int16_t& v : values) v = static_cast<int16_t>(random());
+  const char* fields = orvane::text::WordFields();
+  std::vector<char> out(kValues * 9 + 16);
+  for (auto _ : state) {
+    char* p = out.data();
+    for (int16_t v : values) {
+      const uint64_t w = orvane::text::WordFieldWord(fields, v);
+      std::memcpy(p, &w, sizeof w);
+      p[8] = ' ';
+      p += 9;
+    }
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kValues);
+}
+BENCHMARK(BM_WordFieldCopy);
+
+// Value lines as the export writes them, labelled or bare, one after the other.
+std::string WordLines(bool labelled) {
+  std::mt19937 random(9);
+  std::string text;
+  char line[128];
+  for (size_t i = 0; i < kValues; i += 8) {
+    int at = labelled ? std::snprintf(line, sizeof line, "%6zu:  ", i + 1000000 * (i % 2)) : 0;
+    for (int k = 0; k < 8; ++k)
+      at += std::snprintf(line + at, sizeof line - static_cast<size_t>(at), k == 7 ? "%6d\n" : "%6d   ",
+                          static_cast<int16_t>(random()));
+    text.append(line, static_cast<size_t>(at));
+  }
+  return text + std::string(16, ' ');
+}
+
+std::string RealLines(bool labelled) {
+  const std::vector<float> values = RandomFloats();
+  std::string text;
+  for (size_t i = 0; i < kValues; i += 4) {
+    char label[32];
+    if (labelled) text.append(label, static_cast<size_t>(std::snprintf(label, sizeof label, "%6zu:  ", i)));
+    for (size_t k = 0; k < 4; ++k)
+      text += orvane::text::FormatExp15_7(values[i + k]) + (k == 3 ? "\n" : "   ");
+  }
+  return text + std::string(16, ' ');
+}
+
+// Reading value lines by their columns, per sample.
+void ReadLines(benchmark::State& state, orvane::SampleForm form, bool labelled) {
+  const std::string text = form == orvane::SampleForm::Words ? WordLines(labelled) : RealLines(labelled);
+  const size_t lines = kValues / static_cast<size_t>(orvane::SamplesPerLine(form));
+  std::vector<uint8_t> samples(lines * 16);
+  for (auto _ : state) {
+    auto run = orvane::TakeCanonicalLines(form, labelled, text.data(), text.size(), lines, samples.data());
+    if (run.lines != lines) state.SkipWithError("a line was not taken");
+    benchmark::DoNotOptimize(samples.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kValues);
+}
+void BM_ReadWordLinesBare(benchmark::State& state) { ReadLines(state, orvane::SampleForm::Words, false); }
+void BM_ReadWordLinesLabelled(benchmark::State& state) { ReadLines(state, orvane::SampleForm::Words, true); }
+void BM_ReadRealLinesBare(benchmark::State& state) { ReadLines(state, orvane::SampleForm::Reals, false); }
+void BM_ReadRealLinesLabelled(benchmark::State& state) { ReadLines(state, orvane::SampleForm::Reals, true); }
+BENCHMARK(BM_ReadWordLinesBare);
+BENCHMARK(BM_ReadWordLinesLabelled);
+BENCHMARK(BM_ReadRealLinesBare);
+BENCHMARK(BM_ReadRealLinesLabelled);
 
 void BM_ScannerReal(benchmark::State& state) {
   const std::vector<std::string> lines = RenderedFloats();

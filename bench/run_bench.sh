@@ -45,6 +45,8 @@ GEN=$build/bench/make_pulse_file
 NAIVE=$build/bench/naive_convert
 ENGINE=$build/bench/orvane_bench
 MEASURE=$build/bench/measure_run
+MICRO=$build/bench/micro_bench
+NUMPY_TOOL=$here/numpy_convert.py
 
 prepare() {
   if [ ! -f "$build/build.ninja" ] && [ -x "$GEN" ] && [ -x "$NAIVE" ] && [ -x "$ENGINE" ] && [ -x "$MEASURE" ]; then
@@ -54,6 +56,9 @@ prepare() {
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_GUI=OFF >&2
   fi
   [ -f "$build/build.ninja" ] && ninja -C "$build" make_pulse_file naive_convert measure_run orvane_bench >&2
+  if [ -f "$build/build.ninja" ] && ninja -C "$build" -t targets all 2>/dev/null | grep -q '^micro_bench:'; then
+    ninja -C "$build" micro_bench >&2
+  fi
   work=$(mktemp -d "$workparent/orvane-bench.XXXXXX")
   if [ "$keep" = 1 ]; then log "files kept in $work"; else trap 'rm -rf "$work"' EXIT; fi
   mkdir "$work/results"
@@ -207,6 +212,70 @@ bench_layout() {
   rm -rf "$d"
 }
 
+# The bars' file (4 T and 4 I records of 2,000,000 samples, 4 R of
+# 1,000,000: 48 MB) against the floors alone, both layouts: engine runs and
+# floor runs interleaved, keys bars_*. The reference file's floors are
+# measured in bench_layout.
+bench_bars() {
+  local layout d=$work/bars r
+  mkdir -p "$d"
+  "$GEN" "$d/bars.spf" 4 2000000 4 1000000 4 2000000 1 >/dev/null
+  file_bytes "$d/bars.spf" >"$work/bars_bytes"
+  cp "$d/bars.spf" "$work/bars.spf"
+  for layout in labelled bare; do
+    log "bars' file: export and import $layout"
+    remove_text "$d/bars"
+    "$ENGINE" export "$d/bars" "$layout"
+    text_bytes "$d/bars" >"$work/bars_text_bytes_$layout"
+    text_files "$d/bars" | xargs cat >"$work/bars.text"
+    cp "$work/bars.text" "$work/bars.dd"
+    for ((r = 1; r <= runs; r++)); do
+      remove_text "$d/bars"
+      measure "bars_export_$layout" "$ENGINE" export "$d/bars" "$layout"
+      measure "bars_floor_export_$layout" dd if=/dev/zero of="$work/bars.dd" bs=1M \
+        count="$(cat "$work/bars_text_bytes_$layout")" iflag=count_bytes conv=notrunc status=none
+    done
+    for ((r = 1; r <= runs; r++)); do
+      rm -f "$d/bars.spf" "$work/floor.spf"
+      measure "bars_import_$layout" "$ENGINE" import "$d/bars" "$layout"
+      measure "bars_floor_import_$layout" bash -c \
+        'cat "$1" >/dev/null && dd if=/dev/zero of="$2" bs=1M count="$3" iflag=count_bytes conv=fsync status=none' \
+        floor "$work/bars.text" "$work/floor.spf" "$(cat "$work/bars_bytes")"
+    done
+    rm -f "$work/bars.text" "$work/bars.dd" "$work/floor.spf"
+    "$ENGINE" validate "$d/bars.spf"
+  done
+  rm -rf "$d"
+}
+
+# numpy savetxt and loadtxt of the bars' file's samples, one run each (about
+# ten seconds together), where python3-numpy is present.
+bench_numpy() {
+  if ! /usr/bin/python3 -c 'import numpy' 2>/dev/null; then
+    log "numpy: not installed, skipped"
+    return
+  fi
+  local d=$work/numpy
+  mkdir -p "$d"
+  log "numpy savetxt and loadtxt of the bars' file (1 run each)"
+  measure bars_numpy_savetxt /usr/bin/python3 "$NUMPY_TOOL" export "$work/bars.spf" "$d"
+  measure bars_numpy_loadtxt /usr/bin/python3 "$NUMPY_TOOL" import "$work/bars.spf" "$d"
+  rm -rf "$d"
+}
+
+# CPU per sample of the routines every sample passes through, from the
+# micro-benchmarks (when Google Benchmark was found): CSV, CPU ns per item.
+bench_micro() {
+  if [ ! -x "$MICRO" ]; then
+    log "micro-benchmarks: not built, skipped"
+    return
+  fi
+  log "micro-benchmarks"
+  "$MICRO" --benchmark_filter='BM_(WordFieldCopy|AppendExp15_7|ReadWordLines|ReadRealLines)' \
+    --benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true --benchmark_format=csv \
+    2>/dev/null | grep '_median"' >"$work/micro.csv" || true
+}
+
 bench_validation() {
   local r
   log "validation"
@@ -339,7 +408,7 @@ memory_goal() {
   local path key peak=0 where=""
   for path in "$work/results"/*; do
     key=$(basename "$path")
-    case $key in naive_* | copy_* | floor_*) continue ;; esac
+    case $key in naive_* | copy_* | *floor_* | *numpy_*) continue ;; esac
     local m
     m=$(maximum "$key" 3)
     if [ "$m" -gt "$peak" ]; then peak=$m; where=$key; fi
@@ -409,6 +478,73 @@ growth_goal() {
   done
 }
 
+# floor_row FILE OPERATION KEY FLOOR_KEY BOUND
+floor_row() {
+  has "$3" && has "$4" || return 0
+  local a b
+  a=$(median "$3" 1); b=$(median "$4" 1)
+  printf '| %s | %s | %s | %s | %s | %s | ≤ %s× | %s |\n' "$1" "$2" "$(calc "%.3f" "$a")" \
+    "$(calc "%.3f" "$(median "$3" 2)")" "$(calc "%.3f" "$b")" "$(calc "%.2f×" "$a / $b")" "$5" \
+    "$(verdict "$a / $b <= $5")"
+}
+
+floor_table() {
+  local layout
+  for layout in labelled bare; do
+    floor_row "bars (48 MB)" "Export, $layout" "bars_export_$layout" "bars_floor_export_$layout" 1.5
+    floor_row "bars (48 MB)" "Import, $layout" "bars_import_$layout" "bars_floor_import_$layout" 2
+    floor_row "reference (96 MB)" "Export, $layout" "export_$layout" "floor_export_$layout" 1.5
+    floor_row "reference (96 MB)" "Import, $layout" "import_$layout" "floor_import_$layout" 2
+  done
+}
+
+numpy_table() {
+  has bars_numpy_savetxt || return 0
+  cat <<EOF
+
+numpy on the bars' file's samples (\`bench/numpy_convert.py\`, one run each;
+the same columns, no header lines):
+
+| Operation | numpy s | numpy CPU s | numpy peak RSS MB | Engine s (labelled) | numpy / engine |
+|---|---:|---:|---:|---:|---:|
+EOF
+  local op key engine
+  for op in savetxt loadtxt; do
+    key=bars_numpy_$op
+    engine=bars_export_labelled
+    [ "$op" = loadtxt ] && engine=bars_import_labelled
+    printf '| %s | %s | %s | %s | %s | %s |\n' "$op" "$(calc "%.3f" "$(median "$key" 1)")" \
+      "$(calc "%.3f" "$(median "$key" 2)")" "$(mb_of_kib "$(maximum "$key" 3)")" \
+      "$(calc "%.3f" "$(median "$engine" 1)")" "$(calc "%.1f×" "$(median "$key" 1) / $(median "$engine" 1)")"
+  done
+}
+
+# micro_row LABEL BENCHMARK TARGET_NS
+micro_row() {
+  local ns
+  # items_per_second (column 7) counts samples per second of CPU time.
+  ns=$(awk -F, -v name="\"$2_median\"" '$1 == name && $7 > 0 {print 1e9 / $7}' "$work/micro.csv")
+  [ -n "$ns" ] || return 0
+  printf '| %s | %s | < %s | %s |\n' "$1" "$(calc "%.2f" "$ns")" "$3" "$(verdict "$ns < $3")"
+}
+
+micro_table() {
+  [ -s "$work/micro.csv" ] || return 0
+  cat <<EOF
+
+CPU per sample (\`micro_bench\`, medians of $runs repetitions, CPU ns per sample):
+
+| Routine | ns per sample | Target | Met |
+|---|---:|---|---|
+EOF
+  micro_row "Format a 16-bit sample (table copy)" BM_WordFieldCopy 3
+  micro_row "Parse 16-bit samples, bare lines" BM_ReadWordLinesBare 3
+  micro_row "Parse 16-bit samples, labelled lines" BM_ReadWordLinesLabelled 3
+  micro_row "Format a real (%15.7e)" BM_AppendExp15_7 25
+  micro_row "Parse reals, bare lines" BM_ReadRealLinesBare 25
+  micro_row "Parse reals, labelled lines" BM_ReadRealLinesLabelled 25
+}
+
 report() {
   local spf lt bt ppb cpu_model commit
   spf=$(file_bytes "$work/ref.spf")
@@ -462,6 +598,21 @@ EOF
   growth_goal
   cat <<EOF
 
+### Against the floor, one run (both files)
+
+The floor of an export is \`dd\` of its output's byte count from /dev/zero
+over a previous copy of the output; that of an import is \`cat\` of its
+text to /dev/null plus a synced \`dd\` of the pulse file's byte count. Both
+are measured in the same run, interleaved with the engine runs.
+
+| File | Operation | Engine s | Engine CPU s | Floor s | Engine / floor | Target | Met |
+|---|---|---:|---:|---:|---:|---|---|
+EOF
+  floor_table
+  numpy_table
+  micro_table
+  cat <<EOF
+
 ### Growth (engine, labelled layout)
 
 EOF
@@ -487,6 +638,9 @@ log "generating the reference file"
 "$GEN" "$work/ref.spf" 8 2000000 8 1000000 8 2000000 1 >/dev/null
 bench_layout labelled
 bench_layout bare
+bench_bars
+bench_numpy
+bench_micro
 bench_validation
 bench_pulse_power
 bench_growth

@@ -323,6 +323,9 @@ bool File::Close() {
   bool injected = FaultSeam::ShouldFail(Call::Close, path_, !written_);
   if (CurrentFileSystem().Close(fd_) != 0 || injected) ok = false;
   fd_ = -1;
+  // A closed file needs no buffer: the text files of an export wait, closed,
+  // until the run puts them in place together.
+  buffer_ = ByteBuffer();
   return ok && !error_;
 }
 

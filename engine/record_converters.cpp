@@ -6,6 +6,7 @@
 
 #include "orvane/byte_order.h"
 #include "byte_progress.h"
+#include "canonical_lines.h"
 #include "header_layout.h"
 #include "pulse_converter.h"
 #include "orvane/pulse_file.h"
@@ -29,6 +30,30 @@ void WriteHeaderLines(TextWriter& out, const HeaderLayout& layout, const uint8_t
     char* end = out.Reserve();
     out.Advance(AppendHeaderLine(end, field, header, labelled));
   }
+}
+
+// Lines a canonical run takes at most: 64 KiB of samples.
+constexpr size_t kMaxRunLines = 4096;
+
+// Takes up to maxLines value lines of the export's shape from the text and
+// writes their samples: the lines taken, or -1 when a write failed.
+int64_t TakeCanonicalRun(SampleForm form, bool labelled, TextSource& text, io::File& binary, int64_t maxLines,
+                         std::vector<uint8_t>& samples) {
+  int64_t taken = 0;
+  while (taken < maxLines) {
+    auto [data, size] = text.file->Peek();
+    const size_t want = static_cast<size_t>(std::min<int64_t>(maxLines - taken, kMaxRunLines));
+    if (samples.size() < want * 16) samples.resize(want * 16);
+    const CanonicalRun run = TakeCanonicalLines(form, labelled, data, size, want, samples.data());
+    if (run.lines == 0) break;
+    text.file->Consume(run.bytes);
+    text.lineNumber += static_cast<unsigned>(run.lines);
+    taken += static_cast<int64_t>(run.lines);
+    if (!binary.Write(samples.data(),
+                      run.lines * static_cast<size_t>(SamplesPerLine(form) * SampleBytes(form))))
+      return -1;
+  }
+  return taken;
 }
 
 }  // namespace
@@ -122,7 +147,19 @@ int CPulseFileConverter::ImportRecord(const RecordKind& kind, const std::string&
   }
   const int perLine = SamplesPerLine(kind.form);
   const int64_t count = kind.ImportCount(header.data());
+  std::vector<uint8_t> run;
   for (int64_t remaining = count; remaining > 0; remaining -= perLine) {
+    if (remaining >= perLine) {
+      // Lines of the export's own shape are read in runs, straight from the
+      // buffered text; whatever line ends a run takes the line reader.
+      const int64_t lines = TakeCanonicalRun(kind.form, labelled, text, binary, remaining / perLine, run);
+      if (lines < 0) {
+        ReportStatus(Failure::BinaryWriteError);
+        return 0;
+      }
+      remaining -= lines * perLine;
+      if (remaining <= 0) break;
+    }
     const int needed = static_cast<int>(std::min<int64_t>(remaining, perLine));
     if (!NextLine(text)) return 0;
     uint8_t bytes[16];

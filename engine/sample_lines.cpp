@@ -1,23 +1,26 @@
 #include "sample_lines.h"
 
 #include <bit>
-#include <optional>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "line_index.h"
 #include "orvane/byte_order.h"
 #include "text_format.h"
 #include "text_scan.h"
+#include "word_fields.h"
 
 namespace orvane {
 
 namespace {
 
 constexpr size_t kBlockSamples = 1 << 15;
-// At most 18 characters a sample and 9 of index a line: 1024 samples take
-// less than a reservation's room.
+// At most 18 characters a sample and 23 of index a line, and 16 bytes that
+// a rendering may touch past its end: 1024 samples (a whole number of lines
+// of either form) take less than a reservation's room.
 constexpr size_t kSamplesPerReserve = 1024;
-static_assert(kSamplesPerReserve * (18 + 9) < TextWriter::kMaxReserve);
+static_assert(kSamplesPerReserve * (18 + 23) + 16 < TextWriter::kMaxReserve);
 
 // One sample of a sample line. Labelled lines start with the index of
 // their first sample ("%6d:  "); the last sample of a line ends it, every
@@ -31,6 +34,30 @@ char* AppendSample(char* out, uint64_t i, Value value, bool labelled, char* (*fo
   }
   out = format(out, value);
   return column == PerLine - 1 ? text::AppendLiteral(out, "\n") : text::AppendLiteral(out, "   ");
+}
+
+// A whole line of eight 16-bit samples: each field comes from the table of
+// rendered fields with the blanks after it; the last ends the line.
+char* AppendWordLine(char* out, const uint8_t* samples, const char* fields) {
+  for (int k = 0; k < 7; ++k) {
+    const uint64_t w = text::WordFieldWord(fields, LoadI16(samples + 2 * k));
+    std::memcpy(out + 9 * k, &w, sizeof w);
+    out[9 * k + 8] = ' ';
+  }
+  const uint64_t last =
+      (text::WordFieldWord(fields, LoadI16(samples + 14)) & 0x0000FFFFFFFFFFFFull) | (uint64_t{'\n'} << 48);
+  std::memcpy(out + 63, &last, sizeof last);
+  return out + 70;
+}
+
+// A whole line of four reals.
+char* AppendRealLine(char* out, const uint8_t* samples) {
+  for (int k = 0; k < 3; ++k) {
+    out = text::AppendExp15_7(out, LoadF32(samples + 4 * k));
+    out = text::AppendLiteral(out, "   ");
+  }
+  out = text::AppendExp15_7(out, LoadF32(samples + 12));
+  return text::AppendLiteral(out, "\n");
 }
 
 // Reads a blank-separated integer of at most seven digits eight bytes at a
@@ -56,8 +83,8 @@ bool QuickInteger(const char*& p, int64_t* value) {
   q += (negative || *q == '+') ? 1 : 0;
   std::memcpy(&w, q, sizeof w);
   // A byte is a digit when its high nibble is 3, before and after adding 6.
-  const uint64_t nonDigits = ((w & kHighNibbles) ^ kDigitNibble) |
-                             (((w + 0x0606060606060606ull) & kHighNibbles) ^ kDigitNibble);
+  const uint64_t nonDigits =
+      ((w & kHighNibbles) ^ kDigitNibble) | (((w + 0x0606060606060606ull) & kHighNibbles) ^ kDigitNibble);
   const int digits = nonDigits == 0 ? 8 : std::countr_zero(nonDigits) / 8;
   if (digits == 0 || digits == 8) return false;
   // Leading zero bytes, then the digits, most significant first.
@@ -79,13 +106,13 @@ std::optional<int64_t> CanonicalWordField(const char* field) {
   constexpr uint64_t kDigitNibble = 0x3030303030303030ull;
   uint64_t w;
   std::memcpy(&w, field, sizeof w);
-  if ((w >> 48) != 0x2020) return std::nullopt;                  // the two blanks after it
+  if ((w >> 48) != 0x2020) return std::nullopt;  // the two blanks after it
   const int blanks = std::countr_zero((w ^ kBlanks) | (uint64_t{1} << 48)) / 8;
   const bool negative = field[blanks] == '-';
   const int first = blanks + (negative ? 1 : 0);
   if (first >= 6) return std::nullopt;
-  const uint64_t nonDigits = ((w & kHighNibbles) ^ kDigitNibble) |
-                             (((w + 0x0606060606060606ull) & kHighNibbles) ^ kDigitNibble);
+  const uint64_t nonDigits =
+      ((w & kHighNibbles) ^ kDigitNibble) | (((w + 0x0606060606060606ull) & kHighNibbles) ^ kDigitNibble);
   const uint64_t fieldDigits = (uint64_t{1} << 48) - (uint64_t{1} << (8 * first));
   if ((nonDigits & fieldDigits) != 0) return std::nullopt;
   // Digits right-aligned in six bytes: clear the rest, then convert.
@@ -123,24 +150,35 @@ bool ScanCanonicalWordLine(const char* line, bool labelled, int needed, int16_t*
 
 bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool labelled, TextWriter& out) {
   const size_t width = static_cast<size_t>(SampleBytes(form));
+  const unsigned perLine = static_cast<unsigned>(SamplesPerLine(form));
+  const char* fields = text::WordFields();
   // No larger than the record: a block is cleared when it is made, and most
   // records are far smaller than a block.
   std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(kBlockSamples, count)) * width);
+  LineIndex index(0);
   uint64_t i = 0;
   while (i < count) {
     size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockSamples, count - i));
     size_t got = binary.Read(block.data(), want * width) / width;
     const uint8_t* p = block.data();
     for (size_t k = 0; k < got;) {
-      // One reservation for a run of samples that surely fits in it.
+      // One reservation for a run of samples that surely fits in it. Runs
+      // and blocks hold whole lines; only the last line of a record may be
+      // short.
       const size_t run = std::min<size_t>(got - k, kSamplesPerReserve);
+      const size_t lines = run / perLine;
       char* end = out.Reserve();
-      if (form == SampleForm::Words) {
-        for (size_t r = 0; r < run; ++r, ++i, p += width)
-          end = AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6);
-      } else {
-        for (size_t r = 0; r < run; ++r, ++i, p += width)
-          end = AppendSample<4>(end, i, LoadF32(p), labelled, text::AppendExp15_7);
+      for (size_t line = 0; line < lines; ++line, p += perLine * width) {
+        if (labelled) {
+          end = index.Append(end);
+          index.Step(perLine);
+        }
+        end = form == SampleForm::Words ? AppendWordLine(end, p, fields) : AppendRealLine(end, p);
+      }
+      i += lines * perLine;
+      for (size_t r = lines * perLine; r < run; ++r, ++i, p += width) {
+        end = form == SampleForm::Words ? AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6)
+                                        : AppendSample<4>(end, i, LoadF32(p), labelled, text::AppendExp15_7);
       }
       out.Advance(end);
       k += run;

@@ -20,15 +20,17 @@ namespace orvane::temporary {
 namespace {
 
 // Enough for every file a run keeps open at once, times the files a batch
-// converts side by side. The pages of unused slots are never touched.
+// converts side by side. The pages of unused slots are never touched: the
+// table is all zeros until used (no constructor writes it), so that it
+// costs neither memory nor start-up time.
 constexpr int kSlots = 4096;
 
 enum SlotState : int { kFree = 0, kFilling = 1, kHeld = 2 };
 
 struct Entry {
   std::atomic<int> state{kFree};
-  int lockFd = -1;  // a second descriptor of the file: the lock outlives its close
-  char path[PATH_MAX];
+  int lockFd = 0;  // a second descriptor of the file, the lock outliving its close; set while held
+  char path[PATH_MAX] = {};
 };
 
 Entry gTable[kSlots];

@@ -1,10 +1,11 @@
 #include "text_format.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include "decimal_powers.h"
 
 namespace orvane::text {
 
@@ -89,53 +90,44 @@ char* AppendFixed6(char* out, float value) {
 
 namespace {
 
-// Powers of ten, each the double nearest to its exact value.
-constexpr int kMinPow10 = -64;
-constexpr int kMaxPow10 = 64;
-
-const double* Pow10Table() {
-  static const auto table = [] {
-    std::array<double, kMaxPow10 - kMinPow10 + 1> t{};
-    for (int e = kMinPow10; e <= kMaxPow10; ++e) {
-      std::string text = "1e" + std::to_string(e);
-      t[static_cast<size_t>(e - kMinPow10)] = std::strtod(text.c_str(), nullptr);
-    }
-    return t;
-  }();
-  return table.data();
-}
-
-// The eight significant digits of d > 0 rounded to nearest, and its decimal
-// exponent. d is a widened float, so scaling it into [1e7, 1e8) costs two
-// roundings of a double: the scaled value is off by less than 3e-8. That
-// decides the rounding everywhere but within 1e-7 of a tie, where the answer
-// is false and the caller rounds exactly.
-bool EightDigits(double d, uint32_t* digits, int* exponent) {
-  static const double* pow10 = Pow10Table();
+// The eight significant digits of d > 0 (a widened float) rounded to
+// nearest, and its decimal exponent. Scaling d into [1e7, 1e8) costs two
+// roundings of a double, so the scaled value is off by less than 3e-8: that
+// decides the rounding everywhere but within 1e-7 of a tie, where the
+// answer is false and the caller rounds exactly.
+inline bool EightDigits(double d, uint32_t* digits, int* exponent) {
   uint64_t bits;
   std::memcpy(&bits, &d, sizeof bits);
   const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
-  int k = (binaryExponent * 78913) >> 18;  // floor(binaryExponent * log10(2))
-  double scaled = d * pow10[7 - k - kMinPow10];
-  if (scaled < 1e7) {
-    --k;
-    scaled = d * pow10[7 - k - kMinPow10];
-  } else if (scaled >= 1e8) {
-    ++k;
-    scaled = d * pow10[7 - k - kMinPow10];
-  }
-  const double whole = std::floor(scaled);
-  const double fraction = scaled - whole;
-  if (std::fabs(fraction - 0.5) < 1e-7 || whole < 9999999 || whole > 100000000) return false;
-  uint64_t n = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-  if (n >= 100000000) {
-    n /= 10;
+  // floor(binaryExponent * log10(2)): the decimal exponent, or one less.
+  // Which of the two it is varies from float to float: no branch on it.
+  int k = (binaryExponent * 78913) >> 18;
+  k += static_cast<int>(d >= PowerOfTen(k + 1));
+  const double scaled = d * PowerOfTen(7 - k);
+  if (!(scaled >= 1e7 && scaled < 1e8)) return false;
+  uint32_t n = static_cast<uint32_t>(scaled);
+  const double fraction = scaled - n;
+  if (fraction > 0.5 - 1e-7 && fraction < 0.5 + 1e-7) return false;
+  n += fraction > 0.5 ? 1 : 0;
+  if (n == 100000000) {
+    n = 10000000;
     ++k;
   }
-  if (n < 10000000) return false;
-  *digits = static_cast<uint32_t>(n);
+  *digits = n;
   *exponent = k;
   return true;
+}
+
+// The eight decimal digits of n < 10^8 as characters, the first in the
+// lowest byte: both halves of four digits at once, in 32-bit and then
+// 16-bit lanes.
+inline uint64_t EightDigitChars(uint32_t n) {
+  uint64_t v = (n / 10000) | (static_cast<uint64_t>(n % 10000) << 32);
+  uint64_t q = ((v * 10486) >> 20) & 0x0000007F0000007Full;  // / 100 in each lane
+  v = q | ((v - q * 100) << 16);
+  q = ((v * 103) >> 10) & 0x000F000F000F000Full;  // / 10 in each lane
+  v = q | ((v - q * 10) << 8);
+  return v + 0x3030303030303030ull;
 }
 
 // "%15.7e" through the exactly rounding library conversion, for the values
@@ -169,28 +161,24 @@ char* AppendExp15_7Exact(char* out, float value) {
 }  // namespace
 
 char* AppendExp15_7(char* out, float value) {
-  if (!std::isfinite(value)) return AppendExp15_7Exact(out, value);
-  double magnitude = std::fabs(static_cast<double>(value));
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  if ((bits & 0x7F800000) == 0x7F800000) return AppendExp15_7Exact(out, value);  // NaN or infinity
+  const double magnitude = std::fabs(static_cast<double>(value));
   uint32_t digits = 0;
   int exponent = 0;
   if (magnitude != 0 && !EightDigits(magnitude, &digits, &exponent)) return AppendExp15_7Exact(out, value);
-  // " d.ddddddde+xxx": always 15 characters for a finite float.
-  out[0] = std::signbit(value) ? '-' : ' ';
-  out[1] = static_cast<char>('0' + digits / 10000000);
-  out[2] = '.';
-  uint32_t rest = digits % 10000000;
-  out[9] = static_cast<char>('0' + rest % 10);
-  rest /= 10;
-  for (int i = 7; i >= 3; i -= 2) {
-    std::memcpy(out + i, kDigitPairs + 2 * (rest % 100), 2);
-    rest /= 100;
-  }
-  out[10] = 'e';
-  out[11] = exponent < 0 ? '-' : '+';
-  unsigned e = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
-  out[12] = static_cast<char>('0' + e / 100);
-  out[13] = static_cast<char>('0' + (e / 10) % 10);
-  out[14] = static_cast<char>('0' + e % 10);
+  // " d.ddddddde+xxx": always 15 characters for a finite float, written as
+  // two words.
+  const uint64_t chars = EightDigitChars(digits);
+  const uint64_t sign = (bits >> 31) ? '-' : ' ';
+  const uint64_t head = sign | ((chars & 0xFF) << 8) | (uint64_t{'.'} << 16) | ((chars >> 8) << 24);
+  const unsigned e = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);  // at most 45
+  const uint64_t tail = (chars >> 48) | (uint64_t{'e'} << 16) | (uint64_t(exponent < 0 ? '-' : '+') << 24) |
+                        (uint64_t{'0'} << 32) | (uint64_t('0' + e / 10) << 40) |
+                        (uint64_t('0' + e % 10) << 48) | (uint64_t{' '} << 56);
+  std::memcpy(out, &head, sizeof head);
+  std::memcpy(out + 8, &tail, sizeof tail);
   return out + 15;
 }
 

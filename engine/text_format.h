@@ -14,13 +14,13 @@ namespace orvane::text {
 // Room that any single conversion below may need.
 constexpr int kMaxFieldChars = 64;
 
-char* AppendLong(char* out, int32_t value);            // "%ld"
-char* AppendULong(char* out, uint32_t value);          // "%lu"
-char* AppendHex(char* out, uint32_t value);            // "%lX"
+char* AppendLong(char* out, int32_t value);                     // "%ld"
+char* AppendULong(char* out, uint32_t value);                   // "%lu"
+char* AppendHex(char* out, uint32_t value);                     // "%lX"
 char* AppendRightAligned(char* out, int64_t value, int width);  // "%6d", "%2d"
-char* AppendWord6(char* out, int16_t value);  // "%6d" of a 16-bit sample; may touch 8 bytes
-char* AppendFixed6(char* out, float value);            // "%f" of the widened float
-char* AppendExp15_7(char* out, float value);           // "%15.7e", three-digit exponent
+char* AppendWord6(char* out, int16_t value);                    // "%6d" of a 16-bit sample; may touch 8 bytes
+char* AppendFixed6(char* out, float value);                     // "%f" of the widened float
+char* AppendExp15_7(char* out, float value);  // "%15.7e", three-digit exponent; may touch 16 bytes
 char* AppendText(char* out, std::string_view text);
 
 // A string literal: its length is known when compiling.

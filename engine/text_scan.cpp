@@ -7,6 +7,8 @@
 #include <limits>
 #include <system_error>
 
+#include "decimal_powers.h"
+
 namespace orvane::text {
 
 namespace {
@@ -42,14 +44,14 @@ bool TakeSign(const char*& p) {
 // division; the float nearest to that double is the float nearest to the
 // text, unless the double lies exactly halfway between two floats.
 bool ShortDecimalToFloat(const char* begin, const char* end, float* out) {
-  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   uint64_t mantissa = 0;
   int digitCount = 0;
   int scale = 0;
   const char* c = begin;
-  for (; c < end && IsDigit(*c); ++c, ++digitCount) mantissa = mantissa * 10 + static_cast<unsigned>(*c - '0');
+  for (; c < end && IsDigit(*c); ++c, ++digitCount)
+    mantissa = mantissa * 10 + static_cast<unsigned>(*c - '0');
   if (c < end && *c == '.')
     for (++c; c < end && IsDigit(*c); ++c, ++digitCount, --scale)
       mantissa = mantissa * 10 + static_cast<unsigned>(*c - '0');
@@ -76,6 +78,28 @@ bool ShortDecimalToFloat(const char* begin, const char* end, float* out) {
 }
 
 }  // namespace
+
+bool NearestFloat(uint32_t mantissa, int scale, float* value) {
+  if (mantissa == 0) {
+    *value = 0.0f;
+    return true;
+  }
+  if (scale < kMinPowerOfTen || scale > 38) return false;
+  // One multiplication by the double nearest to the power of ten: the
+  // product is off by less than two units of its last place (the power is
+  // exact up to 10^22, but one rule for all keeps the reading free of
+  // branches that random exponents would mispredict).
+  const double wide = mantissa * PowerOfTen(scale);
+  if (!(wide >= 0x1p-126 && wide <= 0x1.fffffep127)) return false;
+  // Halfway between two floats the 29 bits a float drops are exactly 1
+  // followed by zeros; a double within a few units of that cannot decide.
+  uint64_t bits;
+  std::memcpy(&bits, &wide, sizeof bits);
+  const int64_t fromTie = static_cast<int64_t>(bits & 0x1FFFFFFF) - 0x10000000;
+  if (fromTie >= -4 && fromTie <= 4) return false;
+  *value = static_cast<float>(wide);
+  return true;
+}
 
 void Scanner::SkipSpace() {
   while (*p_ == ' ') ++p_;  // the common case first
@@ -139,7 +163,8 @@ bool Scanner::Hex(uint32_t* value) {
   if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexValue(p[2]) >= 0) p += 2;
   if (HexValue(*p) < 0) return false;
   uint64_t v = 0;
-  for (int d; (d = HexValue(*p)) >= 0; ++p) v = std::min<uint64_t>((v << 4) | static_cast<uint64_t>(d), UINT64_C(1) << 32);
+  for (int d; (d = HexValue(*p)) >= 0; ++p)
+    v = std::min<uint64_t>((v << 4) | static_cast<uint64_t>(d), UINT64_C(1) << 32);
   p_ = p;
   if (v > UINT32_MAX) {
     *value = UINT32_MAX;
@@ -189,7 +214,8 @@ bool Scanner::Real(float* value) {
     }
     auto format = hex ? std::chars_format::hex : std::chars_format::general;
     std::from_chars_result result{q, std::errc()};
-    if (hex || !ShortDecimalToFloat(digits, q, &magnitude)) result = std::from_chars(digits, q, magnitude, format);
+    if (hex || !ShortDecimalToFloat(digits, q, &magnitude))
+      result = std::from_chars(digits, q, magnitude, format);
     if (result.ec == std::errc::result_out_of_range) {
       // Beyond the float range: strtof gives an infinity or a zero.
       double wide = 0;

@@ -33,6 +33,12 @@ class Scanner {
   const char* p_;
 };
 
+// The float nearest to mantissa * 10^scale (mantissa below 10^8), as strtof
+// gives it for the same decimal text, when double precision settles it:
+// false for results outside the normal floats and within a few units of
+// the last place of a double of a tie between two floats.
+bool NearestFloat(uint32_t mantissa, int scale, float* value);
+
 // What a 32-bit C library keeps of a scanned integer: "%ld" clamps to the
 // range of a 32-bit long; "%lu" takes a minus sign modulo 2^32 and clamps
 // magnitudes beyond 32 bits; "%hd" keeps the low 16 bits of the long.
