@@ -14,6 +14,7 @@ class PlotWidget : public QWidget {
   explicit PlotWidget(QWidget* parent = nullptr);
   void SetContent(PlotContent content);
   const PlotView& View() const { return view_; }
+  const PlotContent& Content() const { return content_; }
   void ShowWhole();
   void Zoom(double factor, double anchorX);
   void Pan(double logicalPixels);

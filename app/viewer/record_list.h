@@ -12,7 +12,7 @@
 namespace orvane::viewer {
 
 struct RecordRow {
-  std::string name;  // "T0", "R2", ...
+  std::string name;              // "T0", "R2", ...
   std::string size, gain, desc;  // header texts; gain only for T records
 };
 

@@ -22,8 +22,8 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
   auto* layout = new QVBoxLayout(side);
   layout->setContentsMargins(0, 0, 0, 0);
   list_ = new QTreeWidget(side);
-  list_->setHeaderLabels({QStringLiteral("Record"), QStringLiteral("SIZE"), QStringLiteral("GAIN"),
-                          QStringLiteral("DESC")});
+  list_->setHeaderLabels(
+      {QStringLiteral("Record"), QStringLiteral("SIZE"), QStringLiteral("GAIN"), QStringLiteral("DESC")});
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
   problems_ = new QPlainTextEdit(side);
@@ -39,7 +39,8 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
   splitter->setSizes({330, 900});
   setCentralWidget(splitter);
   statusBar()->showMessage(QStringLiteral("Drop a pulse file here to open it."));
-  connect(plot_, &PlotWidget::PointerRead, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(plot_, &PlotWidget::PointerRead, this,
+          [this](const QString& text) { statusBar()->showMessage(text); });
   connect(list_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
     if (item) ShowRecord(list_->indexOfTopLevelItem(item));
   });
@@ -68,7 +69,8 @@ void ViewerWindow::OpenFile(const QString& path, const QString& record) {
   }
   for (int c = 0; c < 3; ++c) list_->resizeColumnToContents(c);
   if (file_->Records().empty()) {
-    plot_->SetContent({nullptr, file_->Valid() ? QStringLiteral("The file holds no records.") : ProblemText(*file_)});
+    plot_->SetContent(
+        {nullptr, file_->Valid() ? QStringLiteral("The file holds no records.") : ProblemText(*file_)});
     return;
   }
   int index = record.isEmpty() ? 0 : FindRecord(*file_, record.toUpper().toStdString());
