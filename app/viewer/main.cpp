@@ -34,9 +34,16 @@ int Render(int argc, char** argv) {
   orvane::Outcome why;
   auto file =
       orvane::PulseFileView::Open(args[0].toStdString(), orvane::PulseFileView::Verify::Salvage, &why);
+  if (file && !orvane::viewer::NotAPulseFile(*file).empty()) {
+    why.message = orvane::viewer::NotAPulseFile(*file);
+    file.reset();
+  }
   if (!file) return std::fprintf(stderr, "orvane-view: %s\n", why.message.c_str()), 1;
+  // A damaged file is drawn as far as it goes; what is wrong goes to standard error.
+  for (const orvane::StructureProblem& problem : file->Problems())
+    std::fprintf(stderr, "orvane-view: %s\n", problem.what.message.c_str());
   const int index = orvane::viewer::FindRecord(*file, args[1].toUpper().toStdString());
-  if (index < 0) return std::fprintf(stderr, "orvane-view: no record %s\n", qPrintable(args[1])), 1;
+  if (index < 0) return std::fprintf(stderr, "orvane-view: no record %s\n", qPrintable(args[1].toUpper())), 1;
   const auto content = orvane::viewer::LoadRecord(*file, size_t(index));
   const QImage image =
       orvane::viewer::RenderPlot(size, 1.0, content, orvane::viewer::WholeView(content, size, 1.0));

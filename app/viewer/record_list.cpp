@@ -16,6 +16,12 @@ HeaderKind KindOf(RecordType type) {
 
 }  // namespace
 
+std::string NotAPulseFile(const PulseFileView& file) {
+  for (const StructureProblem& problem : file.Problems())
+    if (problem.what.code == Failure::InvalidMagicNumber) return problem.what.message;
+  return {};
+}
+
 std::vector<RecordRow> ListRecords(const PulseFileView& file) {
   std::vector<RecordRow> rows;
   for (const RecordView& record : file.Records()) {

@@ -54,6 +54,10 @@ void ViewerWindow::OpenFile(const QString& path, const QString& record) {
   file_ = PulseFileView::Open(path.toStdString(), PulseFileView::Verify::Salvage, &why);
   list_->clear();
   setWindowTitle(QStringLiteral("%1 - orvane-view").arg(QFileInfo(path).fileName()));
+  if (file_ && !NotAPulseFile(*file_).empty()) {
+    why.message = NotAPulseFile(*file_);
+    file_.reset();
+  }
   if (!file_) {
     problems_->setPlainText(QString::fromStdString(why.message));
     plot_->SetContent({nullptr, QString::fromStdString(why.message)});
