@@ -65,8 +65,10 @@ void PaintAxes(QPainter& p, const QRect& area, const ValueAxis& axis, const Plot
     const double x = area.left() + (s - first) / perLogical;
     p.drawLine(QPointF(x, area.bottom() + 1), QPointF(x, area.bottom() + 5));
     const QString text = QString::number(static_cast<qint64>(s));
-    const double w = metrics.horizontalAdvance(text);
-    p.drawText(QRectF(x - w / 2 - 2, area.bottom() + 6, w + 4, 16), Qt::AlignCenter, text);
+    const double w = metrics.horizontalAdvance(text) + 4;
+    // Labels at the ends stay inside the plot.
+    const double left = std::clamp(x - w / 2, 0.0, area.right() + kPlotRight - w);
+    p.drawText(QRectF(left, area.bottom() + 6, w, 16), Qt::AlignCenter, text);
   }
 }
 
