@@ -82,8 +82,8 @@ void ViewerWindow::OpenFile(const QString& path, const QString& record) {
     problems_->appendPlainText(QStringLiteral("There is no record %1.").arg(record));
     index = 0;
   }
+  // Selecting the row draws its record (once: the list was empty before).
   list_->setCurrentItem(list_->topLevelItem(index));
-  ShowRecord(index);
 }
 
 void ViewerWindow::ShowRecord(int index) {

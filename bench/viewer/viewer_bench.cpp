@@ -1,7 +1,8 @@
 // The record viewer's speed and memory on one pulse file, offscreen:
-//   - first picture: opening the file, building the pyramid of its largest
-//     record (or the one named) and painting the whole record in the plot
-//     widget, as the viewer does on start;
+//   - first picture: the window opening the file, listing its records,
+//     building the pyramid of its largest record (or the one named) and
+//     painting the whole record, as the viewer does on start; and the
+//     opening and the pyramid by themselves;
 //   - zoom and pan frames of that plot at the given width: wheel steps in to
 //     single samples and out again, arrow-key pans at several depths, each
 //     step repainted at once; then the same views once more, decimation
@@ -29,12 +30,15 @@
 
 #include "plot_widget.h"
 #include "record_list.h"
+#include "viewer_window.h"
 
 namespace {
 
 using orvane::PulseFileView;
+using orvane::RecordView;
 using orvane::viewer::PlotView;
 using orvane::viewer::PlotWidget;
+using orvane::viewer::ViewerWindow;
 
 // A field of /proc/self/status in kB.
 long StatusKb(const char* field) {
@@ -114,47 +118,54 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: viewer_bench FILE [--record NAME] [--width PIXELS] [--runs N]\n");
     return 2;
   }
-  // The plot's data area is `width` device pixels wide.
-  PlotWidget plot;
-  plot.resize(width + orvane::viewer::kPlotLeft + orvane::viewer::kPlotRight, 600);
-  plot.show();
-  WaitUntilExposed(plot);
-  plot.repaint();
+  // The first picture as the window shows it: open, list, pyramid, paint.
+  ViewerWindow window;
+  window.resize(1600, 800);
+  window.show();
+  WaitUntilExposed(window);
   const long anonBefore = StatusKb("RssAnon");
-
-  Timings first, opening, building;
-  std::shared_ptr<const PulseFileView> file;
-  size_t index = 0;
-  for (int run = 0; run <= runs; ++run) {  // run 0 warms the page cache
-    plot.SetContent({});
-    file.reset();
-    Timings* open = run ? &opening : nullptr;
-    QElapsedTimer timer;
-    timer.start();
-    file = PulseFileView::Open(path.toStdString(), PulseFileView::Verify::Salvage);
-    if (open) open->wall.push_back(timer.nsecsElapsed() / 1e6);
-    if (!file || file->Records().empty()) return std::fprintf(stderr, "viewer_bench: no records\n"), 1;
-    index = record.isEmpty() ? LargestRecord(*file)
-                             : size_t(std::max(0, orvane::viewer::FindRecord(*file, record.toStdString())));
-    const double built0 = timer.nsecsElapsed() / 1e6;
-    auto loaded = orvane::viewer::LoadRecord(*file, index);
-    if (open) building.wall.push_back(timer.nsecsElapsed() / 1e6 - built0);
-    plot.SetContent(std::move(loaded));
-    plot.repaint();
-    if (open) first.wall.push_back(timer.nsecsElapsed() / 1e6);
-  }
-  const auto& rec = file->Records()[index];
+  std::shared_ptr<const PulseFileView> file =
+      PulseFileView::Open(path.toStdString(), PulseFileView::Verify::Salvage);
+  if (!file || file->Records().empty()) return std::fprintf(stderr, "viewer_bench: no records\n"), 1;
+  const size_t index = record.isEmpty()
+                           ? LargestRecord(*file)
+                           : size_t(std::max(0, orvane::viewer::FindRecord(*file, record.toStdString())));
+  const QString name = QString::fromStdString(file->Records()[index].Name());
+  const RecordView rec = file->Records()[index];
   std::printf("file %s, %.1f MB; record %s, %llu samples of %u bytes; plot %d device pixels wide\n",
               qPrintable(path), file->Length() / 1e6, rec.Name().c_str(),
               static_cast<unsigned long long>(rec.SampleCount()), rec.Info().sampleBytes, width);
+  // The parts of the first picture, one by one: the file's opening and check, the pyramid.
+  Timings first, opening, building;
+  for (int run = 0; run < runs; ++run) {
+    file.reset();
+    opening.Time([&] { file = PulseFileView::Open(path.toStdString(), PulseFileView::Verify::Salvage); });
+    building.Time([&] { orvane::viewer::LoadRecord(*file, index); });
+  }
+  file.reset();
+  for (int run = 0; run <= runs; ++run) {  // run 0 warms the page cache
+    window.OpenFile(QString());
+    QElapsedTimer timer;
+    timer.start();
+    window.OpenFile(path, name);
+    window.Plot()->repaint();
+    if (run) first.wall.push_back(timer.nsecsElapsed() / 1e6);
+  }
   auto wallOnly = [](const char* what, std::vector<double> v) {
     std::sort(v.begin(), v.end());
     std::printf("%-34s wall median %6.1f  max %6.1f ms (%zu)\n", what, v[v.size() / 2], v.back(), v.size());
   };
-  wallOnly("first picture", first.wall);
+  wallOnly("first picture in the window", first.wall);
   wallOnly("  opening and checking the file", opening.wall);
   wallOnly("  building the pyramid", building.wall);
 
+  // Frames in a plot whose data area is `width` device pixels wide, on the window's record.
+  PlotWidget plot;
+  plot.resize(width + orvane::viewer::kPlotLeft + orvane::viewer::kPlotRight, 600);
+  plot.show();
+  WaitUntilExposed(plot);
+  plot.SetContent(window.Plot()->Content());
+  plot.repaint();
   Timings zoom, pan;
   std::vector<PlotView> views;  // every view a step showed
   auto step = [&](Timings& t, auto change) {
