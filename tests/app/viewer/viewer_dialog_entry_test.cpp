@@ -1,8 +1,11 @@
 // "View Records..." in the dialog's context menu: it starts orvane-view on
 // the pulse file the file name box names, by the base-name rule of Convert.
+#include <QImage>
 #include <QMenu>
+#include <QTextBrowser>
 
 #include "../dialog_fixture.h"
+#include "help_viewer.h"
 #include "viewer_launch.h"
 
 namespace orvane::testing {
@@ -87,6 +90,15 @@ TEST(ViewerLaunch, StartsOnlyAProgramThatIsThere) {
   if (!program.isEmpty()) {
     EXPECT_TRUE(QFileInfo(program).isExecutable());
   }
+}
+
+TEST(UserGuide, ShowsTheViewerWithItsPicture) {
+  gui::CHelpViewer guide(nullptr);
+  EXPECT_TRUE(guide.toPlainText().contains("Looking at the records"));
+  EXPECT_TRUE(guide.toHtml().contains("viewer.png"));
+  const QVariant picture = guide.loadResource(QTextDocument::ImageResource, QUrl("viewer.png"));
+  ASSERT_TRUE(picture.isValid()) << "the picture is among the program's resources";
+  EXPECT_FALSE(QImage::fromData(picture.toByteArray()).isNull());
 }
 
 }  // namespace
