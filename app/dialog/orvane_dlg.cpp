@@ -13,6 +13,7 @@
 #include "engine_run.h"
 #include "help_viewer.h"
 #include "program_resources.h"
+#include "viewer_launch.h"
 
 using orvane::gui::DataExchange;
 
@@ -37,7 +38,8 @@ COrvaneDlg::COrvaneDlg(QWidget* parent)
       m_hAppIcon(orvane::gui::LoadProgramIcon()),
       m_fnChooseFile([this](const orvane::gui::FileOpenRequest& request) {
         return orvane::gui::RunFileOpenDialog(request, this);
-      }) {
+      }),
+      m_fnStartProgram(orvane::gui::StartDetachedProgram) {
   m_controls = orvane::gui::BuildDialog(*this, orvane::gui::LoadDialogTemplate(IDD));
   m_strStatus.clear();
   m_strFileName.clear();

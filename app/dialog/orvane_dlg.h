@@ -41,6 +41,7 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   static constexpr int IDCANCEL = 2;
   static constexpr int ID_HELP = 57670;
   static constexpr int IDM_ABOUTBOX = 0x0010;
+  static constexpr int IDM_VIEWRECORDS = 0x0030;
   static constexpr int SC_MINIMIZE = 0xF020;
   static constexpr int SC_CLOSE = 0xF060;
   // String resource of the about entry.
@@ -61,7 +62,7 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   QWidget* GetDlgItem(int id) const;
   // The help viewer while it is open, otherwise null.
   QWidget* HelpViewer() const;
-  // The window menu: the about entry carries its command id as data.
+  // The window menu: the about entry and "View Records..." carry their command ids as data.
   std::unique_ptr<QMenu> CreateWindowMenu();
 
   // Handlers.
@@ -82,6 +83,8 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   void OnSetPulsePower();
   void OnBrowse();
   void OnHelp();
+  // Starts the record viewer on the pulse file the file name box names.
+  void OnViewRecords();
 
   // An engine command is running; the dialog takes no input meanwhile.
   bool RunInProgress() const { return m_bRunning; }
@@ -108,6 +111,9 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   // Chooses the file for "..."; an empty answer means the user cancelled.
   // Runs the file-open dialog unless replaced.
   std::function<QString(const orvane::gui::FileOpenRequest&)> m_fnChooseFile;
+  // Starts a program (the record viewer) beside this one; false when it could
+  // not be started. Starts it detached unless replaced.
+  std::function<bool(const QString& program, const QStringList& arguments)> m_fnStartProgram;
 
  protected:
   virtual void DoDataExchange(const orvane::gui::DataExchange& exchange);

@@ -1,5 +1,5 @@
 // The main dialog's handlers: radio buttons, file name box, "...", Convert,
-// pulse power, Help and the window menu's about entry.
+// pulse power, Help and the window menu's entries.
 #include <QAbstractButton>
 #include <QContextMenuEvent>
 #include <QLineEdit>
@@ -14,6 +14,7 @@
 #include "orvane/convert.h"
 #include "orvane/pulse_power.h"
 #include "orvane_dlg.h"
+#include "viewer_launch.h"
 
 using namespace orvane::gui;
 
@@ -134,14 +135,24 @@ std::unique_ptr<QMenu> COrvaneDlg::CreateWindowMenu() {
     entry->setData(IDM_ABOUTBOX);
     connect(entry, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
   }
+  QAction* view = menu->addAction(QStringLiteral("View Records..."));
+  view->setData(IDM_VIEWRECORDS);
+  connect(view, &QAction::triggered, this, [this] { OnSysCommand(IDM_VIEWRECORDS, 0); });
   return menu;
 }
 
 void COrvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
-  // The window manager's menu is out of reach here, so the about entry is
+  // The window manager's menu is out of reach here, so its entries are
   // offered in the dialog's own context menu.
   std::unique_ptr<QMenu> menu = CreateWindowMenu();
   if (!menu->isEmpty()) menu->exec(event->globalPos());
+}
+
+void COrvaneDlg::OnViewRecords() {
+  UpdateData(true);
+  if (m_fnStartProgram(orvane::gui::ViewerProgram(), orvane::gui::ViewerArguments(m_strFileName))) return;
+  m_strStatus = "orvane-view could not be started.";
+  UpdateData(false);
 }
 
 void COrvaneDlg::OnSysCommand(int commandId, long) {
@@ -151,6 +162,7 @@ void COrvaneDlg::OnSysCommand(int commandId, long) {
       about.exec();
       break;
     }
+    case IDM_VIEWRECORDS: OnViewRecords(); break;
     case SC_MINIMIZE: showMinimized(); break;
     case SC_CLOSE: close(); break;
     default: break;

@@ -19,6 +19,7 @@ class SampleSource {
   uint64_t Count() const { return count_; }
   Kind SampleKind() const { return kind_; }
   float At(uint64_t index) const;
+  const uint8_t* Data() const { return data_; }
 
  private:
   const uint8_t* data_ = nullptr;
@@ -45,23 +46,34 @@ struct M4Column {
   MinMax range;
 };
 
-// Level k holds the min/max of blocks of kBaseBlock << k samples (a
-// partial block at the end of the record included).
+// Level k holds the min/max of blocks of BaseBlock() << k samples (a
+// partial block at the end of the record included). The base block grows
+// with the record so that the pyramid stays below kMaxBaseBlocks entries on
+// its lowest level (about 12 MB in all) whatever the record's length; a
+// query reads at most two base blocks of raw samples besides the pyramid.
 class MinMaxPyramid {
  public:
-  static constexpr uint64_t kBaseBlock = 32;
-  explicit MinMaxPyramid(SampleSource source);
+  static constexpr uint64_t kMinBaseBlock = 32;
+  static constexpr uint64_t kMaxBaseBlocks = uint64_t(1) << 19;
+  // Builds every level at once; the lowest level, one pass over the
+  // samples, is shared among up to `threads` threads (0: one per core).
+  explicit MinMaxPyramid(SampleSource source, unsigned threads = 0);
   const SampleSource& Source() const { return source_; }
+  uint64_t BaseBlock() const { return baseBlock_; }
   // Min/max of samples [begin, end), clamped to the record.
   MinMax Query(uint64_t begin, uint64_t end) const;
   size_t Levels() const { return levels_.size(); }
   size_t MemoryBytes() const;
 
  private:
-  MinMax Scan(uint64_t begin, uint64_t end) const;
+  void BuildBase(unsigned threads);
   SampleSource source_;
+  uint64_t baseBlock_ = kMinBaseBlock;
   std::vector<std::vector<MinMax>> levels_;
 };
+
+// Min/max of samples [begin, end) of source read one by one (no pyramid).
+MinMax ScanSamples(const SampleSource& source, uint64_t begin, uint64_t end);
 
 // Columns of samplesPerColumn samples (>= 1; fractional allowed), anchored at
 // absolute sample indices: column k covers [floor(k*spc), floor((k+1)*spc)).

@@ -32,12 +32,21 @@ int Render(int argc, char** argv) {
   }
   if (args.size() != 2) return std::fputs(kUsage, stderr), 2;
   orvane::Outcome why;
-  auto file = orvane::PulseFileView::Open(args[0].toStdString(), orvane::PulseFileView::Verify::Salvage, &why);
+  auto file =
+      orvane::PulseFileView::Open(args[0].toStdString(), orvane::PulseFileView::Verify::Salvage, &why);
+  if (file && !orvane::viewer::NotAPulseFile(*file).empty()) {
+    why.message = orvane::viewer::NotAPulseFile(*file);
+    file.reset();
+  }
   if (!file) return std::fprintf(stderr, "orvane-view: %s\n", why.message.c_str()), 1;
+  // A damaged file is drawn as far as it goes; what is wrong goes to standard error.
+  for (const orvane::StructureProblem& problem : file->Problems())
+    std::fprintf(stderr, "orvane-view: %s\n", problem.what.message.c_str());
   const int index = orvane::viewer::FindRecord(*file, args[1].toUpper().toStdString());
-  if (index < 0) return std::fprintf(stderr, "orvane-view: no record %s\n", qPrintable(args[1])), 1;
+  if (index < 0) return std::fprintf(stderr, "orvane-view: no record %s\n", qPrintable(args[1].toUpper())), 1;
   const auto content = orvane::viewer::LoadRecord(*file, size_t(index));
-  const QImage image = orvane::viewer::RenderPlot(size, 1.0, content, orvane::viewer::WholeView(content, size, 1.0));
+  const QImage image =
+      orvane::viewer::RenderPlot(size, 1.0, content, orvane::viewer::WholeView(content, size, 1.0));
   if (!image.save(out)) return std::fprintf(stderr, "orvane-view: cannot write %s\n", qPrintable(out)), 1;
   return 0;
 }
@@ -46,7 +55,8 @@ int Render(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) return std::fputs(kUsage, stdout), 0;
-  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) return std::printf("orvane-view %s\n", ORVANE_FILE_VERSION), 0;
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0)
+    return std::printf("orvane-view %s\n", ORVANE_FILE_VERSION), 0;
   if (argc >= 2 && std::strcmp(argv[1], "--render") == 0) return Render(argc, argv);
   QApplication::setStyle(QStringLiteral("Windows"));
   QApplication app(argc, argv);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "trace_raster.h"
+
 namespace orvane::viewer {
 namespace {
 
@@ -17,9 +19,7 @@ double TickStep(double span, int wanted) {
   return 10 * power;
 }
 
-QString TickText(double value) {
-  return QString::number(value, 'g', 6);
-}
+QString TickText(double value) { return QString::number(value, 'g', 6); }
 
 struct ValueAxis {
   double lo, hi;
@@ -39,61 +39,84 @@ ValueAxis FitValues(const std::vector<M4Column>& columns, const QRect& area) {
   return {lo - pad, hi + pad, double(area.top()), double(area.bottom())};
 }
 
+// The values that get a tick, a label and a grid line.
+std::vector<double> ValueTicks(const ValueAxis& axis, const QRect& area) {
+  std::vector<double> ticks;
+  const double step = TickStep(axis.hi - axis.lo, std::max(2, area.height() / 40));
+  for (double v = std::ceil(axis.lo / step) * step; v <= axis.hi; v += step)
+    ticks.push_back(std::abs(v) < step * 1e-9 ? 0 : v);
+  return ticks;
+}
+
+// The frame just outside the data area, ticks and labels; the grid lies under the trace.
 void PaintAxes(QPainter& p, const QRect& area, const ValueAxis& axis, const PlotView& view, double dpr) {
   p.setPen(QPen(Qt::black, 0));
-  p.drawRect(area);
+  p.drawRect(area.adjusted(-1, -1, 0, 0));
   const QFontMetrics metrics(p.font());
-  const double step = TickStep(axis.hi - axis.lo, std::max(2, area.height() / 40));
-  for (double v = std::ceil(axis.lo / step) * step; v <= axis.hi; v += step) {
-    const double y = axis.Y(std::abs(v) < step * 1e-9 ? 0 : v);
-    p.setPen(QPen(QColor(225, 225, 225), 0));
-    p.drawLine(QPointF(area.left() + 1, y), QPointF(area.right(), y));
-    p.setPen(QPen(Qt::black, 0));
-    p.drawLine(QPointF(area.left() - 4, y), QPointF(area.left(), y));
-    const QString text = TickText(std::abs(v) < step * 1e-9 ? 0 : v);
-    p.drawText(QRectF(0, y - 8, area.left() - 6, 16), Qt::AlignRight | Qt::AlignVCenter, text);
+  for (double v : ValueTicks(axis, area)) {
+    const double y = axis.Y(v);
+    p.drawLine(QPointF(area.left() - 5, y), QPointF(area.left() - 1, y));
+    p.drawText(QRectF(0, y - 8, area.left() - 7, 16), Qt::AlignRight | Qt::AlignVCenter, TickText(v));
   }
   const double perLogical = view.samplesPerPixel * dpr;
   const double first = view.start, last = view.start + area.width() * perLogical;
   const double istep = std::max(1.0, TickStep(last - first, std::max(2, area.width() / 90)));
   for (double s = std::ceil(first / istep) * istep; s <= last; s += istep) {
     const double x = area.left() + (s - first) / perLogical;
-    p.drawLine(QPointF(x, area.bottom()), QPointF(x, area.bottom() + 4));
+    p.drawLine(QPointF(x, area.bottom() + 1), QPointF(x, area.bottom() + 5));
     const QString text = QString::number(static_cast<qint64>(s));
-    const double w = metrics.horizontalAdvance(text);
-    p.drawText(QRectF(x - w / 2 - 2, area.bottom() + 5, w + 4, 16), Qt::AlignCenter, text);
+    const double w = metrics.horizontalAdvance(text) + 4;
+    // Labels at the ends stay inside the plot.
+    const double left = std::clamp(x - w / 2, 0.0, area.right() + kPlotRight - w);
+    p.drawText(QRectF(left, area.bottom() + 6, w, 16), Qt::AlignCenter, text);
   }
 }
 
-// M4 drawing: per device column a vertical stroke from min to max, joined to
-// the neighbours through the first and last samples. Columns without a finite
-// sample leave a gap; non-finite samples are marked on the index axis.
+void PaintGrid(QPainter& p, const QRect& area, const ValueAxis& axis) {
+  p.setPen(QPen(QColor(225, 225, 225), 0));
+  for (double v : ValueTicks(axis, area))
+    p.drawLine(QPointF(area.left(), axis.Y(v)), QPointF(area.right(), axis.Y(v)));
+}
+
+// The trace's pen: one device pixel wide whatever the scale, so that the
+// raster engine draws it on its fast path, without stroking.
+QPen TracePen() {
+  QPen pen(QColor(20, 60, 160), 1);
+  pen.setCosmetic(true);
+  return pen;
+}
+
+// Draws the runs of points collected in polyline and starts a new run.
+void FlushRun(QPainter& p, QPolygonF& polyline) {
+  if (polyline.size() == 1) p.drawPoint(polyline.front());
+  if (polyline.size() > 1) p.drawPolyline(polyline);
+  polyline.clear();
+}
+
+// Marks on the index axis where non-finite samples lie.
+void PaintNonFiniteMarks(QPainter& p, const QRect& area, const std::vector<M4Column>& columns, double dpr) {
+  QPainterPath marks;
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (columns[i].range.nonFinite)
+      marks.addRect(QRectF(area.left() + i / dpr, area.bottom() - 4, 1 / dpr, 5));
+  p.fillPath(marks, QColor(200, 0, 0));
+}
+
+// M4 drawing: the trace and grid as one image of the data area in device
+// pixels (see trace_raster.h), the image kept between pictures of one size.
 void PaintColumns(QPainter& p, const QRect& area, const ValueAxis& axis, const std::vector<M4Column>& columns,
                   double dpr) {
-  QPainterPath path;
-  QPainterPath marks;
-  bool joined = false;
-  for (size_t i = 0; i < columns.size(); ++i) {
-    const M4Column& c = columns[i];
-    const double x = area.left() + (i + 0.5) / dpr;
-    if (c.range.nonFinite) marks.addRect(QRectF(x - 0.5 / dpr, area.bottom() - 5, 1 / dpr, 5));
-    if (c.begin >= c.end || c.range.Empty()) {
-      joined = false;
-      continue;
-    }
-    const bool ends = std::isfinite(c.first) && std::isfinite(c.last);
-    if (joined && std::isfinite(c.first))
-      path.lineTo(x, axis.Y(c.first));
-    else
-      path.moveTo(x, axis.Y(std::isfinite(c.first) ? c.first : c.range.min));
-    path.moveTo(x, axis.Y(c.range.min) + 0.5 / dpr);
-    path.lineTo(x, axis.Y(c.range.max) - 0.5 / dpr);
-    path.moveTo(x, axis.Y(std::isfinite(c.last) ? c.last : c.range.max));
-    joined = ends && !c.range.nonFinite;
-  }
-  p.setPen(QPen(QColor(20, 60, 160), 1 / dpr));
-  p.drawPath(path);
-  p.fillPath(marks, QColor(200, 0, 0));
+  static thread_local QImage image;
+  const QSize device(static_cast<int>(columns.size()),
+                     std::max(1, static_cast<int>(std::floor(area.height() * dpr))));
+  if (image.size() != device) image = QImage(device, QImage::Format_RGB32);
+  auto row = [&](double v) { return static_cast<int>(std::floor((axis.Y(v) - area.top()) * dpr)); };
+  std::vector<int> grid;
+  for (double v : ValueTicks(axis, area)) grid.push_back(row(v));
+  RasterTrace(image, grid, ColumnSpans(columns, row, device.height()));
+  image.setDevicePixelRatio(dpr);
+  p.drawImage(QPointF(area.topLeft()), image);
+  PaintNonFiniteMarks(p, area, columns, dpr);
 }
 
 // Raw samples as steps, a dot on each sample once samples are far apart.
@@ -101,31 +124,26 @@ void PaintSteps(QPainter& p, const QRect& area, const ValueAxis& axis, const Sam
                 const PlotView& view, double dpr) {
   const double perLogical = view.samplesPerPixel * dpr;
   const int64_t first = std::max<int64_t>(0, static_cast<int64_t>(std::floor(view.start)));
-  const int64_t last = std::min<int64_t>(static_cast<int64_t>(source.Count()),
-                                         static_cast<int64_t>(std::ceil(view.start + area.width() * perLogical)) + 1);
+  const int64_t last =
+      std::min<int64_t>(static_cast<int64_t>(source.Count()),
+                        static_cast<int64_t>(std::ceil(view.start + area.width() * perLogical)) + 1);
   auto X = [&](double s) { return area.left() + (s - view.start) / perLogical; };
-  QPainterPath path, marks;
-  bool joined = false;
+  QPolygonF run;
+  QPainterPath marks, dotPath;
   const bool dots = 1 / perLogical >= 6;
-  QPainterPath dotPath;
+  p.setPen(TracePen());
   for (int64_t i = first; i < last; ++i) {
     const float v = source.At(static_cast<uint64_t>(i));
     if (!std::isfinite(v)) {
       marks.addRect(QRectF(X(i + 0.5) - 1, area.bottom() - 5, 2, 5));
-      joined = false;
+      FlushRun(p, run);
       continue;
     }
     const double y = axis.Y(v);
-    if (joined)
-      path.lineTo(X(i), y);
-    else
-      path.moveTo(X(i), y);
-    path.lineTo(X(i + 1), y);
+    run << QPointF(X(i), y) << QPointF(X(i + 1), y);
     if (dots) dotPath.addEllipse(QPointF(X(i + 0.5), y), 2, 2);
-    joined = true;
   }
-  p.setPen(QPen(QColor(20, 60, 160), 1 / dpr));
-  p.drawPath(path);
+  FlushRun(p, run);
   p.fillPath(dotPath, QColor(20, 60, 160));
   p.fillPath(marks, QColor(200, 0, 0));
 }
@@ -156,23 +174,27 @@ void PaintPlot(QPainter& p, QSize logical, double dpr, const PlotContent& conten
       // The value range still comes from the pyramid, one column per device pixel.
       const int64_t first = static_cast<int64_t>(std::floor(view.start));
       columns.push_back({});
-      columns.back().range = content.pyramid->Query(
-          static_cast<uint64_t>(std::max<int64_t>(0, first)),
-          static_cast<uint64_t>(std::max(0.0, std::ceil(view.start + deviceColumns * view.samplesPerPixel) + 1)));
+      columns.back().range =
+          content.pyramid->Query(static_cast<uint64_t>(std::max<int64_t>(0, first)),
+                                 static_cast<uint64_t>(std::max(
+                                     0.0, std::ceil(view.start + deviceColumns * view.samplesPerPixel) + 1)));
     } else {
       const int64_t firstColumn = static_cast<int64_t>(std::floor(view.start / view.samplesPerPixel));
-      columns = ComputeM4(*content.pyramid, firstColumn, static_cast<size_t>(deviceColumns), view.samplesPerPixel);
+      columns =
+          ComputeM4(*content.pyramid, firstColumn, static_cast<size_t>(deviceColumns), view.samplesPerPixel);
     }
   }
   const ValueAxis axis = FitValues(columns, area);
-  PaintAxes(p, area, axis, view, dpr);
   p.save();
-  p.setClipRect(area.adjusted(1, 1, 0, 0));
-  if (content.pyramid && raw)
-    PaintSteps(p, area, axis, content.pyramid->Source(), view, dpr);
-  else if (content.pyramid)
+  p.setClipRect(area);
+  if (content.pyramid && !raw) {
     PaintColumns(p, area, axis, columns, dpr);
+  } else {
+    PaintGrid(p, area, axis);
+    if (content.pyramid) PaintSteps(p, area, axis, content.pyramid->Source(), view, dpr);
+  }
   p.restore();
+  PaintAxes(p, area, axis, view, dpr);
   if (!content.message.isEmpty()) {
     p.setPen(QColor(160, 0, 0));
     p.drawText(area.adjusted(8, 6, -8, -6), Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap, content.message);

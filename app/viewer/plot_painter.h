@@ -30,7 +30,8 @@ QRect DataArea(QSize logical);
 // A view of the whole record for a plot of that logical size.
 PlotView WholeView(const PlotContent& content, QSize logical, double dpr);
 // Draws the plot into painter over [0, logical); dpr is the device pixels per logical one.
-void PaintPlot(QPainter& painter, QSize logical, double dpr, const PlotContent& content, const PlotView& view);
+void PaintPlot(QPainter& painter, QSize logical, double dpr, const PlotContent& content,
+               const PlotView& view);
 // The picture as an image of logical size times dpr.
 QImage RenderPlot(QSize logical, double dpr, const PlotContent& content, const PlotView& view);
 

@@ -22,6 +22,7 @@ void PlotWidget::SetContent(PlotContent content) {
 
 void PlotWidget::ShowWhole() {
   view_ = WholeView(content_, size(), devicePixelRatioF());
+  whole_ = true;
   update();
 }
 
@@ -32,8 +33,10 @@ double PlotWidget::SampleAt(double logicalX) const {
 void PlotWidget::Clamp() {
   const double n = content_.pyramid ? double(content_.pyramid->Source().Count()) : 1;
   const double columns = DataArea(size()).width() * devicePixelRatioF();
-  view_.samplesPerPixel = std::clamp(view_.samplesPerPixel, 1.0 / 64, std::max(n, 1.0) / columns);
+  const double widest = std::max(n, 1.0) / columns;
+  view_.samplesPerPixel = std::clamp(view_.samplesPerPixel, std::min(1.0 / 64, widest), widest);
   view_.start = std::clamp(view_.start, 0.0, std::max(0.0, n - columns * view_.samplesPerPixel));
+  whole_ = view_.start == 0 && view_.samplesPerPixel == widest;
 }
 
 void PlotWidget::Zoom(double factor, double anchorX) {
@@ -61,9 +64,11 @@ void PlotWidget::paintEvent(QPaintEvent*) {
 }
 
 void PlotWidget::resizeEvent(QResizeEvent*) {
-  const bool whole = view_.start == 0 && content_.pyramid;
-  if (whole) ShowWhole();
-  Clamp();
+  // A whole record stays whole; a zoomed view keeps its start and scale.
+  if (whole_)
+    ShowWhole();
+  else
+    Clamp();
 }
 
 void PlotWidget::wheelEvent(QWheelEvent* event) {
@@ -83,15 +88,34 @@ void PlotWidget::mouseMoveEvent(QMouseEvent* event) {
   if (dragging_) Pan(x - lastX_);
   lastX_ = x;
   if (selecting_) update();
-  if (content_.pyramid && DataArea(size()).contains(event->position().toPoint())) {
-    const double s = std::floor(SampleAt(x));
-    const SampleSource& source = content_.pyramid->Source();
-    if (s >= 0 && s < double(source.Count()))
-      emit PointerRead(QStringLiteral("sample %1: %2")
-                           .arg(static_cast<qint64>(s))
-                           .arg(double(source.At(static_cast<uint64_t>(s))), 0, 'g', 8));
-  }
+  emit PointerRead(ReadOut(x));
 }
+
+QString PlotWidget::ReadOut(double logicalX) const {
+  if (!content_.pyramid || logicalX < kPlotLeft || logicalX >= kPlotLeft + DataArea(size()).width())
+    return {};
+  // The samples of the device pixel under the pointer: one, or a stretch
+  // told by its range.
+  const SampleSource& source = content_.pyramid->Source();
+  const double from = SampleAt(logicalX);
+  const double to = from + std::max(1.0, view_.samplesPerPixel);
+  const auto first = static_cast<uint64_t>(std::max(0.0, std::floor(from)));
+  const auto last = static_cast<uint64_t>(std::min(double(source.Count()), std::floor(to)));
+  if (first >= source.Count()) return {};
+  if (last <= first + 1)
+    return QStringLiteral("sample %1: %2").arg(first).arg(double(source.At(first)), 0, 'g', 8);
+  const MinMax range = content_.pyramid->Query(first, last);
+  QString text = range.Empty() ? QStringLiteral("samples %1 to %2: no finite value").arg(first).arg(last - 1)
+                               : QStringLiteral("samples %1 to %2: %3 to %4")
+                                     .arg(first)
+                                     .arg(last - 1)
+                                     .arg(double(range.min), 0, 'g', 8)
+                                     .arg(double(range.max), 0, 'g', 8);
+  if (range.nonFinite && !range.Empty()) text += QStringLiteral(" and non-finite values");
+  return text;
+}
+
+void PlotWidget::leaveEvent(QEvent*) { emit PointerRead({}); }
 
 void PlotWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (selecting_ && std::abs(event->position().x() - pressX_) > 3) {

@@ -16,6 +16,12 @@ HeaderKind KindOf(RecordType type) {
 
 }  // namespace
 
+std::string NotAPulseFile(const PulseFileView& file) {
+  for (const StructureProblem& problem : file.Problems())
+    if (problem.what.code == Failure::InvalidMagicNumber) return problem.what.message;
+  return {};
+}
+
 std::vector<RecordRow> ListRecords(const PulseFileView& file) {
   std::vector<RecordRow> rows;
   for (const RecordView& record : file.Records()) {
@@ -45,7 +51,8 @@ PlotContent LoadRecord(const PulseFileView& file, size_t index) {
   const auto kind = record.Info().sampleBytes == 4 ? SampleSource::Kind::Float32 : SampleSource::Kind::Int16;
   content.pyramid = std::make_shared<MinMaxPyramid>(SampleSource(record.samples, kind));
   if (record.header.empty())
-    content.message = QStringLiteral("The header of %1 lies outside the file.").arg(QString::fromStdString(record.Name()));
+    content.message =
+        QStringLiteral("The header of %1 lies outside the file.").arg(QString::fromStdString(record.Name()));
   else if (!record.complete)
     content.message = QStringLiteral("The samples end early: %1 of %2 declared samples are in the file.")
                           .arg(record.SampleCount())

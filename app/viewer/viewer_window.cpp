@@ -22,8 +22,8 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
   auto* layout = new QVBoxLayout(side);
   layout->setContentsMargins(0, 0, 0, 0);
   list_ = new QTreeWidget(side);
-  list_->setHeaderLabels({QStringLiteral("Record"), QStringLiteral("SIZE"), QStringLiteral("GAIN"),
-                          QStringLiteral("DESC")});
+  list_->setHeaderLabels(
+      {QStringLiteral("Record"), QStringLiteral("SIZE"), QStringLiteral("GAIN"), QStringLiteral("DESC")});
   list_->setRootIsDecorated(false);
   list_->setUniformRowHeights(true);
   problems_ = new QPlainTextEdit(side);
@@ -39,7 +39,8 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
   splitter->setSizes({330, 900});
   setCentralWidget(splitter);
   statusBar()->showMessage(QStringLiteral("Drop a pulse file here to open it."));
-  connect(plot_, &PlotWidget::PointerRead, this, [this](const QString& text) { statusBar()->showMessage(text); });
+  connect(plot_, &PlotWidget::PointerRead, this,
+          [this](const QString& text) { statusBar()->showMessage(text); });
   connect(list_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
     if (item) ShowRecord(list_->indexOfTopLevelItem(item));
   });
@@ -53,6 +54,10 @@ void ViewerWindow::OpenFile(const QString& path, const QString& record) {
   file_ = PulseFileView::Open(path.toStdString(), PulseFileView::Verify::Salvage, &why);
   list_->clear();
   setWindowTitle(QStringLiteral("%1 - orvane-view").arg(QFileInfo(path).fileName()));
+  if (file_ && !NotAPulseFile(*file_).empty()) {
+    why.message = NotAPulseFile(*file_);
+    file_.reset();
+  }
   if (!file_) {
     problems_->setPlainText(QString::fromStdString(why.message));
     plot_->SetContent({nullptr, QString::fromStdString(why.message)});
@@ -68,7 +73,8 @@ void ViewerWindow::OpenFile(const QString& path, const QString& record) {
   }
   for (int c = 0; c < 3; ++c) list_->resizeColumnToContents(c);
   if (file_->Records().empty()) {
-    plot_->SetContent({nullptr, file_->Valid() ? QStringLiteral("The file holds no records.") : ProblemText(*file_)});
+    plot_->SetContent(
+        {nullptr, file_->Valid() ? QStringLiteral("The file holds no records.") : ProblemText(*file_)});
     return;
   }
   int index = record.isEmpty() ? 0 : FindRecord(*file_, record.toUpper().toStdString());
@@ -76,8 +82,8 @@ void ViewerWindow::OpenFile(const QString& path, const QString& record) {
     problems_->appendPlainText(QStringLiteral("There is no record %1.").arg(record));
     index = 0;
   }
+  // Selecting the row draws its record (once: the list was empty before).
   list_->setCurrentItem(list_->topLevelItem(index));
-  ShowRecord(index);
 }
 
 void ViewerWindow::ShowRecord(int index) {

@@ -29,7 +29,7 @@ struct AboutWatch {
 TEST_F(AboutEntry, TheContextMenuOffersAboutTessaryWithCommandSixteen) {
   Show();
   std::unique_ptr<QMenu> menu = dlg->CreateWindowMenu();
-  ASSERT_EQ(menu->actions().size(), 1);
+  ASSERT_EQ(menu->actions().size(), 2);
   EXPECT_EQ(menu->actions()[0]->text(), "&About Tessary");
   EXPECT_EQ(menu->actions()[0]->data().toInt(), 0x0010);
 }
