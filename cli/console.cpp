@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "orvane/interruption.h"
 #include "printable.h"
 
 namespace orvane::cli {
@@ -80,6 +81,7 @@ void Console::RunEnded(const std::string& name) {
 }
 
 void Console::Emit(const std::string& out, const std::string& err) {
+  orvane::UninterruptedSection printing;
   std::lock_guard lock(mutex_);
   ClearLine();
   ++done_;

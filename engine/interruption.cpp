@@ -53,6 +53,9 @@ void InstallInterruptionHandler(const char* message) {
   std::thread(WaitAndStop, set, std::string(message ? message : "")).detach();
 }
 
+UninterruptedSection::UninterruptedSection() { temporary::EnterCritical(); }
+UninterruptedSection::~UninterruptedSection() { temporary::LeaveCritical(); }
+
 void RemoveTemporaryFilesNow() { temporary::RemoveAll(); }
 
 }  // namespace orvane

@@ -310,17 +310,19 @@ TEST(SignalledCli, ProgressAppearsOnATerminalAndNotInAPipe) {
   // converted one file at a time.
   ScratchDir dir;
   std::vector<std::string> args{"-j", "1", "to-ascii"};
-  for (int n = 0; n < 5; ++n) {
+  for (int n = 0; n < 16; ++n) {
     WriteFile(dir / ("f" + std::to_string(n) + ".spf"), Large().pulseFile);
     args.push_back("f" + std::to_string(n) + ".spf");
   }
   const std::string terminal = RunOnTerminal(dir.path(), args);
-  EXPECT_NE(terminal.find("/5] f"), std::string::npos) << terminal;
+  EXPECT_NE(terminal.find("/16] f"), std::string::npos) << terminal;
   EXPECT_NE(terminal.find(" MB  "), std::string::npos) << terminal;
   EXPECT_NE(terminal.find(" MB/s  "), std::string::npos) << terminal;
   EXPECT_NE(terminal.find(" left"), std::string::npos) << terminal;
   // Cleared at the end: nothing after the last erase.
-  EXPECT_EQ(terminal.substr(terminal.rfind("\r\033[K")), "\r\033[K");
+  const size_t lastErase = terminal.rfind("\r\033[K");
+  ASSERT_NE(lastErase, std::string::npos) << terminal;
+  EXPECT_EQ(terminal.substr(lastErase), "\r\033[K");
   const Exit piped = RunCli(dir.path(), args);
   EXPECT_EQ(piped.status, 0);
   EXPECT_EQ(piped.errors, "");

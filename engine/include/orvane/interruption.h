@@ -14,6 +14,18 @@ namespace orvane {
 // "orvane-cli: interrupted\n". Calling it again does nothing.
 void InstallInterruptionHandler(const char* message);
 
+// Holds an interruption off while it lives; one made after an interruption
+// has begun never returns, as the program ends first. A front end prints
+// each run's results inside one, so that a run the interruption has cut
+// short (its temporary files removed under it) is never reported.
+class UninterruptedSection {
+ public:
+  UninterruptedSection();
+  ~UninterruptedSection();
+  UninterruptedSection(const UninterruptedSection&) = delete;
+  UninterruptedSection& operator=(const UninterruptedSection&) = delete;
+};
+
 // Removes every temporary file the engine has open, for a program that
 // handles the signals itself; async-signal-safe. The runs that wrote them
 // fail if they go on.
