@@ -133,29 +133,28 @@ class Parser {
       options_.trace = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options_.quiet = true;
-    } else if (arg == "-j" || arg == "--jobs") {
-      if (index_ + 1 >= args_.size()) {
-        Fail("option '" + arg + "' needs a number of jobs");
-        return;
-      }
-      Jobs(args_[++index_]);
-    } else if (arg.rfind("--jobs=", 0) == 0) {
-      Jobs(arg.substr(7));
-    } else if (arg.rfind("-j", 0) == 0) {
-      Jobs(arg.substr(2));
-    } else if (arg == "-o" || arg == "--output-dir") {
-      if (index_ + 1 >= args_.size()) {
-        Fail("option '" + arg + "' needs a folder");
-        return;
-      }
-      OutputDir(args_[++index_]);
-    } else if (arg.rfind("--output-dir=", 0) == 0) {
-      OutputDir(arg.substr(13));
-    } else if (arg.rfind("-o", 0) == 0) {
-      OutputDir(arg.substr(2));
+    } else if (auto jobs = ValueOf(arg, "-j", "--jobs", "a number of jobs")) {
+      if (!jobs->empty() || error_.empty()) Jobs(*jobs);
+    } else if (auto folder = ValueOf(arg, "-o", "--output-dir", "a folder")) {
+      if (!folder->empty() || error_.empty()) OutputDir(*folder);
     } else {
       Fail("unknown option '" + arg + "'");
     }
+  }
+
+  // The value of an option that takes one: "-j 4", "-j4", "--jobs 4" or
+  // "--jobs=4". Nothing when arg is another option; a missing value is a
+  // usage error (and gives an empty value).
+  std::optional<std::string> ValueOf(const std::string& arg, const std::string& shortName,
+                                     const std::string& longName, const std::string& what) {
+    if (arg == shortName || arg == longName) {
+      if (index_ + 1 < args_.size()) return args_[++index_];
+      Fail("option '" + arg + "' needs " + what);
+      return std::string();
+    }
+    if (arg.rfind(longName + "=", 0) == 0) return arg.substr(longName.size() + 1);
+    if (arg.rfind(shortName, 0) == 0) return arg.substr(shortName.size());
+    return std::nullopt;
   }
 
   void Jobs(const std::string& text) {
