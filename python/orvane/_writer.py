@@ -8,6 +8,7 @@ import numpy as np
 from . import _headers, _orvane
 from ._reader import Record
 
+OFFSET_LIMIT = 2**32  # no record may start at or beyond this
 _SIZE_LIMIT = {"T": 2**31 - 1, "R": 2**32 - 1, "I": 2**32 - 1}
 
 
@@ -28,7 +29,7 @@ def _samples_of(kind, where, samples):
         raise TypeError(f"{where}: samples must be one-dimensional, not of shape {samples.shape}")
     if len(samples) > _SIZE_LIMIT[kind.name]:
         raise ValueError(f"{where}: {len(samples)} samples do not fit in SIZE")
-    return np.ascontiguousarray(samples)
+    return samples
 
 
 def _sized(kind, raw, count):
@@ -59,6 +60,19 @@ def _plan_record(kind, n, item):
     return (raw, samples, pad)
 
 
+def _check_offsets(records):
+    """Refuses, before anything is written or copied, a layout in which a
+    record would start beyond the table's 32-bit offsets."""
+    position = _headers.FILE.size + 4 * len(records)
+    for k, (raw, samples, pad) in enumerate(records):
+        if position >= OFFSET_LIMIT:
+            raise ValueError(
+                f"record {k} in table order would start at byte {position}, beyond the 32-bit offsets "
+                "of a pulse file; nothing was written"
+            )
+        position += len(raw) + samples.nbytes + (2 if pad else 0)
+
+
 def write(path, header=None, t=(), r=(), i=()):
     """Writes a new sealed pulse file at path.
 
@@ -75,6 +89,8 @@ def write(path, header=None, t=(), r=(), i=()):
     """
     kinds = ((_headers.T, list(t)), (_headers.R, list(r)), (_headers.I, list(i)))
     records = [_plan_record(kind, n, item) for kind, items in kinds for n, item in enumerate(items)]
+    _check_offsets(records)
+    records = [(raw, np.ascontiguousarray(samples), pad) for raw, samples, pad in records]
     fields = {"magc": _headers.MAGIC, "tcnt": len(kinds[0][1]), "rcnt": len(kinds[1][1]), "icnt": len(kinds[2][1])}
     file_header = _headers.encode(_headers.FILE, _headers.header_bytes(_headers.FILE, header), fields)
     _orvane.write_file(os.fsencode(os.fspath(path)), file_header, records)
