@@ -57,3 +57,24 @@ def test_install_puts_the_package_where_debians_python_finds_it(tmp_path):
     search = subprocess.run([sys.executable, "-c", "import sys; print(chr(10).join(sys.path))"], capture_output=True,
                             text=True, env={"PATH": os.environ.get("PATH", "")}, cwd=tmp_path).stdout.split("\n")
     assert configured in search
+
+
+def test_the_plot_example_draws_a_record(make_file, tmp_path):
+    pytest.importorskip("matplotlib")
+    path, _ = make_file(t=1, r=1, i=0, max_samples=500)
+    script = pathlib.Path(__file__).resolve().parents[2] / "examples" / "plot_record.py"
+    out = tmp_path / "r0.png"
+    env = dict(os.environ, MPLBACKEND="Agg", MPLCONFIGDIR=str(tmp_path / "mpl"))
+    subprocess.run([sys.executable, str(script), str(path), "R0", "--out", str(out)], check=True, env=env)
+    assert out.read_bytes()[:8] == b"\x89PNG\r\n\x1a\n"
+
+
+def test_the_readme_example_runs(golden, tmp_path):
+    readme = (pathlib.Path(__file__).resolve().parents[2] / "README.md").read_text()
+    section = readme.split("## Python", 1)[1]
+    example = section.split("```python\n", 1)[1].split("```", 1)[0]
+    case = golden("mixed")
+    run = subprocess.run([sys.executable, "-c", example], cwd=case, capture_output=True, text=True)
+    assert run.returncode == 0, run.stderr
+    with orvane.open(case / "data.spf") as f:
+        assert run.stdout.split()[-3:] == [str(len(f.t)), str(len(f.r)), str(len(f.i))]
