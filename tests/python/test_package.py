@@ -74,7 +74,8 @@ def test_the_readme_example_runs(golden, tmp_path):
     section = readme.split("## Python", 1)[1]
     example = section.split("```python\n", 1)[1].split("```", 1)[0]
     case = golden("mixed")
-    run = subprocess.run([sys.executable, "-c", example], cwd=case, capture_output=True, text=True)
+    env = dict(os.environ, PYTHONPATH=str(pathlib.Path(orvane.__file__).resolve().parents[1]))
+    run = subprocess.run([sys.executable, "-c", example], cwd=case, capture_output=True, text=True, env=env)
     assert run.returncode == 0, run.stderr
     with orvane.open(case / "data.spf") as f:
         assert run.stdout.split()[-3:] == [str(len(f.t)), str(len(f.r)), str(len(f.i))]
