@@ -2,6 +2,8 @@
 FormatError, never a crash; verify=False opens what is left and lists what is
 wrong."""
 
+import os
+
 import numpy as np
 import pytest
 
@@ -86,3 +88,20 @@ def test_missing_files_and_folders_are_oserrors_with_the_path(tmp_path):
         orvane.open(tmp_path)
     with pytest.raises(FileNotFoundError):
         orvane.validate(tmp_path / "nothing.spf")
+
+
+def test_a_fifo_is_refused_without_blocking(tmp_path):
+    fifo = tmp_path / "pipe.spf"
+    os.mkfifo(fifo)
+    with pytest.raises(OSError, match="not a regular file") as err:
+        orvane.open(fifo)
+    assert err.value.filename == str(fifo)
+
+
+def test_an_unreadable_file_is_a_permission_error(make_file):
+    path, _ = make_file()
+    path.chmod(0)
+    if os.access(path, os.R_OK):
+        pytest.skip("running with the right to read anything")
+    with pytest.raises(PermissionError):
+        orvane.open(path)
