@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "bindings.h"
-#include "orvane/header_text.h"
 #include "orvane/pulse_file_view.h"
 
 namespace py = pybind11;
@@ -111,13 +110,6 @@ py::tuple OpenMapping(const std::string& path, bool verify) {
   return py::make_tuple(Mapping(view), static_cast<int>(why.code), FsText(why.message));
 }
 
-py::list Fields(int kind) {
-  py::list out;
-  for (const FieldDescription& f : DescribeFields(static_cast<HeaderKind>(kind)))
-    out.append(py::make_tuple(f.label, f.offset, static_cast<int>(f.type)));
-  return out;
-}
-
 }  // namespace
 
 void BindMapping(py::module_& m) {
@@ -132,8 +124,6 @@ void BindMapping(py::module_& m) {
       .def_property_readonly("length", &Mapping::Length)
       .def_property_readonly("path", &Mapping::Path);
   m.def("open_mapping", &OpenMapping, py::arg("path"), py::arg("verify") = true);
-  m.def("describe_fields", &Fields, "(label, offset, type) of each field; kind 0 file, 1 T, 2 R, 3 I");
-  m.def("header_size", [](int kind) { return HeaderSize(static_cast<HeaderKind>(kind)); });
 }
 
 }  // namespace orvane::python
