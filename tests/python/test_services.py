@@ -152,7 +152,7 @@ def test_another_thread_runs_while_the_engine_works(make_file):
     worker.join()
     inside = [t for t in ticks if window["start"] < t < window["end"]]
     assert window["end"] - window["start"] > 0.05
-    assert len(inside) > 100, f"{len(inside)} steps of the main thread in {window['end'] - window['start']:.3f} s"
+    assert len(inside) > 10, f"{len(inside)} steps of the main thread in {window['end'] - window['start']:.3f} s"
 
 
 LOCALE_SCRIPT = """
