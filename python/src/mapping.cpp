@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "bindings.h"
-#include "orvane/header_text.h"
 #include "orvane/pulse_file_view.h"
 
 namespace py = pybind11;
@@ -63,8 +62,8 @@ class Mapping {
     const py::dtype dtype(r.Info().sampleBytes == 4 ? "<f4" : "<i2");
     const auto count = static_cast<py::ssize_t>(r.SampleCount());
     const void* data = r.samples.data() ? static_cast<const void*>(r.samples.data()) : view_->Bytes().data();
-    return ReadOnly(py::array(dtype, {count}, {static_cast<py::ssize_t>(r.Info().sampleBytes)}, data,
-                              KeepAlive(view_)));
+    return ReadOnly(
+        py::array(dtype, {count}, {static_cast<py::ssize_t>(r.Info().sampleBytes)}, data, KeepAlive(view_)));
   }
   // Every header of a kind, gathered into one (count, header size) array of
   // bytes; records whose header lies outside the file are zeros.
@@ -83,7 +82,7 @@ class Mapping {
     for (const StructureProblem& p : view_->Problems()) {
       py::object name = py::none();
       if (p.record >= 0) name = py::str(view_->Records()[static_cast<size_t>(p.record)].Name());
-      out.append(py::make_tuple(static_cast<int>(p.what.code), p.what.message, name));
+      out.append(py::make_tuple(static_cast<int>(p.what.code), FsText(p.what.message), name));
     }
     return out;
   }
@@ -92,7 +91,7 @@ class Mapping {
     return py::make_tuple(r.offset, r.declaredSamples, r.complete, !r.header.empty());
   }
   uint64_t Length() const { return view_->Length(); }
-  std::string Path() const { return view_->Path(); }
+  py::str Path() const { return FsText(view_->Path()); }
 
  private:
   ViewPtr view_;
@@ -104,17 +103,11 @@ py::tuple OpenMapping(const std::string& path, bool verify) {
   ViewPtr view;
   {
     py::gil_scoped_release release;
-    view = PulseFileView::Open(path, verify ? PulseFileView::Verify::Full : PulseFileView::Verify::Salvage, &why);
+    view = PulseFileView::Open(path, verify ? PulseFileView::Verify::Full : PulseFileView::Verify::Salvage,
+                               &why);
   }
-  if (!view) return py::make_tuple(py::none(), static_cast<int>(why.code), why.message);
-  return py::make_tuple(Mapping(view), 0, why.message);
-}
-
-py::list Fields(int kind) {
-  py::list out;
-  for (const FieldDescription& f : DescribeFields(static_cast<HeaderKind>(kind)))
-    out.append(py::make_tuple(f.label, f.offset, static_cast<int>(f.type)));
-  return out;
+  if (!view) return py::make_tuple(py::none(), static_cast<int>(why.code), FsText(why.message));
+  return py::make_tuple(Mapping(view), static_cast<int>(why.code), FsText(why.message));
 }
 
 }  // namespace
@@ -131,8 +124,6 @@ void BindMapping(py::module_& m) {
       .def_property_readonly("length", &Mapping::Length)
       .def_property_readonly("path", &Mapping::Path);
   m.def("open_mapping", &OpenMapping, py::arg("path"), py::arg("verify") = true);
-  m.def("describe_fields", &Fields, "(label, offset, type) of each field; kind 0 file, 1 T, 2 R, 3 I");
-  m.def("header_size", [](int kind) { return HeaderSize(static_cast<HeaderKind>(kind)); });
 }
 
 }  // namespace orvane::python

@@ -4,7 +4,7 @@
 #include <pybind11/functional.h>
 #include <pybind11/stl.h>
 
-#include <mutex>
+#include <optional>
 
 #include "bindings.h"
 #include "orvane/convert.h"
@@ -18,21 +18,27 @@ namespace orvane::python {
 
 namespace {
 
-// Passes each protocol step to a Python callable as (position, status); the
-// first exception the callable raises is kept and raised after the run.
+// Passes the run's progress to a Python callable as (done, total, status):
+// bytes of the run's input done and in all (total 0 when not known) and the
+// latest status text. The engine may report bytes from several threads at
+// once; the GIL puts the calls in a row. The first exception the callable
+// raises is kept, later calls are dropped, and it is raised after the run.
 class CallbackReporter final : public ConversionReporter {
  public:
   explicit CallbackReporter(py::object callback) : callback_(std::move(callback)) {}
-  ~CallbackReporter() override {
-    py::gil_scoped_acquire gil;
-    callback_ = py::object();
-  }
   void ShowStatus(const std::string& text) override {
+    if (callback_.is_none()) return;
+    py::gil_scoped_acquire gil;
     status_ = text;
     Call();
   }
-  void SetProgressPosition(int position) override {
-    position_ = position;
+  void SetProgressPosition(int) override {}
+  void ReportBytes(uint64_t done, uint64_t total) override {
+    if (callback_.is_none()) return;
+    py::gil_scoped_acquire gil;
+    if (done < done_ && total == total_) return;  // an older report overtaken by a newer one
+    done_ = done;
+    total_ = total;
     Call();
   }
   void RaiseIfFailed() {
@@ -44,23 +50,23 @@ class CallbackReporter final : public ConversionReporter {
   }
 
  private:
+  // With the GIL held.
   void Call() {
-    if (callback_.is_none()) return;
-    py::gil_scoped_acquire gil;
     if (error_) return;
     try {
-      callback_(position_, py::bytes(status_).attr("decode")("latin-1"));
+      callback_(done_, total_, FsText(status_));
     } catch (py::error_already_set& e) {
       error_.emplace(std::move(e));
     }
   }
   py::object callback_;
-  int position_ = 0;
+  uint64_t done_ = 0;
+  uint64_t total_ = 0;
   std::string status_;
   std::optional<py::error_already_set> error_;
 };
 
-py::tuple Result(const Outcome& o) { return py::make_tuple(static_cast<int>(o.code), o.message); }
+py::tuple Result(const Outcome& o) { return py::make_tuple(static_cast<int>(o.code), FsText(o.message)); }
 
 py::tuple RunConvert(const std::string& fileName, bool toText, bool labelled, const std::string& outputDir,
                      unsigned threads, py::object progress) {
@@ -88,8 +94,8 @@ py::tuple GetPower(const std::string& fileName, py::object progress) {
     reading = GetPulsePower(fileName, reporter);
   }
   reporter.RaiseIfFailed();
-  return py::make_tuple(static_cast<int>(reading.outcome.code), reading.outcome.message, reading.powers,
-                        reading.text.has_value());
+  return py::make_tuple(static_cast<int>(reading.outcome.code), FsText(reading.outcome.message),
+                        reading.powers, reading.text.has_value());
 }
 
 py::tuple SetPower(const std::string& fileName, const std::string& text, py::object progress) {
@@ -113,9 +119,47 @@ py::tuple Validate(const std::string& fileName) {
   return Result(why);
 }
 
+// The name of a code in Python's orvane.Failure.
+const char* FailureName(Failure code) {
+  switch (code) {
+    case Failure::None: return "NONE";
+    case Failure::FileNameRequired: return "FILE_NAME_REQUIRED";
+    case Failure::CantOpenForReading: return "CANT_OPEN_FOR_READING";
+    case Failure::CantOpenForWriting: return "CANT_OPEN_FOR_WRITING";
+    case Failure::InvalidMagicNumber: return "INVALID_MAGIC_NUMBER";
+    case Failure::InvalidRecordCount: return "INVALID_RECORD_COUNT";
+    case Failure::ChecksumError: return "CHECKSUM_ERROR";
+    case Failure::SeekError: return "SEEK_ERROR";
+    case Failure::BinaryReadError: return "BINARY_READ_ERROR";
+    case Failure::BinaryReadErrorOn: return "BINARY_READ_ERROR_ON";
+    case Failure::BinarySeekError: return "BINARY_SEEK_ERROR";
+    case Failure::BinarySeekErrorOn: return "BINARY_SEEK_ERROR_ON";
+    case Failure::BinaryWriteError: return "BINARY_WRITE_ERROR";
+    case Failure::BinaryWriteErrorOn: return "BINARY_WRITE_ERROR_ON";
+    case Failure::SealReadError: return "SEAL_READ_ERROR";
+    case Failure::SealSeekError: return "SEAL_SEEK_ERROR";
+    case Failure::SealWriteError: return "SEAL_WRITE_ERROR";
+    case Failure::AsciiReadError: return "ASCII_READ_ERROR";
+    case Failure::AsciiReadErrorAtLine: return "ASCII_READ_ERROR_AT_LINE";
+    case Failure::AsciiWriteError: return "ASCII_WRITE_ERROR";
+    case Failure::FileReadError: return "FILE_READ_ERROR";
+    case Failure::ReadError: return "READ_ERROR";
+    case Failure::FileTooLarge: return "FILE_TOO_LARGE";
+    case Failure::InvalidPowerValue: return "INVALID_POWER_VALUE";
+    case Failure::NotAValidPulseFile: return "NOT_A_VALID_PULSE_FILE";
+    case Failure::RecordOutsideFile: return "RECORD_OUTSIDE_FILE";
+    case Failure::SamplesOutsideFile: return "SAMPLES_OUTSIDE_FILE";
+    case Failure::Incomplete: return "INCOMPLETE";
+  }
+  return "UNKNOWN";
+}
+
 py::list FailureFormats() {
   py::list out;
-  for (int k = 0; k < kFailureCount; ++k) out.append(MessageFormat(static_cast<Failure>(k)));
+  for (int k = 0; k < kFailureCount; ++k) {
+    const auto code = static_cast<Failure>(k);
+    out.append(py::make_tuple(FailureName(code), MessageFormat(code)));
+  }
   return out;
 }
 

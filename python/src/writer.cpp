@@ -1,8 +1,9 @@
 // Writes a pulse file from header bytes and sample buffers, laid out as an
 // import lays it out: header, offset table, the records in table order from
-// 316 + 4N, a 16-bit zero after an odd number of T or I samples, and the seal
-// word. The file is written beside the target under a temporary name,
-// fsynced and renamed into place only when complete.
+// 316 + 4N, a 16-bit zero after an odd number of T or I samples, and one
+// seal word. The file is written beside the target under a temporary name,
+// flushed and renamed into place only when complete, so a reader that has
+// the old file mapped keeps it intact.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,14 +11,13 @@
 #include <pybind11/stl.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "bindings.h"
-#include "checksum.h"
 #include "orvane/byte_order.h"
 #include "orvane/format.h"
+#include "word_sum.h"
 
 namespace py = pybind11;
 
@@ -35,13 +35,6 @@ struct PlannedRecord {
   py::buffer_info samples;
   bool pad;
 };
-
-[[noreturn]] void ThrowErrno(const std::string& path) {
-  const int e = errno;
-  PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
-  (void)e;
-  throw py::error_already_set();
-}
 
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
   while (size > 0) {
@@ -62,57 +55,67 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Writes chunks to a temporary file beside path and renames it into place.
-// Returns 0 or the errno of the failure; the temporary file is removed then.
+void SyncFolder(const std::string& folder) {
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+// Writes the chunks and the seal word to fd; 0 or the errno of the failure.
+int WriteSealed(int fd, const std::vector<Chunk>& chunks) {
+  uint16_t sum = 0;
+  for (const Chunk& c : chunks) {
+    // Every chunk has an even size, so each starts at an even offset.
+    sum = static_cast<uint16_t>(sum + WordSum(c.data, c.size));
+    if (!WriteAll(fd, c.data, c.size)) return errno;
+  }
+  uint8_t seal[2];
+  StoreU16(seal, static_cast<uint16_t>(0x10000 - sum));
+  if (!WriteAll(fd, seal, sizeof seal) || ::fsync(fd) != 0) return errno;
+  return 0;
+}
+
+// Writes the file under a temporary name in path's folder (a short name, so
+// that any target name the file system accepts works) and renames it into
+// place. Returns 0 or the errno of the failure; the temporary file is gone
+// then.
 int WriteReplacing(const std::string& path, const std::vector<Chunk>& chunks) {
-  std::string temp = path + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  const std::string folder = FolderOf(path);
+  std::string temp = folder + "/.orvane-write-XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return errno;
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  uint16_t sum = 0;
-  uint64_t length = 0;
-  bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-  for (const Chunk& c : chunks) {
-    if (!ok) break;
-    // Every chunk has an even size, so each starts on an even offset.
-    sum = static_cast<uint16_t>(sum + WordSum(c.data, c.size));
-    length += c.size;
-    ok = WriteAll(fd, c.data, c.size);
-  }
-  if (ok) {
-    uint8_t seal[3];
-    const size_t n = SealBytes(sum, length, 0, seal);
-    ok = WriteAll(fd, seal, n) && ::fsync(fd) == 0;
-  }
-  int err = ok ? 0 : errno;
+  int err = ::fchmod(fd, 0666 & ~mask) == 0 ? WriteSealed(fd, chunks) : errno;
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
   if (err != 0) {
     ::unlink(temp.c_str());
     return err;
   }
-  const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  SyncFolder(folder);
   return 0;
 }
 
-// records: (header bytes, samples buffer, pad after an odd count) in table order.
+PlannedRecord Plan(const py::handle item) {
+  auto t = item.cast<py::tuple>();
+  PlannedRecord r{t[0].cast<std::string>(), t[1].cast<py::buffer>().request(), t[2].cast<bool>()};
+  if (r.samples.ndim != 1 || (r.samples.size > 1 && r.samples.strides[0] != r.samples.itemsize))
+    throw py::type_error("samples must be a contiguous one-dimensional array");
+  return r;
+}
+
+// records: (header bytes, samples buffer, pad after an odd count) in table
+// order. The caller has checked every header and dtype.
 void WriteFile(const std::string& path, const std::string& header, const py::list& records) {
   if (header.size() != format::file::kSize) throw py::value_error("the file header must be 316 bytes");
   std::vector<PlannedRecord> planned;
   planned.reserve(records.size());
-  for (const py::handle item : records) {
-    auto t = item.cast<py::tuple>();
-    planned.push_back({t[0].cast<std::string>(), t[1].cast<py::buffer>().request(), t[2].cast<bool>()});
-    if (!planned.back().samples.item_type_is_equivalent_to<uint8_t>() && planned.back().samples.ndim != 1)
-      throw py::type_error("samples must be one-dimensional");
-  }
+  for (const py::handle item : records) planned.push_back(Plan(item));
+
   const uint64_t entries = planned.size();
-  if (entries >= format::kOffsetLimit) throw py::value_error("too many records for a pulse file");
   std::string table(entries * format::kOffsetEntrySize, '\0');
   static const uint8_t kPad[2] = {0, 0};
   std::vector<Chunk> chunks{{reinterpret_cast<const uint8_t*>(header.data()), header.size()},
@@ -121,11 +124,12 @@ void WriteFile(const std::string& path, const std::string& header, const py::lis
   for (size_t k = 0; k < planned.size(); ++k) {
     const PlannedRecord& r = planned[k];
     if (position >= format::kOffsetLimit)
-      throw py::value_error("record " + std::to_string(k) + " would start at " + std::to_string(position) +
-                            ", beyond the 32-bit offsets of a pulse file");
+      throw py::value_error("record " + std::to_string(k) + " would start at byte " +
+                            std::to_string(position) +
+                            ", beyond the 32-bit offsets of a pulse file; nothing was written");
     StoreU32(reinterpret_cast<uint8_t*>(table.data()) + k * format::kOffsetEntrySize,
              static_cast<uint32_t>(position));
-    const size_t bytes = static_cast<size_t>(r.samples.size * r.samples.itemsize);
+    const auto bytes = static_cast<size_t>(r.samples.size * r.samples.itemsize);
     chunks.push_back({reinterpret_cast<const uint8_t*>(r.header.data()), r.header.size()});
     chunks.push_back({static_cast<const uint8_t*>(r.samples.ptr), bytes});
     position += r.header.size() + bytes;
@@ -141,7 +145,8 @@ void WriteFile(const std::string& path, const std::string& header, const py::lis
   }
   if (err != 0) {
     errno = err;
-    ThrowErrno(path);
+    PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
+    throw py::error_already_set();
   }
 }
 
