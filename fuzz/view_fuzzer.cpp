@@ -7,9 +7,9 @@
 #include <cstring>
 #include <fstream>
 
+#include "checksum.h"
 #include "fuzz_support.h"
 #include "fuzz_target.h"
-#include "checksum.h"
 #include "orvane/pulse_file_view.h"
 
 namespace orvane::fuzz {
@@ -55,7 +55,8 @@ void CheckReport(const StructureReport& report, uint64_t length, bool stopAtFirs
       Check(record.availableSamples == 0, "samples of a record whose header lies outside");
       continue;
     }
-    const uint64_t end = uint64_t{record.offset} + info.headerSize + record.availableSamples * info.sampleBytes;
+    const uint64_t end =
+        uint64_t{record.offset} + info.headerSize + record.availableSamples * info.sampleBytes;
     Check(end <= length, "a record reaches beyond the end of the file");
   }
   if (!report.problems.empty()) return;

@@ -57,8 +57,11 @@ for t in $targets; do
 done
 wait || true
 
-# Merges into a fresh folder, so that the committed corpus holds only inputs
-# that still add coverage.
+# Merges into a fresh folder that starts with the seeds under the names
+# libFuzzer gives (the SHA-1 of the content), so that what it adds covers
+# more than the seeds; the seeds are then taken out again, as every run
+# makes them anew. The committed corpus holds only inputs that still add
+# coverage.
 failed=""
 table=""
 for t in $targets; do
@@ -66,10 +69,19 @@ for t in $targets; do
   if [ -e "$dir/ok" ]; then status[$t]=ok; else status[$t]=FAILED; failed="$failed $t"; fi
   rm -rf "$dir/merged"
   mkdir -p "$dir/merged"
-  inputs=("$dir/work" "$dir/seeds")
+  seeded=()
+  for seed in "$dir/seeds"/*; do
+    [ -f "$seed" ] || continue
+    name=$(sha1sum "$seed" | cut -d' ' -f1)
+    cp "$seed" "$dir/merged/$name"
+    seeded+=("$dir/merged/$name")
+  done
+  inputs=("$dir/work")
   [ -d "fuzz/corpus/$t" ] && inputs+=("fuzz/corpus/$t")
   # shellcheck disable=SC2086
-  if "$build/fuzz/$t" -merge=1 "$dir/merged" "${inputs[@]}" $ORVANE_FUZZ_LIMITS >"$dir/merge.log" 2>&1; then
+  if "$build/fuzz/$t" -merge=1 "$dir/merged" "${inputs[@]}" $ORVANE_FUZZ_LIMITS $(fuzz_max_len "$t") \
+      >"$dir/merge.log" 2>&1; then
+    rm -f "${seeded[@]}"
     rm -rf "fuzz/corpus/$t"
     mkdir -p "fuzz/corpus/$t"
     cp "$dir/merged"/* "fuzz/corpus/$t"/ 2>/dev/null || true
@@ -79,7 +91,7 @@ for t in $targets; do
   fi
   read -r execs rate cov ft rss <<<"$(fuzz_stats "$dir/fuzz.log")"
   files=$(find "fuzz/corpus/$t" -type f | wc -l)
-  kb=$(du -sk "fuzz/corpus/$t" | cut -f1)
+  kb=$(($(find "fuzz/corpus/$t" -type f -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }') / 1024))
   table+=$(printf '%-20s %-7s %10s %8s %6s %7s %6s %6s %7s' "$t" "${status[$t]}" "$execs" "$rate" "$cov" "$ft" "$rss" "$files" "$kb")
   table+=$'\n'
 done
