@@ -12,8 +12,9 @@
 # Usage: scripts/fuzz-campaign.sh SECONDS [TARGET...]
 #   ORVANE_FUZZ_JOBS=N  targets fuzzed side by side (default: nproc)
 #   ORVANE_FUZZ_RUNS=N  stop a target after N inputs
-# Overnight, 10^7 inputs per target:
-#   ORVANE_FUZZ_RUNS=10000000 scripts/fuzz-campaign.sh 36000
+# kill -USR1 on a target's process ends it early, as if its time were up.
+# Overnight, 10^7 inputs per target (fuzz/README.md):
+#   ORVANE_FUZZ_JOBS=2 ORVANE_FUZZ_RUNS=10000000 nice -n 10 scripts/fuzz-campaign.sh 36000
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:?usage: scripts/fuzz-campaign.sh SECONDS [TARGET...]}"
@@ -26,6 +27,7 @@ runs="${ORVANE_FUZZ_RUNS:+-runs=$ORVANE_FUZZ_RUNS}"
 . fuzz/fuzz-common.sh
 fuzz_root
 trap 'rm -rf "$ORVANE_FUZZ_ROOT"' EXIT
+fuzz_check_leak_checker "$build/fuzz/text_number_fuzzer_replay"
 
 campaign="$build/campaign"
 artifacts="$campaign/artifacts"
