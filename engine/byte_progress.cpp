@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "file_system.h"
 #include "orvane/pulse_file.h"
 #include "record_kind.h"
 
@@ -48,8 +49,12 @@ uint64_t RecordTextBytes(const std::string& baseName, const PulseFileHeader& hea
       {kTRecord, header.TCount()}, {kRRecord, header.RCount()}, {kIRecord, header.ICount()}};
   for (const auto& [kind, count] : kinds) {
     for (uint32_t n = 0; n < count; ++n) {
+      // Through the file layer's file system, as the import reads them. The
+      // import fails at the first missing text, so the count stops there
+      // too: a header that declares thousands of records costs nothing.
       struct stat st;
-      if (::stat(kind.TextFileName(baseName, n).c_str(), &st) == 0) total += static_cast<uint64_t>(st.st_size);
+      if (io::CurrentFileSystem().Stat(kind.TextFileName(baseName, n), &st) != 0) break;
+      total += static_cast<uint64_t>(st.st_size);
     }
   }
   return total;

@@ -7,11 +7,14 @@
 ORVANE_FUZZ_LIMITS="-malloc_limit_mb=64 -rss_limit_mb=2048 -timeout=10"
 
 # The longest input of a target: the conversions' cost grows with the input
-# and a few kilobytes reach every structure of a pulse file and its text.
+# and a few kilobytes reach every structure of a pulse file and its text
+# (pulse power looks at 4 KB at most; a header text of every line mutated
+# stays under 8 KB; the line reader's longer inputs cross its buffer's end).
 fuzz_max_len() {
   case "$1" in
-    export_fuzzer | round_trip_fuzzer) echo "-max_len=4096" ;;
-    import_fuzzer) echo "-max_len=16384" ;;
+    export_fuzzer | round_trip_fuzzer | pulse_power_fuzzer) echo "-max_len=4096" ;;
+    view_fuzzer | header_text_fuzzer) echo "-max_len=8192" ;;
+    import_fuzzer | line_reader_fuzzer) echo "-max_len=16384" ;;
     *) echo "-max_len=65536" ;;
   esac
 }
@@ -36,4 +39,17 @@ fuzz_stats() {
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | sed 's/cov: //')
   ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | sed 's/ft: //')
   echo "${execs:-?} ${rate:-?} ${cov:-?} ${ft:-?} ${rss:-?}"
+}
+
+# Turns leak checking off, and says so, when the leak checker cannot run
+# here (it stops the threads with ptrace, which some containers forbid):
+# then it would fail every run for a reason that is no fault. $1 is any
+# program built with the sanitizers.
+fuzz_check_leak_checker() {
+  if "$1" --write-seeds "$ORVANE_FUZZ_ROOT/leak-probe" 2>&1 >/dev/null |
+      grep -q 'LeakSanitizer has encountered a fatal error'; then
+    echo "fuzz: the leak checker cannot run here (ptrace refused); leaks are not checked"
+    ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"
+  fi
+  rm -rf "$ORVANE_FUZZ_ROOT/leak-probe"
 }

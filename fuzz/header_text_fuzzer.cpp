@@ -49,8 +49,10 @@ Template MakeTemplate(bool labelled) {
   Check(RunConversion(kBase, true, labelled, 1), "the template's pulse file does not export");
   Template result;
   for (auto& [path, bytes] : Memory().Files()) {
-    if (path == kPfh) result.headerLines = SplitLines(bytes);
-    else if (path != kSpf) result.recordFiles.emplace_back(path, bytes);
+    if (path == kPfh)
+      result.headerLines = SplitLines(bytes);
+    else if (path != kSpf)
+      result.recordFiles.emplace_back(path, bytes);
   }
   ClearMemory();
   return result;
@@ -124,7 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const bool labelled = (data[0] & 1) == 0;
   const Template& form = TemplateOf(labelled);
-  const std::vector<std::string> edits = SplitLines(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  const std::vector<std::string> edits =
+      SplitLines(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   MemoryFileSystem& memory = Memory();
   ClearMemory();
   memory.Put(kPfh, Assemble(form, edits, labelled));
@@ -137,7 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(orvane::ValidatePulseFile(kSpf) == 1, "the imported pulse file is not valid");
   const auto second = Export(Import(Export(memory.Get(kSpf).value_or(""), labelled), labelled), labelled);
-  Check(Export(Import(second, labelled), labelled) == second, "the text of an imported pulse file does not settle");
+  Check(Export(Import(second, labelled), labelled) == second,
+        "the text of an imported pulse file does not settle");
   ClearMemory();
   return 0;
 }

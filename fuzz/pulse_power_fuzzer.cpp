@@ -4,8 +4,8 @@
 // Runs on the memory file system.
 #include "fuzz_support.h"
 #include "fuzz_target.h"
-#include "orvane/pulse_power.h"
 #include "orvane/pulse_file.h"
+#include "orvane/pulse_power.h"
 
 namespace orvane::fuzz {
 
@@ -28,8 +28,19 @@ std::vector<long> Powers(const std::string& text) {
 }  // namespace
 
 std::vector<std::string> SeedInputs(const fs::path&) {
-  return {"50 -20 100 ", "-37", "150 -150", "10.5 20", "10-20", "", "   ", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21",
-          "x", "+5\t-5\n7", "99999999999999999999", "-2147483648 2147483647", "0x10"};
+  return {"50 -20 100 ",
+          "-37",
+          "150 -150",
+          "10.5 20",
+          "10-20",
+          "",
+          "   ",
+          "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21",
+          "x",
+          "+5\t-5\n7",
+          "99999999999999999999",
+          "-2147483648 2147483647",
+          "0x10"};
 }
 
 }  // namespace orvane::fuzz

@@ -4,13 +4,13 @@
 // again. Every formatted text equals what the C library prints in the "C"
 // locale, and scanning arbitrary text agrees with strtof, strtoll and
 // strtoul (of a 32-bit long) in the "C" locale.
+#include <locale.h>
 #include <cctype>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 #include "fuzz_support.h"
 #include "fuzz_target.h"
@@ -45,7 +45,8 @@ std::string Formatted(char* (*append)(char*, float), float value) {
 }
 
 bool SameFloat(float a, float b) {
-  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b) && std::signbit(a) == std::signbit(b);
+  if (std::isnan(a) || std::isnan(b))
+    return std::isnan(a) && std::isnan(b) && std::signbit(a) == std::signbit(b);
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
@@ -72,7 +73,8 @@ std::string Exp15_7Reference(float value) {
 void CheckReal(float value) {
   const std::string fixed = Formatted(text::AppendFixed6, value);
   Check(fixed == Printed("%f", static_cast<double>(value)), "\"%f\" differs from printf");
-  Check(SameFloat(ScannedReal(fixed), strtof_l(fixed.c_str(), nullptr, CLocale())), "%f text scans unlike strtof");
+  Check(SameFloat(ScannedReal(fixed), strtof_l(fixed.c_str(), nullptr, CLocale())),
+        "%f text scans unlike strtof");
 
   const std::string exp = text::FormatExp15_7(value);
   Check(exp == Exp15_7Reference(value), "\"%15.7e\" differs from printf");
@@ -142,7 +144,8 @@ void CheckScanningText(const std::string& text) {
     bool scanned = scanner.Real(&value);
     Check(scanned == (end != c), "Real accepts what strtof refuses, or the other way round");
     if (scanned) {
-      Check(SameFloat(value, expected) || (std::isnan(value) && std::isnan(expected)), "Real differs from strtof");
+      Check(SameFloat(value, expected) || (std::isnan(value) && std::isnan(expected)),
+            "Real differs from strtof");
       Check(scanner.Position() == end, "Real stops elsewhere than strtof");
     }
   }
@@ -195,9 +198,17 @@ std::vector<std::string> SeedInputs(const fs::path&) {
       seeds.push_back("\x00" + Bytes(&f, 4) + Bytes(&wide, 8) + Bytes(&width, 1));
     }
   }
-  for (const char* text : {"  1.5e+000", "-nan", "INFINITY", "nan(123abc)", "0x1.8p3", "0x", "1e", "1e+", ".5",
-                           "-.e1", "4294967295", "-2147483648", "+0x7fffffff", "99999999999999999999", "-100000000", "123456789A", "-FFFFFFFF",
-                           "1e-50", "3.4028236e38", "1.401298e-45", "7.0064923e-46"})
+  for (const char* text : {"  1.5e+000",   "-nan",
+                           "INFINITY",     "nan(123abc)",
+                           "0x1.8p3",      "0x",
+                           "1e",           "1e+",
+                           ".5",           "-.e1",
+                           "4294967295",   "-2147483648",
+                           "+0x7fffffff",  "99999999999999999999",
+                           "-100000000",   "123456789A",
+                           "-FFFFFFFF",    "1e-50",
+                           "3.4028236e38", "1.401298e-45",
+                           "7.0064923e-46"})
     seeds.push_back(std::string("\x01") + text);
   return seeds;
 }

@@ -12,8 +12,9 @@
 # Usage: scripts/fuzz-campaign.sh SECONDS [TARGET...]
 #   ORVANE_FUZZ_JOBS=N  targets fuzzed side by side (default: nproc)
 #   ORVANE_FUZZ_RUNS=N  stop a target after N inputs
-# Overnight, 10^7 inputs per target:
-#   ORVANE_FUZZ_RUNS=10000000 scripts/fuzz-campaign.sh 36000
+# kill -USR1 on a target's process ends it early, as if its time were up.
+# Overnight, 10^7 inputs per target (fuzz/README.md):
+#   ORVANE_FUZZ_JOBS=2 ORVANE_FUZZ_RUNS=10000000 nice -n 10 scripts/fuzz-campaign.sh 36000
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:?usage: scripts/fuzz-campaign.sh SECONDS [TARGET...]}"
@@ -26,6 +27,7 @@ runs="${ORVANE_FUZZ_RUNS:+-runs=$ORVANE_FUZZ_RUNS}"
 . fuzz/fuzz-common.sh
 fuzz_root
 trap 'rm -rf "$ORVANE_FUZZ_ROOT"' EXIT
+fuzz_check_leak_checker "$build/fuzz/text_number_fuzzer_replay"
 
 campaign="$build/campaign"
 artifacts="$campaign/artifacts"
@@ -57,8 +59,11 @@ for t in $targets; do
 done
 wait || true
 
-# Merges into a fresh folder, so that the committed corpus holds only inputs
-# that still add coverage.
+# Merges into a fresh folder that starts with the seeds under the names
+# libFuzzer gives (the SHA-1 of the content), so that what it adds covers
+# more than the seeds; the seeds are then taken out again, as every run
+# makes them anew. The committed corpus holds only inputs that still add
+# coverage.
 failed=""
 table=""
 for t in $targets; do
@@ -66,10 +71,19 @@ for t in $targets; do
   if [ -e "$dir/ok" ]; then status[$t]=ok; else status[$t]=FAILED; failed="$failed $t"; fi
   rm -rf "$dir/merged"
   mkdir -p "$dir/merged"
-  inputs=("$dir/work" "$dir/seeds")
+  seeded=()
+  for seed in "$dir/seeds"/*; do
+    [ -f "$seed" ] || continue
+    name=$(sha1sum "$seed" | cut -d' ' -f1)
+    cp "$seed" "$dir/merged/$name"
+    seeded+=("$dir/merged/$name")
+  done
+  inputs=("$dir/work")
   [ -d "fuzz/corpus/$t" ] && inputs+=("fuzz/corpus/$t")
   # shellcheck disable=SC2086
-  if "$build/fuzz/$t" -merge=1 "$dir/merged" "${inputs[@]}" $ORVANE_FUZZ_LIMITS >"$dir/merge.log" 2>&1; then
+  if "$build/fuzz/$t" -merge=1 "$dir/merged" "${inputs[@]}" $ORVANE_FUZZ_LIMITS $(fuzz_max_len "$t") \
+      >"$dir/merge.log" 2>&1; then
+    rm -f "${seeded[@]}"
     rm -rf "fuzz/corpus/$t"
     mkdir -p "fuzz/corpus/$t"
     cp "$dir/merged"/* "fuzz/corpus/$t"/ 2>/dev/null || true
@@ -79,7 +93,7 @@ for t in $targets; do
   fi
   read -r execs rate cov ft rss <<<"$(fuzz_stats "$dir/fuzz.log")"
   files=$(find "fuzz/corpus/$t" -type f | wc -l)
-  kb=$(du -sk "fuzz/corpus/$t" | cut -f1)
+  kb=$(($(find "fuzz/corpus/$t" -type f -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }') / 1024))
   table+=$(printf '%-20s %-7s %10s %8s %6s %7s %6s %6s %7s' "$t" "${status[$t]}" "$execs" "$rate" "$cov" "$ft" "$rss" "$files" "$kb")
   table+=$'\n'
 done

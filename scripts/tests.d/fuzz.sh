@@ -1,18 +1,23 @@
 #!/bin/sh
 # Builds the libFuzzer programs with clang 14 (AddressSanitizer and
 # UndefinedBehaviorSanitizer on), replays the committed corpus
-# (fuzz/corpus/<target>), the inputs that once failed (fuzz/regressions)
-# and the seeds, and fuzzes each target for a short while. A crash, a
-# sanitizer report, a leak, an input taking over 10 s, one allocation over
-# 64 MB or a process over 2 GB fails the script: each is a fault. Found
-# inputs go to a scratch corpus, never into fuzz/corpus (see
-# scripts/fuzz-campaign.sh for that). Without clang 14 there is nothing to
-# run, and the script says so and passes.
+# (fuzz/corpus/<target>, the result of the last campaign), the inputs that
+# once failed (fuzz/regressions) and the seeds, and fuzzes each target on
+# from there for a short while (20 s each: all targets in under three
+# minutes). A crash, a sanitizer report, a leak, an input taking over 10 s,
+# one allocation over 64 MB or a process over 2 GB fails the script: each
+# is a fault. Found inputs go to a scratch corpus, never into fuzz/corpus
+# (see scripts/fuzz-campaign.sh for that). Without clang 14 there is
+# nothing to run, and the script says so and passes.
 #
-# Usage: scripts/tests.d/fuzz.sh [seconds per target, default 25]
+# Where the leak checker cannot run (it needs to stop the process's
+# threads with ptrace, which some containers forbid), leaks go unchecked
+# and the script says so, instead of failing on every input.
+#
+# Usage: scripts/tests.d/fuzz.sh [seconds per target, default 20]
 set -eu
 cd "$(dirname "$0")/../.."
-seconds="${1:-${ORVANE_FUZZ_SECONDS:-25}}"
+seconds="${1:-${ORVANE_FUZZ_SECONDS:-20}}"
 build=build-fuzz
 if ! command -v clang++-14 >/dev/null 2>&1; then
   echo "fuzz: clang++-14 is not installed (scripts/install-deps.sh installs it); nothing fuzzed"
@@ -22,6 +27,7 @@ targets=$(fuzz/build-fuzzers.sh "$build")
 . fuzz/fuzz-common.sh
 fuzz_root
 trap 'rm -rf "$ORVANE_FUZZ_ROOT"' EXIT INT TERM
+fuzz_check_leak_checker "$build/fuzz/text_number_fuzzer_replay"
 summary=""
 failed=""
 artifacts="$build/artifacts"
