@@ -110,7 +110,8 @@ void FillDescription(Random& random, uint8_t* field) {
   for (uint32_t i = 0; i < 79; ++i) {
     char c = ' ';
     if (i < length) {
-      do c = static_cast<char>(' ' + random.Below(95)); while (c == '#');
+      do c = static_cast<char>(' ' + random.Below(95));
+      while (c == '#');
     }
     field[i] = static_cast<uint8_t>(c);
   }
@@ -196,7 +197,8 @@ bool ParseCount(const char* text, uint32_t* value) {
 
 int main(int argc, char** argv) {
   if (argc != 8 && argc != 9) {
-    std::fprintf(stderr, "usage: %s OUT.spf TCOUNT TSAMPLES RCOUNT RSAMPLES ICOUNT ISAMPLES [SEED]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUT.spf TCOUNT TSAMPLES RCOUNT RSAMPLES ICOUNT ISAMPLES [SEED]\n",
+                 argv[0]);
     return 2;
   }
   RecordSet sets[3] = {{'T', 0, 0, bench::kTHeaderBytes, bench::kTSizeOffset, 2},

@@ -1,5 +1,6 @@
 // Runs one command and prints what it cost, as one line:
-//   <wall s> <CPU s, user + system> <peak RSS in KiB> <bytes read (rchar)> <bytes written (wchar)> <exit status>
+//   <wall s> <CPU s, user + system> <peak RSS in KiB> <bytes read (rchar)> <bytes written (wchar)> <exit
+//   status>
 // The counters come from the child itself: its rusage, and its /proc/<pid>/io
 // read while it is a zombie (waitid with WNOWAIT), before it is reaped. The
 // child's standard output is discarded so that it cannot mix with the line.
@@ -71,8 +72,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
   std::printf("%.6f %.6f %ld %llu %llu %d\n", std::chrono::duration<double>(end - start).count(),
-              seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss, io.rchar, io.wchar, exitCode);
+              seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss, io.rchar, io.wchar,
+              exitCode);
   return 0;
 }

@@ -41,27 +41,33 @@ struct Field {
 };
 
 constexpr Field kFileFields[] = {
-    {"MAGC", 0, Kind::Hex},    {"DESC", 4, Kind::Text},   {"SUBS", 84, Kind::Int},  {"PNAM", 88, Kind::Text},
-    {"PDES", 168, Kind::Text}, {"FMIN", 248, Kind::Int},  {"FMAX", 252, Kind::Int}, {"TIME", 256, Kind::Int},
-    {"PID ", 260, Kind::Half}, {"UNUS", 262, Kind::Half}, {"STYP", 264, Kind::Int}, {"PTYP", 268, Kind::Int},
-    {"TCNT", 272, Kind::Int},  {"RCNT", 276, Kind::Int},  {"ICNT", 280, Kind::Int}, {"MXPR", 284, Kind::Real},
-    {nullptr, 288, Kind::Int}, {nullptr, 292, Kind::Int}, {nullptr, 296, Kind::Int}, {nullptr, 300, Kind::Int},
-    {nullptr, 304, Kind::Int}, {nullptr, 308, Kind::Int}, {nullptr, 312, Kind::Int}};
+    {"MAGC", 0, Kind::Hex},    {"DESC", 4, Kind::Text},   {"SUBS", 84, Kind::Int},
+    {"PNAM", 88, Kind::Text},  {"PDES", 168, Kind::Text}, {"FMIN", 248, Kind::Int},
+    {"FMAX", 252, Kind::Int},  {"TIME", 256, Kind::Int},  {"PID ", 260, Kind::Half},
+    {"UNUS", 262, Kind::Half}, {"STYP", 264, Kind::Int},  {"PTYP", 268, Kind::Int},
+    {"TCNT", 272, Kind::Int},  {"RCNT", 276, Kind::Int},  {"ICNT", 280, Kind::Int},
+    {"MXPR", 284, Kind::Real}, {nullptr, 288, Kind::Int}, {nullptr, 292, Kind::Int},
+    {nullptr, 296, Kind::Int}, {nullptr, 300, Kind::Int}, {nullptr, 304, Kind::Int},
+    {nullptr, 308, Kind::Int}, {nullptr, 312, Kind::Int}};
 constexpr Field kTFields[] = {
-    {"DESC", 0, Kind::Text},   {"CHAN", 80, Kind::ChanT}, {"RATE", 84, Kind::Real},  {"OFFS", 88, Kind::Int},
-    {"GAIN", 92, Kind::Real},  {"TYPE", 96, Kind::Int},   {"SIZE", 100, Kind::Int},  {"FHz0", 104, Kind::Real},
-    {"FHzN", 108, Kind::Real}, {nullptr, 112, Kind::Int}, {nullptr, 116, Kind::Int}, {nullptr, 120, Kind::Int},
+    {"DESC", 0, Kind::Text},   {"CHAN", 80, Kind::ChanT}, {"RATE", 84, Kind::Real},
+    {"OFFS", 88, Kind::Int},   {"GAIN", 92, Kind::Real},  {"TYPE", 96, Kind::Int},
+    {"SIZE", 100, Kind::Int},  {"FHz0", 104, Kind::Real}, {"FHzN", 108, Kind::Real},
+    {nullptr, 112, Kind::Int}, {nullptr, 116, Kind::Int}, {nullptr, 120, Kind::Int},
     {nullptr, 124, Kind::Int}, {nullptr, 128, Kind::Int}, {nullptr, 132, Kind::Int}};
 constexpr Field kRFields[] = {
-    {"DESC", 0, Kind::Text},   {"CHAN", 80, Kind::IntUInt}, {"RATE", 84, Kind::Real},  {"PFDF", 88, Kind::Int},
-    {"PFAS", 92, Kind::Int},   {"FFSZ", 96, Kind::Int},     {"FFDF", 100, Kind::Int},  {"IFSZ", 104, Kind::Int},
-    {"SAMP", 108, Kind::Int},  {"FCOE", 112, Kind::Int},    {"SIZE", 116, Kind::Int},  {"FHz0", 120, Kind::Real},
-    {"FHzN", 124, Kind::Real}, {nullptr, 128, Kind::Int},   {nullptr, 132, Kind::Int}, {nullptr, 136, Kind::Int},
-    {nullptr, 140, Kind::Int}, {nullptr, 144, Kind::Int},   {nullptr, 148, Kind::Int}};
+    {"DESC", 0, Kind::Text},   {"CHAN", 80, Kind::IntUInt}, {"RATE", 84, Kind::Real},
+    {"PFDF", 88, Kind::Int},   {"PFAS", 92, Kind::Int},     {"FFSZ", 96, Kind::Int},
+    {"FFDF", 100, Kind::Int},  {"IFSZ", 104, Kind::Int},    {"SAMP", 108, Kind::Int},
+    {"FCOE", 112, Kind::Int},  {"SIZE", 116, Kind::Int},    {"FHz0", 120, Kind::Real},
+    {"FHzN", 124, Kind::Real}, {nullptr, 128, Kind::Int},   {nullptr, 132, Kind::Int},
+    {nullptr, 136, Kind::Int}, {nullptr, 140, Kind::Int},   {nullptr, 144, Kind::Int},
+    {nullptr, 148, Kind::Int}};
 constexpr Field kIFields[] = {
-    {"DESC", 0, Kind::Text},   {"CHAN", 80, Kind::UInt},  {"RATE", 84, Kind::Real},  {"SIZE", 88, Kind::UInt},
-    {nullptr, 92, Kind::Int},  {nullptr, 96, Kind::Int},  {nullptr, 100, Kind::Int}, {nullptr, 104, Kind::Int},
-    {nullptr, 108, Kind::Int}, {nullptr, 112, Kind::Int}, {nullptr, 116, Kind::Int}, {nullptr, 120, Kind::Int}};
+    {"DESC", 0, Kind::Text},   {"CHAN", 80, Kind::UInt},  {"RATE", 84, Kind::Real},
+    {"SIZE", 88, Kind::UInt},  {nullptr, 92, Kind::Int},  {nullptr, 96, Kind::Int},
+    {nullptr, 100, Kind::Int}, {nullptr, 104, Kind::Int}, {nullptr, 108, Kind::Int},
+    {nullptr, 112, Kind::Int}, {nullptr, 116, Kind::Int}, {nullptr, 120, Kind::Int}};
 
 struct HeaderForm {
   const Field* fields;
@@ -104,8 +110,10 @@ void WriteField(FILE* out, const Field& f, int rsIndex, const uint8_t* h, bool l
     case Kind::IntUInt: std::fprintf(out, "%d\n", I32(h, f.offset)); break;
     case Kind::UInt: std::fprintf(out, "%u\n", static_cast<uint32_t>(I32(h, f.offset))); break;
     case Kind::ChanT:
-      if (labelled) std::fprintf(out, "%d\n", I32(h, f.offset));
-      else std::fprintf(out, "%u\n", static_cast<uint32_t>(I32(h, f.offset)));
+      if (labelled)
+        std::fprintf(out, "%d\n", I32(h, f.offset));
+      else
+        std::fprintf(out, "%u\n", static_cast<uint32_t>(I32(h, f.offset)));
       break;
     case Kind::Half:
       std::memcpy(&half, h + f.offset, 2);
@@ -120,7 +128,8 @@ void WriteField(FILE* out, const Field& f, int rsIndex, const uint8_t* h, bool l
 
 void WriteHeader(FILE* out, const HeaderForm& form, const uint8_t* h, bool labelled) {
   int rs = 0;
-  for (int k = 0; k < form.count; ++k) WriteField(out, form.fields[k], form.fields[k].label ? 0 : rs++, h, labelled);
+  for (int k = 0; k < form.count; ++k)
+    WriteField(out, form.fields[k], form.fields[k].label ? 0 : rs++, h, labelled);
 }
 
 void ExportSamples(FILE* in, FILE* out, const RecordKind& kind, uint64_t count, bool labelled) {
@@ -129,16 +138,22 @@ void ExportSamples(FILE* in, FILE* out, const RecordKind& kind, uint64_t count, 
       int16_t v;
       if (std::fread(&v, 2, 1, in) != 1) break;
       unsigned column = i % 8;
-      if (column == 0 && labelled) std::fprintf(out, "%6d:  %6d   ", static_cast<int>(i), v);
-      else if (column == 7) std::fprintf(out, "%6d\n", v);
-      else std::fprintf(out, "%6d   ", v);
+      if (column == 0 && labelled)
+        std::fprintf(out, "%6d:  %6d   ", static_cast<int>(i), v);
+      else if (column == 7)
+        std::fprintf(out, "%6d\n", v);
+      else
+        std::fprintf(out, "%6d   ", v);
     } else {
       float v;
       if (std::fread(&v, 4, 1, in) != 1) break;
       unsigned column = i % 4;
-      if (column == 0 && labelled) std::fprintf(out, "%6d:  %15.7e   ", static_cast<int>(i), static_cast<double>(v));
-      else if (column == 3) std::fprintf(out, "%15.7e\n", static_cast<double>(v));
-      else std::fprintf(out, "%15.7e   ", static_cast<double>(v));
+      if (column == 0 && labelled)
+        std::fprintf(out, "%6d:  %15.7e   ", static_cast<int>(i), static_cast<double>(v));
+      else if (column == 3)
+        std::fprintf(out, "%15.7e\n", static_cast<double>(v));
+      else
+        std::fprintf(out, "%15.7e   ", static_cast<double>(v));
     }
   }
   std::fputs("\n", out);
@@ -183,8 +198,8 @@ int Export(const std::string& base, bool labelled) {
   FILE* pfh = std::fopen((base + ".pfh").c_str(), "w");
   uint8_t h[bench::kFileHeaderBytes];
   uint16_t sum;
-  if (!pfh || std::fread(h, sizeof h, 1, in) != 1 || bench::LoadU32(h) != bench::kMagic || !SumWords(in, &sum) ||
-      sum != 0 || std::fseek(in, bench::kFileHeaderBytes, SEEK_SET) != 0) {
+  if (!pfh || std::fread(h, sizeof h, 1, in) != 1 || bench::LoadU32(h) != bench::kMagic ||
+      !SumWords(in, &sum) || sum != 0 || std::fseek(in, bench::kFileHeaderBytes, SEEK_SET) != 0) {
     if (pfh) std::fclose(pfh);
     std::fclose(in);
     return 1;
@@ -235,9 +250,12 @@ void ReadField(const char* line, const Field& f, uint8_t* h, bool labelled) {
     default: break;
   }
   char format[32];
-  if (!labelled) std::snprintf(format, sizeof format, "%s", conversion);
-  else if (f.label) std::snprintf(format, sizeof format, "%s: %s", f.label, conversion);
-  else std::snprintf(format, sizeof format, "RS%%*2d: %s", conversion);
+  if (!labelled)
+    std::snprintf(format, sizeof format, "%s", conversion);
+  else if (f.label)
+    std::snprintf(format, sizeof format, "%s: %s", f.label, conversion);
+  else
+    std::snprintf(format, sizeof format, "RS%%*2d: %s", conversion);
   std::sscanf(line, format, h + f.offset);
 }
 
@@ -257,7 +275,8 @@ bool ImportWords(FILE* in, FILE* out, int64_t remaining, bool labelled) {
     int16_t v[8];
     ReadLine(in, line);
     int want = remaining >= 8 ? 8 : static_cast<int>(remaining);
-    int got = std::sscanf(line, remaining >= 8 ? full : last, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7]);
+    int got = std::sscanf(line, remaining >= 8 ? full : last, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6],
+                          &v[7]);
     if (got < want || std::fwrite(v, 2, want, out) != static_cast<size_t>(want)) return false;
   }
   return true;
@@ -363,9 +382,10 @@ bool AccessTRecordHeader(const std::string& path, uint32_t n, uint8_t* record, b
   FILE* f = std::fopen(path.c_str(), write ? "r+b" : "rb");
   if (!f) return false;
   uint32_t offset;
-  bool ok = std::fseek(f, bench::kFileHeaderBytes + 4 * n, SEEK_SET) == 0 && std::fread(&offset, 4, 1, f) == 1 &&
-            std::fseek(f, offset, SEEK_SET) == 0 &&
-            (write ? std::fwrite(record, bench::kTHeaderBytes, 1, f) : std::fread(record, bench::kTHeaderBytes, 1, f)) == 1;
+  bool ok = std::fseek(f, bench::kFileHeaderBytes + 4 * n, SEEK_SET) == 0 &&
+            std::fread(&offset, 4, 1, f) == 1 && std::fseek(f, offset, SEEK_SET) == 0 &&
+            (write ? std::fwrite(record, bench::kTHeaderBytes, 1, f)
+                   : std::fread(record, bench::kTHeaderBytes, 1, f)) == 1;
   std::fclose(f);
   return ok;
 }
@@ -380,7 +400,8 @@ int GetPulsePower(const std::string& base) {
     if (!AccessTRecordHeader(path, i, record, false)) break;
     char value[32];
     std::snprintf(value, sizeof value, "%d ",
-                  static_cast<int>(std::floor(static_cast<double>(bench::LoadF32(record + bench::kTGainOffset)) * 100 + 0.5)));
+                  static_cast<int>(std::floor(
+                      static_cast<double>(bench::LoadF32(record + bench::kTGainOffset)) * 100 + 0.5)));
     text += value;
   }
   std::printf("%s\n", text.c_str());
@@ -392,9 +413,10 @@ int SetPulsePower(const std::string& base, const std::string& text) {
   uint8_t h[bench::kFileHeaderBytes];
   bool valid = ReadPulseFileHeader(path, h);
   int v[20];
-  int count = std::sscanf(text.substr(0, 398).c_str(), "%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d",
-                          &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10], &v[11], &v[12],
-                          &v[13], &v[14], &v[15], &v[16], &v[17], &v[18], &v[19]);
+  int count =
+      std::sscanf(text.substr(0, 398).c_str(), "%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d",
+                  &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10], &v[11],
+                  &v[12], &v[13], &v[14], &v[15], &v[16], &v[17], &v[18], &v[19]);
   if (!valid) return 1;
   uint8_t record[bench::kTHeaderBytes];
   for (int i = 0; i < count && static_cast<uint32_t>(i) < bench::LoadU32(h + bench::kTCountOffset); ++i) {

@@ -15,8 +15,8 @@ struct BatchJobs {
   // Jobs of the same key touch the same files: each waits until the earlier
   // ones of its key are done. Jobs of different keys run at the same time.
   std::function<std::string(size_t)> key;
-  std::function<RunResult(size_t)> run;            // on a worker thread
-  std::function<void(size_t, RunResult&)> done;    // on the calling thread, in order
+  std::function<RunResult(size_t)> run;          // on a worker thread
+  std::function<void(size_t, RunResult&)> done;  // on the calling thread, in order
 };
 
 void RunBatch(const BatchJobs& jobs, unsigned threads);

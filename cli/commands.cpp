@@ -48,8 +48,7 @@ void NoteSilentFailure(RunResult& result, const Outcome& outcome) {
     result.messages.push_back(outcome.message.empty() ? MessageFormat(Failure::Incomplete) : outcome.message);
 }
 
-RunResult Convert(const Options& options, unsigned recordThreads, const std::string& file,
-                  Console& console) {
+RunResult Convert(const Options& options, unsigned recordThreads, const std::string& file, Console& console) {
   RunLog log(options.trace, console, file);
   ConversionRequest request;
   request.fileName = file;
@@ -112,12 +111,10 @@ RunOne RunnerFor(const Options& options, unsigned recordThreads) {
       return [&options, recordThreads](const std::string& file, Console& console) {
         return Convert(options, recordThreads, file, console);
       };
-    case Command::Check:
-      return [&](const std::string& file, Console&) { return Check(options, file); };
+    case Command::Check: return [&](const std::string& file, Console&) { return Check(options, file); };
     case Command::Power:
       return [&](const std::string& file, Console& console) { return Power(options, file, console); };
-    case Command::Info:
-      return [](const std::string& file, Console&) { return DescribePulseFile(file); };
+    case Command::Info: return [](const std::string& file, Console&) { return DescribePulseFile(file); };
     case Command::Help:
     case Command::Version: break;
   }

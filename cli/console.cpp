@@ -120,8 +120,8 @@ std::string Console::ProgressLine(Clock::time_point now) const {
               std::to_string(kLastProgressPosition);
     return line;
   }
-  line += "  " + Megabytes(done) + " of " + Megabytes(total) + " MB  " +
-          std::to_string(done * 100 / total) + "%";
+  line +=
+      "  " + Megabytes(done) + " of " + Megabytes(total) + " MB  " + std::to_string(done * 100 / total) + "%";
   const double seconds = std::chrono::duration<double>(now - start_).count();
   const double speed = seconds > 0 ? static_cast<double>(done + endedBytes_) / seconds : 0;
   if (speed > 0) {

@@ -19,8 +19,7 @@ class Console {
   // showProgress: draw the progress line at all; delay: how long a batch
   // runs before the line first appears, so quick runs stay quiet; total:
   // the files of the batch.
-  Console(std::FILE* out, std::FILE* err, bool showProgress, std::chrono::milliseconds delay,
-          size_t total);
+  Console(std::FILE* out, std::FILE* err, bool showProgress, std::chrono::milliseconds delay, size_t total);
   ~Console();
 
   // Called from any run's thread: the protocol step of a run (0 to 9), and

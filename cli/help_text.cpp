@@ -72,7 +72,8 @@ Ctrl-C (SIGINT, SIGTERM, SIGHUP) removes the run's temporary files, leaves
 every file that existed before as it was and exits with 128 + the signal.
 
 Exit status:
-  0  every run ended with ")" + std::string(MessageFormat(Failure::None)) + R"(" (check: every file is valid;
+  0  every run ended with ")" +
+         std::string(MessageFormat(Failure::None)) + R"(" (check: every file is valid;
        power: the values were shown or set)
   1  some run did not
   2  usage error

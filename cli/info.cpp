@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "file_check.h"
-#include "printable.h"
 #include "orvane/convert.h"
 #include "orvane/header_text.h"
+#include "printable.h"
 
 namespace orvane::cli {
 
@@ -39,10 +39,11 @@ RunResult DescribePulseFile(const std::string& fileName) {
   for (const std::string& text : HeaderLines(HeaderKind::File, header.bytes.data(), true))
     result.out += Printable(text) + "\n";
   char line[128];
-  std::snprintf(line, sizeof line, "Length: %" PRIu64 " bytes\nRecords: T %" PRIu32 ", R %" PRIu32
-                ", I %" PRIu32 "\n%-4s %6s %12s %11s  %s\n",
-                file->Length(), header.TCount(), header.RCount(), header.ICount(), "Kind", "Number",
-                "Offset", "SIZE", "DESC");
+  std::snprintf(line, sizeof line,
+                "Length: %" PRIu64 " bytes\nRecords: T %" PRIu32 ", R %" PRIu32 ", I %" PRIu32
+                "\n%-4s %6s %12s %11s  %s\n",
+                file->Length(), header.TCount(), header.RCount(), header.ICount(), "Kind", "Number", "Offset",
+                "SIZE", "DESC");
   result.out += line;
   for (const RecordView& record : file->Records()) result.out += RecordLine(record);
   result.ok = true;

@@ -27,15 +27,15 @@ std::vector<std::string> RunLog::Failures() const {
   for (const auto& status : statuses_) {
     // A run that met a failure repeats its first message when it ends.
     if (status == MessageFormat(Failure::None)) continue;
-    if (std::find(failures.begin(), failures.end(), status) == failures.end())
-      failures.push_back(status);
+    if (std::find(failures.begin(), failures.end(), status) == failures.end()) failures.push_back(status);
   }
   return failures;
 }
 
 std::string MessageLines(const std::string& file, const std::vector<std::string>& messages) {
   std::string text;
-  for (const auto& message : messages) text += "orvane-cli: " + Printable(file) + ": " + Printable(message) + "\n";
+  for (const auto& message : messages)
+    text += "orvane-cli: " + Printable(file) + ": " + Printable(message) + "\n";
   return text;
 }
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 
 #include "byte_progress.h"
-#include "header_layout.h"
-#include "pulse_converter.h"
-#include "temporary_files.h"
 #include "checksum.h"
+#include "header_layout.h"
 #include "orvane/pulse_file.h"
+#include "pulse_converter.h"
 #include "structure_check.h"
+#include "temporary_files.h"
 #include "text_writer.h"
 
 namespace orvane {

@@ -40,8 +40,7 @@ std::atomic<bool> gFired{false};
 std::mutex gFaultMutex;
 std::optional<FaultSeam::Fault> gFault;  // guarded by gFaultMutex
 
-ssize_t PreadAll(int fd, char* data, size_t n, uint64_t offset, const std::string& path,
-                 bool onlyRead) {
+ssize_t PreadAll(int fd, char* data, size_t n, uint64_t offset, const std::string& path, bool onlyRead) {
   size_t done = 0;
   while (done < n) {
     if (FaultSeam::ShouldFail(Call::Read, path, onlyRead)) return -1;
@@ -164,19 +163,19 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Lock lock) 
   // A file without any write permission is read-only for every user,
   // the superuser included: changing it in place would override the
   // owner's explicit choice.
-  if (system.Fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (mode == Mode::Update && (st.st_mode & 0222) == 0) ||
-      system.SetBlocking(fd) != 0 || !TakeLock(system, fd, lock)) {
-    NoteFailureReason(!S_ISREG(st.st_mode) ? "not a regular file"
-                      : (st.st_mode & 0222) == 0 ? "the file is read-only" : std::strerror(errno));
+  if (system.Fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      (mode == Mode::Update && (st.st_mode & 0222) == 0) || system.SetBlocking(fd) != 0 ||
+      !TakeLock(system, fd, lock)) {
+    NoteFailureReason(!S_ISREG(st.st_mode)       ? "not a regular file"
+                      : (st.st_mode & 0222) == 0 ? "the file is read-only"
+                                                 : std::strerror(errno));
     system.Close(fd);
     return nullptr;
   }
   return std::unique_ptr<File>(new File(fd, path));
 }
 
-uint64_t File::Tell() const {
-  return bufferStart_ + (writeLen_ > 0 ? writeLen_ : readPos_);
-}
+uint64_t File::Tell() const { return bufferStart_ + (writeLen_ > 0 ? writeLen_ : readPos_); }
 
 bool File::FlushWrites() {
   if (writeLen_ == 0) return true;

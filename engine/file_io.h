@@ -107,9 +107,9 @@ class File {
   bool SeekEnd();
   uint64_t Tell() const;
   uint64_t Size();
-  bool Flush();     // hands buffered bytes to the system
-  bool Sync();      // flushes, then forces the bytes to the disk
-  bool Close();     // flushes and closes; false if either failed
+  bool Flush();  // hands buffered bytes to the system
+  bool Sync();   // flushes, then forces the bytes to the disk
+  bool Close();  // flushes and closes; false if either failed
 
   // Called with the position the file has been read up to after each read
   // from the system (about once per mebibyte); empty: nothing is called.

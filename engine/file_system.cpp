@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 #include "temporary_files.h"

@@ -27,8 +27,9 @@ constexpr HeaderField Real(const char* label, uint16_t offset) {
 }
 // RS field index of a header whose RS fields start at first.
 constexpr HeaderField Rs(int index, uint16_t first) {
-  return HeaderField{"RS", static_cast<uint16_t>(first + 4 * index), F::Int32, F::Int32, F::Int32,
-                     static_cast<int8_t>(index)};
+  return HeaderField{"RS",     static_cast<uint16_t>(first + 4 * index),
+                     F::Int32, F::Int32,
+                     F::Int32, static_cast<int8_t>(index)};
 }
 
 constexpr HeaderField kFileFields[] = {
@@ -48,8 +49,12 @@ constexpr HeaderField kFileFields[] = {
     Number("RCNT", format::file::RCNT),
     Number("ICNT", format::file::ICNT),
     Real("MXPR", format::file::MXPR),
-    Rs(0, format::file::RS), Rs(1, format::file::RS), Rs(2, format::file::RS),
-    Rs(3, format::file::RS), Rs(4, format::file::RS), Rs(5, format::file::RS),
+    Rs(0, format::file::RS),
+    Rs(1, format::file::RS),
+    Rs(2, format::file::RS),
+    Rs(3, format::file::RS),
+    Rs(4, format::file::RS),
+    Rs(5, format::file::RS),
     Rs(6, format::file::RS),
 };
 
@@ -63,8 +68,12 @@ constexpr HeaderField kTFields[] = {
     Number("SIZE", format::t::SIZE),
     Real("FHz0", format::t::FHZ0),
     Real("FHzN", format::t::FHZN),
-    Rs(0, format::t::RS), Rs(1, format::t::RS), Rs(2, format::t::RS), Rs(3, format::t::RS),
-    Rs(4, format::t::RS), Rs(5, format::t::RS),
+    Rs(0, format::t::RS),
+    Rs(1, format::t::RS),
+    Rs(2, format::t::RS),
+    Rs(3, format::t::RS),
+    Rs(4, format::t::RS),
+    Rs(5, format::t::RS),
 };
 
 constexpr HeaderField kRFields[] = {
@@ -81,17 +90,21 @@ constexpr HeaderField kRFields[] = {
     Number("SIZE", format::r::SIZE),
     Real("FHz0", format::r::FHZ0),
     Real("FHzN", format::r::FHZN),
-    Rs(0, format::r::RS), Rs(1, format::r::RS), Rs(2, format::r::RS), Rs(3, format::r::RS),
-    Rs(4, format::r::RS), Rs(5, format::r::RS),
+    Rs(0, format::r::RS),
+    Rs(1, format::r::RS),
+    Rs(2, format::r::RS),
+    Rs(3, format::r::RS),
+    Rs(4, format::r::RS),
+    Rs(5, format::r::RS),
 };
 
 constexpr HeaderField kIFields[] = {
-    Text("DESC", format::i::DESC),
-    Plain("CHAN", format::i::CHAN, F::UInt32, F::UInt32, F::UInt32),
-    Real("RATE", format::i::RATE),
-    Plain("SIZE", format::i::SIZE, F::UInt32, F::UInt32, F::UInt32),
-    Rs(0, format::i::RS), Rs(1, format::i::RS), Rs(2, format::i::RS), Rs(3, format::i::RS),
-    Rs(4, format::i::RS), Rs(5, format::i::RS), Rs(6, format::i::RS), Rs(7, format::i::RS),
+    Text("DESC", format::i::DESC), Plain("CHAN", format::i::CHAN, F::UInt32, F::UInt32, F::UInt32),
+    Real("RATE", format::i::RATE), Plain("SIZE", format::i::SIZE, F::UInt32, F::UInt32, F::UInt32),
+    Rs(0, format::i::RS),          Rs(1, format::i::RS),
+    Rs(2, format::i::RS),          Rs(3, format::i::RS),
+    Rs(4, format::i::RS),          Rs(5, format::i::RS),
+    Rs(6, format::i::RS),          Rs(7, format::i::RS),
 };
 
 constexpr size_t kTextFieldSize = format::kTextFieldSize;

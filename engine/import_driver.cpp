@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "orvane/byte_order.h"
 #include "byte_progress.h"
 #include "header_layout.h"
-#include "pulse_converter.h"
+#include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
+#include "pulse_converter.h"
 #include "text_source.h"
 
 namespace orvane {
@@ -46,8 +46,8 @@ bool CPulseFileConverter::ReadHeaderText(TextSource& pfh, PulseFileHeader& heade
 
 // Steps 9 of an import: enters each record's position into the table and
 // appends the record. False at the first failure.
-bool CPulseFileConverter::ImportRecords(const std::string& baseName, const std::string& spf,
-                                        io::File& binary, const PulseFileHeader& header) {
+bool CPulseFileConverter::ImportRecords(const std::string& baseName, const std::string& spf, io::File& binary,
+                                        const PulseFileHeader& header) {
   using Importer = int (CPulseFileConverter::*)(std::string, io::File&, uint32_t);
   const std::pair<uint32_t, Importer> kinds[] = {
       {header.TCount(), &CPulseFileConverter::ImportTRecord},
@@ -125,8 +125,8 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
   // missing record file stops the run.
   const uint64_t tableBytes = entries * format::kOffsetEntrySize;
   std::vector<uint8_t> zeros(std::min<uint64_t>(tableBytes, kLargeTable), 0);
-  bool reserved = tableBytes > kLargeTable ? binary.Seek(header.TableEnd())
-                                           : binary.Write(zeros.data(), zeros.size());
+  bool reserved =
+      tableBytes > kLargeTable ? binary.Seek(header.TableEnd()) : binary.Write(zeros.data(), zeros.size());
   if (!reserved) {
     ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;

@@ -61,7 +61,8 @@ class OrderedRunner {
       uint64_t index;
       {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return stopped_ || next_ >= count_ || next_ < delivered_ + slots_.size(); });
+        changed_.wait(lock,
+                      [&] { return stopped_ || next_ >= count_ || next_ < delivered_ + slots_.size(); });
         if (stopped_ || next_ >= count_) return;
         index = next_++;
       }

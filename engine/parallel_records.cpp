@@ -5,11 +5,11 @@
 #include <optional>
 #include <thread>
 
-#include "orvane/byte_order.h"
 #include "header_layout.h"
 #include "ordered_runner.h"
-#include "pulse_converter.h"
+#include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
+#include "pulse_converter.h"
 #include "record_kind.h"
 
 namespace orvane {
@@ -106,7 +106,8 @@ std::optional<uint64_t> PlannedRecordBytes(const RecordKind& kind, const std::st
     if (field.offset == kind.sizeOffset) break;
   }
   int64_t count = std::max<int64_t>(kind.ImportCount(header), 0);
-  uint64_t bytes = kind.layout.size + static_cast<uint64_t>(count) * static_cast<uint64_t>(SampleBytes(kind.form));
+  uint64_t bytes =
+      kind.layout.size + static_cast<uint64_t>(count) * static_cast<uint64_t>(SampleBytes(kind.form));
   if (kind.padOddCount && count % 2 == 1) bytes += 2;
   return bytes;
 }
@@ -140,7 +141,8 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
   offsets.push_back(position);  // where the records end
   io::File& binary = output.Stream();
   std::vector<uint8_t> table(records * format::kOffsetEntrySize);
-  for (size_t i = 0; i < records; ++i) StoreU32(&table[i * format::kOffsetEntrySize], static_cast<uint32_t>(offsets[i]));
+  for (size_t i = 0; i < records; ++i)
+    StoreU32(&table[i * format::kOffsetEntrySize], static_cast<uint32_t>(offsets[i]));
   if (!binary.Seek(format::kTableStart)) {
     ReportSeekFailure(binary, spf);
     return false;

@@ -133,8 +133,7 @@ bool CPulseFileConverter::AppendSealWord(const std::string& name, io::File& file
     return false;
   }
   uint8_t last = 0;
-  if (pass.length % 2 == 1 &&
-      (!file.Seek(pass.length - 1) || !file.ReadExact(&last, 1) || !file.SeekEnd())) {
+  if (pass.length % 2 == 1 && (!file.Seek(pass.length - 1) || !file.ReadExact(&last, 1) || !file.SeekEnd())) {
     ReportStatus(Failure::SealReadError, name.c_str());
     return false;
   }

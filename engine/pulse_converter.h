@@ -118,10 +118,8 @@ class CPulseFileConverter {
  private:
   friend struct RecordConverters;
   bool NextLine(TextSource& source);
-  void ExportRecord(const RecordKind& kind, const std::string& baseName, io::File& binaryFile,
-                    uint32_t n);
-  int ImportRecord(const RecordKind& kind, const std::string& baseName, io::File& binaryFile,
-                   uint32_t n);
+  void ExportRecord(const RecordKind& kind, const std::string& baseName, io::File& binaryFile, uint32_t n);
+  int ImportRecord(const RecordKind& kind, const std::string& baseName, io::File& binaryFile, uint32_t n);
   // The end of an export: its staged text files in place after a run
   // without failures, removed after any other.
   void PutStagedFilesInPlace();

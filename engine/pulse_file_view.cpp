@@ -76,7 +76,7 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
     if (map == MAP_FAILED) {
       ::close(fd);
       outcome = Outcome{Failure::CantOpenForReading, FormatMessage(Failure::CantOpenForReading, path.c_str()),
-                      std::strerror(errno)};
+                        std::strerror(errno)};
       return nullptr;
     }
     view->data_ = static_cast<const uint8_t*>(map);
@@ -102,9 +102,9 @@ PulseFileView::~PulseFileView() {
 void PulseFileView::Check(Verify verify) {
   const std::span<const uint8_t> bytes(data_, length_);
   MappedSource source(bytes);
-  StructureReport report = CheckStructure(bytes.first(std::min<uint64_t>(length_, format::file::kSize)),
-                                          length_, orvane::WordSum(data_, length_), source,
-                                          verify == Verify::Full);
+  StructureReport report =
+      CheckStructure(bytes.first(std::min<uint64_t>(length_, format::file::kSize)), length_,
+                     orvane::WordSum(data_, length_), source, verify == Verify::Full);
   header_ = report.header;
   sum_ = report.sum;
   for (const RecordExtent& extent : report.records) {
@@ -112,7 +112,8 @@ void PulseFileView::Check(Verify verify) {
     RecordView record{extent.type, extent.number, extent.entry, extent.offset, {}, {}, 0, false};
     if (extent.headerInside) {
       record.header = bytes.subspan(extent.offset, info.headerSize);
-      record.samples = bytes.subspan(extent.offset + info.headerSize, extent.availableSamples * info.sampleBytes);
+      record.samples =
+          bytes.subspan(extent.offset + info.headerSize, extent.availableSamples * info.sampleBytes);
       record.declaredSamples = extent.declaredSamples;
       record.complete = extent.availableSamples == extent.declaredSamples;
     }

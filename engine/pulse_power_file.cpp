@@ -30,8 +30,7 @@ Outcome Problem(Failure code, const std::string& path, uint16_t sum = 0) {
 
 }  // namespace
 
-OpenPulseFile::OpenPulseFile(std::unique_ptr<io::File> file, const PulseFileHeader& header,
-                             uint64_t length)
+OpenPulseFile::OpenPulseFile(std::unique_ptr<io::File> file, const PulseFileHeader& header, uint64_t length)
     : file_(std::move(file)), header_(header), length_(length) {}
 
 std::unique_ptr<OpenPulseFile> OpenPulseFile::Open(const std::string& path, io::File::Mode mode,

@@ -39,12 +39,12 @@ class OpenPulseFile {
 
   enum class StepOutcome {
     Done,
-    Unreadable,        // entry n is not a T record, or its header cannot be read
-    Refused,           // the record header would not lie wholly inside the file
-    ReadFailed,        // the bytes the seal word depends on cannot be read
-    WriteFailed,       // the record header cannot be written
-    SealSeekFailed,    // the end of the file cannot be reached
-    SealWriteFailed,   // the seal word cannot be appended
+    Unreadable,       // entry n is not a T record, or its header cannot be read
+    Refused,          // the record header would not lie wholly inside the file
+    ReadFailed,       // the bytes the seal word depends on cannot be read
+    WriteFailed,      // the record header cannot be written
+    SealSeekFailed,   // the end of the file cannot be reached
+    SealWriteFailed,  // the seal word cannot be appended
   };
   // Overwrites the header of T record n in place and appends the word that
   // brings the word sum back to zero: one record step, after which the file

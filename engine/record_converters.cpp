@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "orvane/byte_order.h"
 #include "byte_progress.h"
 #include "canonical_lines.h"
 #include "header_layout.h"
-#include "pulse_converter.h"
+#include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
+#include "pulse_converter.h"
 #include "record_kind.h"
 #include "sample_lines.h"
 #include "text_source.h"
@@ -17,9 +17,12 @@
 
 namespace orvane {
 
-const RecordKind kTRecord{'T', kTRecordHeaderLayout, SampleForm::Words, format::t::SIZE, true, true, RecordType::T};
-const RecordKind kRRecord{'R', kRRecordHeaderLayout, SampleForm::Reals, format::r::SIZE, true, false, RecordType::R};
-const RecordKind kIRecord{'I', kIRecordHeaderLayout, SampleForm::Words, format::i::SIZE, false, true, RecordType::I};
+const RecordKind kTRecord{'T',  kTRecordHeaderLayout, SampleForm::Words, format::t::SIZE, true,
+                          true, RecordType::T};
+const RecordKind kRRecord{'R',   kRRecordHeaderLayout, SampleForm::Reals, format::r::SIZE, true,
+                          false, RecordType::R};
+const RecordKind kIRecord{'I',  kIRecordHeaderLayout, SampleForm::Words, format::i::SIZE, false,
+                          true, RecordType::I};
 
 namespace {
 
@@ -77,8 +80,8 @@ int CPulseFileConverter::ImportIRecord(std::string baseName, io::File& binaryFil
   return ImportRecord(kIRecord, baseName, binaryFile, n);
 }
 
-void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string& baseName,
-                                       io::File& binary, uint32_t n) {
+void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string& baseName, io::File& binary,
+                                       uint32_t n) {
   const std::string name = OutputName(baseName, kind.TextFileName("", n));
   const bool labelled = m_bHeaders != 0;
   auto out = TextWriter::Create(name, m_staged.get());
@@ -122,8 +125,8 @@ void CPulseFileConverter::ExportRecord(const RecordKind& kind, const std::string
   }
 }
 
-int CPulseFileConverter::ImportRecord(const RecordKind& kind, const std::string& baseName,
-                                      io::File& binary, uint32_t n) {
+int CPulseFileConverter::ImportRecord(const RecordKind& kind, const std::string& baseName, io::File& binary,
+                                      uint32_t n) {
   TextSource text;
   text.name = kind.TextFileName(baseName, n);
   text.file = io::File::Open(text.name, io::File::Mode::Read);

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "header_layout.h"
 #include "orvane/byte_order.h"
 #include "orvane/pulse_file_view.h"
-#include "header_layout.h"
 #include "sample_lines.h"
 
 namespace orvane {

@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
-#include <cctype>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -40,8 +40,8 @@ thread_local int tSectionDepth = 0;
 
 bool SameFile(const std::string& path, int fd) {
   struct stat byName, byFd;
-  return ::stat(path.c_str(), &byName) == 0 && ::fstat(fd, &byFd) == 0 &&
-         byName.st_dev == byFd.st_dev && byName.st_ino == byFd.st_ino;
+  return ::stat(path.c_str(), &byName) == 0 && ::fstat(fd, &byFd) == 0 && byName.st_dev == byFd.st_dev &&
+         byName.st_ino == byFd.st_ino;
 }
 
 bool LockWithRetry(int fd, int how) {
@@ -158,8 +158,8 @@ void RemoveIfUnheld(const std::string& path) {
   // A writer holds its file locked from its creation to its rename: a file
   // that can be locked now belongs to no live run.
   // Only files of this user: another user's run is not ours to judge.
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-      SameFile(path, fd))
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+      ::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(path, fd))
     ::unlink(path.c_str());
   ::close(fd);
 }

@@ -10,8 +10,8 @@ LineStatus ReadLineOfText(io::File* file, char* line) {
     line[kTextLineChars] = 0;
     return LineStatus::NoFile;
   }
-  size_t count = 0;        // characters stored
-  size_t textLength = 0;   // characters before any '#', stored or not
+  size_t count = 0;       // characters stored
+  size_t textLength = 0;  // characters before any '#', stored or not
   bool comment = false;
   bool consumedAny = false;
   for (;;) {
@@ -44,8 +44,7 @@ LineStatus ReadLineOfText(io::File* file, char* line) {
     file->Consume(segment + (newline ? 1 : 0));
     if (newline) {
       // A carriage return right before the line feed is part of the line end.
-      if (!comment && textLength > 0 && textLength <= kTextLineChars && line[textLength - 1] == '\r')
-        --count;
+      if (!comment && textLength > 0 && textLength <= kTextLineChars && line[textLength - 1] == '\r') --count;
       break;
     }
   }

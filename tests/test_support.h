@@ -30,9 +30,9 @@ class TraceRecorder : public ConversionReporter {
 // Runs of the engine's public API, each recorded by its own recorder.
 struct RecordedConverter {
   TraceRecorder trace;
-  unsigned threads = 0;  // for Convert; 0: the engine's default
+  unsigned threads = 0;      // for Convert; 0: the engine's default
   bool keepPartial = false;  // for Convert: an export puts each text file in place at once
-  Outcome outcome;       // of the last run
+  Outcome outcome;           // of the last run
   // Runs the Convert command on name in the given direction and layout.
   void Convert(const std::string& name, bool toAscii, bool labelled);
   std::optional<std::string> GetPulsePower(const std::string& name);

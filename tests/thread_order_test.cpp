@@ -18,7 +18,7 @@ struct Outcome {
 
 // Runs the Convert command on a copy of the given files with `threads` threads.
 Outcome Convert(const std::map<std::string, std::string>& files, const std::string& name, bool toAscii,
-            bool labelled, unsigned threads) {
+                bool labelled, unsigned threads) {
   ScratchDir dir;
   for (const auto& [file, bytes] : files) WriteFile(dir / file, bytes);
   RecordedConverter run;
@@ -43,7 +43,9 @@ void ExpectSameForAnyThreadCount(const std::map<std::string, std::string>& files
   }
 }
 
-std::string GoldenSpf(const std::string& name) { return ReadFile((GoldenDir() / name / "data.spf").string()); }
+std::string GoldenSpf(const std::string& name) {
+  return ReadFile((GoldenDir() / name / "data.spf").string());
+}
 
 std::map<std::string, std::string> GoldenTexts(const std::string& name, const std::string& layout) {
   std::map<std::string, std::string> files;
@@ -61,12 +63,13 @@ std::string WithEntry(std::string spf, size_t entry, uint32_t offset) {
 }
 
 TEST(ThreadOrder, ExportOfGoodRecords) {
-  for (bool labelled : {true, false}) ExpectSameForAnyThreadCount({{"data.spf", GoldenSpf("mixed")}}, "data", true, labelled);
+  for (bool labelled : {true, false})
+    ExpectSameForAnyThreadCount({{"data.spf", GoldenSpf("mixed")}}, "data", true, labelled);
 }
 
 TEST(ThreadOrder, ExportWithFailingRecordsReportsThemInRecordOrder) {
   std::string spf = GoldenSpf("mixed");
-  spf = WithEntry(spf, 1, 0xFFFFFF00u);                         // T1: beyond the end
+  spf = WithEntry(spf, 1, 0xFFFFFF00u);                             // T1: beyond the end
   spf = WithEntry(spf, 4, static_cast<uint32_t>(spf.size() - 10));  // R1: header cut short
   Outcome one = Convert({{"data.spf", spf}}, "data", true, true, 1);
   EXPECT_NE(one.trace.find("status: Binary read error\n"), std::string::npos);
@@ -75,12 +78,14 @@ TEST(ThreadOrder, ExportWithFailingRecordsReportsThemInRecordOrder) {
 
 TEST(ThreadOrder, ImportOfGoodRecords) {
   for (const char* layout : {"labelled", "bare"})
-    ExpectSameForAnyThreadCount(GoldenTexts("mixed", layout), "data.pfh", false, std::string(layout) == "labelled");
+    ExpectSameForAnyThreadCount(GoldenTexts("mixed", layout), "data.pfh", false,
+                                std::string(layout) == "labelled");
 }
 
 TEST(ThreadOrder, ImportStopsAtTheFirstFailingRecordInRecordOrder) {
   auto files = GoldenTexts("mixed", "labelled");
-  files["data.R1"].replace(files["data.R1"].find("     0:"), 7, "     0 ");  // a sample line without its colon
+  files["data.R1"].replace(files["data.R1"].find("     0:"), 7,
+                           "     0 ");  // a sample line without its colon
   files["data.I2"] = "truncated\n";
   files["data.spf"] = "the existing pulse file";
   Outcome one = Convert(files, "data", false, true, 1);

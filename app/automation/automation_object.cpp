@@ -6,8 +6,7 @@
 
 namespace orvane::automation {
 
-AutomationObject::AutomationObject(QDBusConnection bus)
-    : bus_(std::move(bus)) {
+AutomationObject::AutomationObject(QDBusConnection bus) : bus_(std::move(bus)) {
   clients_.setConnection(bus_);
   clients_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
   connect(&clients_, &QDBusServiceWatcher::serviceUnregistered, this, &AutomationObject::OnClientGone);
@@ -64,7 +63,8 @@ void AutomationObject::AddReference(const QString& client) {
   if (!isNew) return;
   clients_.addWatchedService(client);
   // The client may have left before the watch began.
-  if (bus_.interface() != nullptr && !bus_.interface()->isServiceRegistered(client).value()) OnClientGone(client);
+  if (bus_.interface() != nullptr && !bus_.interface()->isServiceRegistered(client).value())
+    OnClientGone(client);
 }
 
 void AutomationObject::ReleaseReferences(const QString& client, unsigned count) {

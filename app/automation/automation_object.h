@@ -20,8 +20,10 @@ class AutomationObject : public QObject, protected QDBusContext {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", ORVANE_OBJECT_INTERFACE)
   Q_CLASSINFO("D-Bus Introspection",
-              "  <interface name=\"" ORVANE_OBJECT_INTERFACE "\">\n"
-              "    <annotation name=\"Orvane.InterfaceId\" value=\"" ORVANE_INTERFACE_ID "\"/>\n"
+              "  <interface name=\"" ORVANE_OBJECT_INTERFACE
+              "\">\n"
+              "    <annotation name=\"Orvane.InterfaceId\" value=\"" ORVANE_INTERFACE_ID
+              "\"/>\n"
               "    <method name=\"AddRef\">\n"
               "      <arg name=\"count\" type=\"u\" direction=\"out\"/>\n"
               "    </method>\n"

@@ -22,13 +22,14 @@ class AutomationObject;
 class ClassFactory : public QObject, protected QDBusContext {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", ORVANE_FACTORY_INTERFACE)
-  Q_CLASSINFO("D-Bus Introspection",
-              "  <interface name=\"" ORVANE_FACTORY_INTERFACE "\">\n"
-              "    <annotation name=\"Orvane.ClassId\" value=\"" ORVANE_CLASS_ID "\"/>\n"
-              "    <method name=\"CreateInstance\">\n"
-              "      <arg name=\"object\" type=\"o\" direction=\"out\"/>\n"
-              "    </method>\n"
-              "  </interface>\n")
+  Q_CLASSINFO("D-Bus Introspection", "  <interface name=\"" ORVANE_FACTORY_INTERFACE
+                                     "\">\n"
+                                     "    <annotation name=\"Orvane.ClassId\" value=\"" ORVANE_CLASS_ID
+                                     "\"/>\n"
+                                     "    <method name=\"CreateInstance\">\n"
+                                     "      <arg name=\"object\" type=\"o\" direction=\"out\"/>\n"
+                                     "    </method>\n"
+                                     "  </interface>\n")
 
  public:
   explicit ClassFactory(QDBusConnection bus);

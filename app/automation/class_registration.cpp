@@ -43,7 +43,10 @@ std::string Expand(const char* pattern, const std::string& executablePath) {
       case '2': text += kProgId; break;
       case '3': text += executablePath; break;
       case '5': text += kProgId; break;
-      default: text += '%'; text += *p; break;
+      default:
+        text += '%';
+        text += *p;
+        break;
     }
   }
   return text;
@@ -63,7 +66,8 @@ std::string CommandWord(const std::string& word) {
 std::vector<RegistryEntry> ClassRegistryEntries(const std::string& executablePath) {
   std::vector<RegistryEntry> entries;
   for (const EntryTemplate& row : kEntryTemplates)
-    entries.push_back({Expand(row.key, executablePath), Expand(row.value, executablePath), row.onlyWhenMissing});
+    entries.push_back(
+        {Expand(row.key, executablePath), Expand(row.value, executablePath), row.onlyWhenMissing});
   return entries;
 }
 

@@ -23,7 +23,8 @@ std::optional<fs::path> RegistryStore::KeyPath(const std::string& key) const {
   while (true) {
     size_t end = key.find('\\', start);
     std::string part = key.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos) return std::nullopt;
+    if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
+      return std::nullopt;
     path /= part;
     if (end == std::string::npos) return path;
     start = end + 1;

@@ -14,9 +14,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     notice->setText(MakersNotice());
     orvane::gui::FitWidthToText(*notice);
   }
-  if (auto* ok = qobject_cast<QPushButton*>(controls.Control(1))) connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  if (auto* ok = qobject_cast<QPushButton*>(controls.Control(1)))
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 // The file version shows beside the maker's notice: the caption's "V3.0" is
 // the product's name for itself, the file version tells builds apart.
-QString CAboutDlg::MakersNotice() { return QStringLiteral("Version " ORVANE_FILE_VERSION ". " ORVANE_LEGAL_COPYRIGHT); }
+QString CAboutDlg::MakersNotice() {
+  return QStringLiteral("Version " ORVANE_FILE_VERSION ". " ORVANE_LEGAL_COPYRIGHT);
+}

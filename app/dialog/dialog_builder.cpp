@@ -89,10 +89,8 @@ class DialogBuilder {
       case ControlKind::Edit:
       case ControlKind::Radio:
       case ControlKind::Button:
-      case ControlKind::DefaultButton:
-        return control.tabStop ? Qt::StrongFocus : Qt::ClickFocus;
-      default:
-        return Qt::NoFocus;
+      case ControlKind::DefaultButton: return control.tabStop ? Qt::StrongFocus : Qt::ClickFocus;
+      default: return Qt::NoFocus;
     }
   }
 

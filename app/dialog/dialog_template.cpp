@@ -18,10 +18,10 @@ struct KindName {
 };
 
 constexpr KindName kKindNames[] = {
-    {"edit", ControlKind::Edit},           {"radio", ControlKind::Radio},
-    {"button", ControlKind::Button},       {"default-button", ControlKind::DefaultButton},
-    {"text", ControlKind::Text},           {"text-centred", ControlKind::CentredText},
-    {"group-box", ControlKind::GroupBox},  {"progress", ControlKind::Progress},
+    {"edit", ControlKind::Edit},          {"radio", ControlKind::Radio},
+    {"button", ControlKind::Button},      {"default-button", ControlKind::DefaultButton},
+    {"text", ControlKind::Text},          {"text-centred", ControlKind::CentredText},
+    {"group-box", ControlKind::GroupBox}, {"progress", ControlKind::Progress},
     {"icon", ControlKind::Icon},
 };
 

@@ -16,7 +16,8 @@ int Scale(int units, int base, int divisor) {
 
 // The average width of the Latin letters, rounded to whole pixels.
 int AverageCharWidth(const QFontMetrics& metrics) {
-  int width = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  int width =
+      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   return (width / 26 + 1) / 2;
 }
 

@@ -14,12 +14,13 @@ QueuedReporter::QueuedReporter(QObject& receiver, std::function<void(const std::
     : m_receiver(receiver), m_fnShowStatus(std::move(showStatus)), m_fnSetProgress(std::move(setProgress)) {}
 
 void QueuedReporter::ShowStatus(const std::string& text) {
-  QMetaObject::invokeMethod(&m_receiver, [show = m_fnShowStatus, text] { show(text); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &m_receiver, [show = m_fnShowStatus, text] { show(text); }, Qt::QueuedConnection);
 }
 
 void QueuedReporter::SetProgressPosition(int position) {
-  QMetaObject::invokeMethod(&m_receiver, [set = m_fnSetProgress, position] { set(position); },
-                            Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &m_receiver, [set = m_fnSetProgress, position] { set(position); }, Qt::QueuedConnection);
 }
 
 namespace {
@@ -43,10 +44,8 @@ bool IsInput(QEvent::Type type) {
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
     case QEvent::DragEnter:
-    case QEvent::Drop:
-      return true;
-    default:
-      return false;
+    case QEvent::Drop: return true;
+    default: return false;
   }
 }
 

@@ -37,7 +37,8 @@ QString RunFileOpenDialog(const FileOpenRequest& request, QWidget* parent) {
 QString FileNameBoxText(const QString& chosenPath) {
   QFileInfo chosen(chosenPath);
   QString folder = QFileInfo(chosen.absolutePath()).canonicalFilePath();
-  if (!folder.isEmpty() && folder == QFileInfo(QDir::currentPath()).canonicalFilePath()) return chosen.fileName();
+  if (!folder.isEmpty() && folder == QFileInfo(QDir::currentPath()).canonicalFilePath())
+    return chosen.fileName();
   return QDir::cleanPath(chosen.absoluteFilePath());
 }
 

@@ -99,8 +99,8 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   QProgressBar* m_ctlProgress = nullptr;
   std::string m_strStatus;    // the status line (1010)
   std::string m_strFileName;  // the file name box (1001)
-  int m_nDirection = 0;  // 0 "Convert to ASCII", 1 "Convert from ASCII", -1 none
-  int m_nFormat = 0;     // 0 "Headers ", 1 "No Headers", -1 none
+  int m_nDirection = 0;       // 0 "Convert to ASCII", 1 "Convert from ASCII", -1 none
+  int m_nFormat = 0;          // 0 "Headers ", 1 "No Headers", -1 none
   // The live automation object, if any; it sets and clears this itself.
   orvane::host::AutomationObjectLink* m_pProxy = nullptr;
   QIcon m_hAppIcon;

@@ -103,8 +103,10 @@ void COrvaneDlg::OnGetPulsePower() {
 void COrvaneDlg::OnSetPulsePower() {
   if (RunInProgress()) return;
   UpdateData(true);
-  RunEngineCommand([fileName = m_strFileName, text = m_editPower->text().toStdString()](
-                       orvane::ConversionReporter& reporter) { orvane::SetPulsePower(fileName, text, reporter); });
+  RunEngineCommand([fileName = m_strFileName,
+                    text = m_editPower->text().toStdString()](orvane::ConversionReporter& reporter) {
+    orvane::SetPulsePower(fileName, text, reporter);
+  });
 }
 
 // ---- "..." ----

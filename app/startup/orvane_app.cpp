@@ -106,7 +106,8 @@ void COrvaneApp::UpdateRegistryAll() {
   // Failures leave the program as usable as before; they are ignored.
   std::optional<std::filesystem::path> dataHome = orvane::automation::UserDataHome();
   if (!dataHome) return;
-  orvane::automation::UpdateClassRegistration(*dataHome, QCoreApplication::applicationFilePath().toStdString());
+  orvane::automation::UpdateClassRegistration(*dataHome,
+                                              QCoreApplication::applicationFilePath().toStdString());
 }
 
 orvane::host::AutomationHost* COrvaneApp::AutomationWindow() const { return m_pMainWnd; }

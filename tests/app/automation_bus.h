@@ -56,7 +56,8 @@ class BusClient {
   void Leave();
 
   // Blocking call; the answer may be an error message.
-  QDBusMessage Call(const QString& service, const QString& path, const QString& interface, const QString& method);
+  QDBusMessage Call(const QString& service, const QString& path, const QString& interface,
+                    const QString& method);
 
   struct Instance {
     QString service;  // the serving program's own connection

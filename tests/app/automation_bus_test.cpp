@@ -60,22 +60,27 @@ PrivateBus::PrivateBus() : token_(QUuid::createUuid().toString(QUuid::WithoutBra
   g_pBus = this;
   fs::create_directories(dir_.path() / "services");
   fs::create_directories(ActivatedDataHome());
-  WriteFile((dir_.path() / "services" / "Orvane.Application.service").string(),
-            std::string("[D-BUS Service]\nName=Orvane.Application\nExec=") + ORVANE_EXECUTABLE + " -Embedding\n");
+  WriteFile(
+      (dir_.path() / "services" / "Orvane.Application.service").string(),
+      std::string("[D-BUS Service]\nName=Orvane.Application\nExec=") + ORVANE_EXECUTABLE + " -Embedding\n");
   const std::string socket = (dir_.path() / "bus").string();
   WriteFile((dir_.path() / "bus.conf").string(),
             "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
             "<busconfig>\n"
             "  <type>session</type>\n"
-            "  <listen>unix:path=" + socket + "</listen>\n"
-            "  <servicedir>" + (dir_.path() / "services").string() + "</servicedir>\n"
-            "  <policy context=\"default\">\n"
-            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-            "    <allow eavesdrop=\"true\"/>\n"
-            "    <allow own=\"*\"/>\n"
-            "  </policy>\n"
-            "</busconfig>\n");
+            "  <listen>unix:path=" +
+                socket +
+                "</listen>\n"
+                "  <servicedir>" +
+                (dir_.path() / "services").string() +
+                "</servicedir>\n"
+                "  <policy context=\"default\">\n"
+                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                "    <allow eavesdrop=\"true\"/>\n"
+                "    <allow own=\"*\"/>\n"
+                "  </policy>\n"
+                "</busconfig>\n");
   const QString address = QString::fromStdString("unix:path=" + socket);
   // Programs the bus starts inherit the daemon's environment.
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -146,8 +151,9 @@ QDBusMessage BusClient::Call(const QString& service, const QString& path, const 
 }
 
 std::optional<BusClient::Instance> BusClient::CreateInstance(QString* error) {
-  QDBusMessage answer = Call(QStringLiteral("Orvane.Application"), QStringLiteral("/Orvane/Application"),
-                             QStringLiteral("Orvane.Application.ClassFactory"), QStringLiteral("CreateInstance"));
+  QDBusMessage answer =
+      Call(QStringLiteral("Orvane.Application"), QStringLiteral("/Orvane/Application"),
+           QStringLiteral("Orvane.Application.ClassFactory"), QStringLiteral("CreateInstance"));
   if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().size() != 1) {
     if (error != nullptr) *error = answer.errorName() + ": " + answer.errorMessage();
     return std::nullopt;
@@ -156,8 +162,8 @@ std::optional<BusClient::Instance> BusClient::CreateInstance(QString* error) {
 }
 
 long long BusClient::Reference(const Instance& instance, const char* method) {
-  QDBusMessage answer = Call(instance.service, instance.objectPath, QStringLiteral("Orvane.Application.Object"),
-                             QLatin1String(method));
+  QDBusMessage answer = Call(instance.service, instance.objectPath,
+                             QStringLiteral("Orvane.Application.Object"), QLatin1String(method));
   if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().size() != 1) return -1;
   return answer.arguments().front().toUInt();
 }

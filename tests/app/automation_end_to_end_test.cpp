@@ -146,8 +146,9 @@ TEST_F(EndToEndTest, ProgramStartedByTheUserRegistersAndServesNoObject) {
 
   // The user start wrote the class's registration and activation file.
   const fs::path activationFile = dataHome.path() / "dbus-1/services/Orvane.Application.service";
-  EXPECT_EQ(ReadFile(activationFile.string()),
-            std::string("[D-BUS Service]\nName=Orvane.Application\nExec=") + ORVANE_EXECUTABLE + " -Embedding\n");
+  EXPECT_EQ(
+      ReadFile(activationFile.string()),
+      std::string("[D-BUS Service]\nName=Orvane.Application\nExec=") + ORVANE_EXECUTABLE + " -Embedding\n");
   EXPECT_TRUE(fs::exists(dataHome.path() / "orvane/classes/Orvane.Application/CLSID/@"));
 
   // A request starts a further instance, which serves it.

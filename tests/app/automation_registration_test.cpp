@@ -58,7 +58,8 @@ TEST(ClassRegistrationTest, StoreKeepsKeysAsDirectoriesWithTheirValues) {
   ScratchDir dir;
   RegistryStore store(dir.path());
   ASSERT_TRUE(WriteRegistryEntries(store, ClassRegistryEntries(kProgram)));
-  EXPECT_EQ(ReadFile(dir / (std::string("CLSID/") + kClassId + "/LocalServer32/@")), std::string(kProgram) + "\n");
+  EXPECT_EQ(ReadFile(dir / (std::string("CLSID/") + kClassId + "/LocalServer32/@")),
+            std::string(kProgram) + "\n");
   EXPECT_EQ(store.Value("Orvane.Application\\CLSID"), kClassId);
   EXPECT_TRUE(store.KeyExists("CLSID"));
 }

@@ -29,7 +29,9 @@ using orvane::testing::ScratchDir;
 // Points XDG_DATA_HOME at a fresh directory for the test's lifetime.
 class DataHomeScope {
  public:
-  DataHomeScope() : saved_(qgetenv("XDG_DATA_HOME")) { qputenv("XDG_DATA_HOME", dir_.path().string().c_str()); }
+  DataHomeScope() : saved_(qgetenv("XDG_DATA_HOME")) {
+    qputenv("XDG_DATA_HOME", dir_.path().string().c_str());
+  }
   ~DataHomeScope() { qputenv("XDG_DATA_HOME", saved_); }
   const fs::path& path() const { return dir_.path(); }
   bool Empty() const { return fs::is_empty(dir_.path()); }
@@ -58,7 +60,8 @@ void PressExit(COrvaneDlg& dlg) {
 // Runs the start-up with commandLine. Once the dialog's modal run has begun,
 // during() works it and must end the run; should the run outlast that, a
 // deadline ends it and the test fails.
-bool RunStartup(COrvaneApp& app, const std::string& commandLine, const std::function<void(COrvaneDlg&)>& during) {
+bool RunStartup(COrvaneApp& app, const std::string& commandLine,
+                const std::function<void(COrvaneDlg&)>& during) {
   app.m_lpCmdLine = commandLine;
   bool sawDialog = false;
   QTimer::singleShot(0, [&] {
@@ -82,8 +85,9 @@ bool RunStartup(COrvaneApp& app, const std::string& commandLine, const std::func
 SeenAtStart StartAndExit(COrvaneApp& app, const std::string& commandLine) {
   SeenAtStart seen;
   bool ran = RunStartup(app, commandLine, [&](COrvaneDlg& dlg) {
-    seen = {dlg.m_strFileName, dlg.m_nDirection, dlg.m_nFormat, app.IsUserControl(), app.IsServingClass(),
-            QDBusConnection::sessionBus().interface()->serviceOwner(kBusName).value()};
+    seen = {dlg.m_strFileName,    dlg.m_nDirection,
+            dlg.m_nFormat,        app.IsUserControl(),
+            app.IsServingClass(), QDBusConnection::sessionBus().interface()->serviceOwner(kBusName).value()};
     PressExit(dlg);
   });
   EXPECT_TRUE(ran);
@@ -169,7 +173,9 @@ TEST(StartupTest, FailingAutomationLayerShowsString100AndEndsWithoutDialog) {
   COrvaneApp::SetOleInitFailsForTesting(false);
   EXPECT_FALSE(answer);
   EXPECT_EQ(text.toStdString(), COrvaneApp::kOleInitFailedText);
-  EXPECT_EQ(text, QStringLiteral("OLE initialization failed.  Make sure that the OLE libraries are the correct version."));
+  EXPECT_EQ(text,
+            QStringLiteral(
+                "OLE initialization failed.  Make sure that the OLE libraries are the correct version."));
   EXPECT_EQ(title, QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
   EXPECT_EQ(icon, QMessageBox::Warning);
   EXPECT_FALSE(dialogSeen);

@@ -71,7 +71,8 @@ TEST(AboutBox, ShowsTheProductItsVersionAndTheMakersNotice) {
   QStringList texts;
   for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
   EXPECT_TRUE(texts.contains("Tessary V3.0"));
-  EXPECT_TRUE(texts.contains("Version " ORVANE_FILE_VERSION ". " ORVANE_LEGAL_COPYRIGHT)) << texts.join("|").toStdString();
+  EXPECT_TRUE(texts.contains("Version " ORVANE_FILE_VERSION ". " ORVANE_LEGAL_COPYRIGHT))
+      << texts.join("|").toStdString();
   auto* ok = about.findChild<QPushButton*>("1");
   ASSERT_NE(ok, nullptr);
   EXPECT_EQ(ok->text(), "OK");

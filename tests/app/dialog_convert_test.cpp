@@ -73,7 +73,8 @@ TEST_P(ConvertGolden, ShowsConversionCompleteAndWritesTheGoldenFiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWays, ConvertGolden,
-                         ::testing::Values(Run{true, true}, Run{true, false}, Run{false, true}, Run{false, false}),
+                         ::testing::Values(Run{true, true}, Run{true, false}, Run{false, true},
+                                           Run{false, false}),
                          [](const ::testing::TestParamInfo<Run>& run) {
                            return std::string(run.param.toAscii ? "Export" : "Import") +
                                   (run.param.labelled ? "Labelled" : "Bare");

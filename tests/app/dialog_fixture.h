@@ -17,8 +17,8 @@
 #include <functional>
 #include <memory>
 
-#include "orvane_dlg.h"
 #include "../test_support.h"  // shared test helpers, one folder up
+#include "orvane_dlg.h"
 
 namespace orvane::testing {
 

@@ -40,7 +40,8 @@ class ResponsivenessProbe : public QObject {
     m_poster = std::thread([this] {
       while (!m_stop) {
         const Clock::time_point posted = Clock::now();
-        QMetaObject::invokeMethod(this, [this, posted] { Served(posted); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, posted] { Served(posted); }, Qt::QueuedConnection);
         std::this_thread::sleep_for(milliseconds(10));
       }
     });
@@ -144,9 +145,10 @@ TEST_F(LongRun, TheDialogStaysResponsiveIgnoresInputAndShowsTheEnginesProtocol) 
     const Clock::time_point start = Clock::now();
     Click(1008);  // returns once the run has ended
     const Clock::duration run = Clock::now() - start;
-    std::printf("run %.0f ms; worst timer gap %.1f ms, worst posted wait %.1f ms; %d ticks, %d posted, %d paints\n",
-                Ms(run), Ms(probe.worstTickGap), Ms(probe.worstPostedWait), probe.ticksDuringRun,
-                probe.postedServedDuringRun, probe.paintsDuringRun);
+    std::printf(
+        "run %.0f ms; worst timer gap %.1f ms, worst posted wait %.1f ms; %d ticks, %d posted, %d paints\n",
+        Ms(run), Ms(probe.worstTickGap), Ms(probe.worstPostedWait), probe.ticksDuringRun,
+        probe.postedServedDuringRun, probe.paintsDuringRun);
 
     ASSERT_GT(run, milliseconds(150)) << "the run was too short to tell anything";
     EXPECT_FALSE(probe.duringRun) << "the input was never tried during the run";

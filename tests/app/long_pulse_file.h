@@ -29,7 +29,8 @@ inline void WriteLongPulseFile(const std::string& path, uint32_t records, uint32
   StoreF32(r + format::t::GAIN, 0.5f);
   StoreU32(r + format::t::SIZE, samplesPerRecord);
   for (uint32_t k = 0; k < samplesPerRecord; ++k)
-    StoreU16(r + format::t::kSize + 2 * k, static_cast<uint16_t>(static_cast<int16_t>((k * 7919u) % 65536u - 32768)));
+    StoreU16(r + format::t::kSize + 2 * k,
+             static_cast<uint16_t>(static_cast<int16_t>((k * 7919u) % 65536u - 32768)));
 
   auto wordSum = [](const std::string& part) {
     uint16_t sum = 0;

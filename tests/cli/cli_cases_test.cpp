@@ -48,8 +48,8 @@ Outcome RunCase(const std::string& name, const ScratchDir& work, const ScratchDi
   const std::string command = "cd " + Quoted(work.path().string()) + " && PATH=" + Quoted(cli) +
                               ":\"$PATH\" GOLDEN=" + Quoted(GoldenDir().string()) +
                               " CASES=" + Quoted(kCases.string()) + " LC_ALL=C /bin/sh " +
-                              Quoted((kCases / (name + ".cmd")).string()) + " >" +
-                              Quoted(capture / "out") + " 2>" + Quoted(capture / "err") + " </dev/null";
+                              Quoted((kCases / (name + ".cmd")).string()) + " >" + Quoted(capture / "out") +
+                              " 2>" + Quoted(capture / "err") + " </dev/null";
   const int raw = std::system(command.c_str());
   const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   return {ReadFile(capture / "out"), ReadFile(capture / "err"), std::to_string(status) + "\n"};

@@ -127,7 +127,8 @@ TEST_F(PulsePower, TheRRecordsOfAFileAreLeftAlone) {
   const std::string now = ReadFile(path);
   EXPECT_EQ(now.size(), original.size() + 2);
   const size_t rStart = LoadU32(reinterpret_cast<const uint8_t*>(original.data()) + 320);
-  EXPECT_EQ(now.substr(rStart, original.size() - 2 - rStart), original.substr(rStart, original.size() - 2 - rStart));
+  EXPECT_EQ(now.substr(rStart, original.size() - 2 - rStart),
+            original.substr(rStart, original.size() - 2 - rStart));
   EXPECT_EQ(Get(path), "7 ");
 }
 
@@ -161,7 +162,8 @@ TEST_F(PulsePower, AMissingOrInvalidPulseFileIsReportedAndLeftAlone) {
   badSum[400] ^= 1;
   std::string badMagic = PowerFile({{0.5f}});
   badMagic[0] = 'X';
-  for (const auto& [name, bytes] : {std::pair{"sum", badSum}, {"magic", badMagic}, {"short", std::string("S")}}) {
+  for (const auto& [name, bytes] :
+       {std::pair{"sum", badSum}, {"magic", badMagic}, {"short", std::string("S")}}) {
     const std::string path = Place(bytes, std::string(name) + ".spf");
     const std::vector<std::string> expected = {"status: Not a valid pulse file: " + path};
     EXPECT_EQ(Get(path), std::nullopt) << name;
@@ -185,7 +187,8 @@ TEST_F(PulsePower, AnythingButIntegersSeparatedByWhiteSpaceIsRefusedWhole) {
   };
   for (const auto& [text, bad] : cases) {
     Set(path, text);
-    EXPECT_EQ(trace, std::vector<std::string>{std::string("status: Invalid pulse power value: ") + bad}) << text;
+    EXPECT_EQ(trace, std::vector<std::string>{std::string("status: Invalid pulse power value: ") + bad})
+        << text;
     EXPECT_TRUE(failed);
     EXPECT_EQ(ReadFile(path), original) << text;
   }

@@ -18,12 +18,17 @@ namespace orvane::testing {
 // that convert the records of a run.
 using LayoutAndThreads = std::tuple<bool, unsigned>;
 
-inline auto BothLayoutsAnyThreads() { return ::testing::Combine(::testing::Bool(), ::testing::Values(1u, 4u)); }
-inline auto LabelledAnyThreads() { return ::testing::Combine(::testing::Values(true), ::testing::Values(1u, 4u)); }
+inline auto BothLayoutsAnyThreads() {
+  return ::testing::Combine(::testing::Bool(), ::testing::Values(1u, 4u));
+}
+inline auto LabelledAnyThreads() {
+  return ::testing::Combine(::testing::Values(true), ::testing::Values(1u, 4u));
+}
 
 inline std::string LayoutName(const ::testing::TestParamInfo<LayoutAndThreads>& param) {
   const auto [labelled, threads] = param.param;
-  return std::string(labelled ? "Labelled" : "Bare") + (threads == 1 ? "_OneThread" : "_Threads" + std::to_string(threads));
+  return std::string(labelled ? "Labelled" : "Bare") +
+         (threads == 1 ? "_OneThread" : "_Threads" + std::to_string(threads));
 }
 
 class ConversionTest : public ::testing::TestWithParam<LayoutAndThreads> {

@@ -64,14 +64,10 @@ struct NameCase {
 
 TEST_F(ConvertCommand, ExportFindsItsFilesByTheBaseName) {
   const NameCase cases[] = {
-      {"data", "data.spf", "data.pfh"},
-      {"data.spf", "data.spf", "data.pfh"},
-      {"data.pfh", "data.spf", "data.pfh"},
-      {"data.SPF", "data.SPF.spf", "data.SPF.pfh"},
-      {"a.b.spf", "a.b.spf", "a.b.pfh"},
-      {"old.dir\\data", "old.dir\\data.spf", "old.dir\\data.pfh"},
-      {".spf", ".spf.spf", ".spf.pfh"},
-      {"data.", "data..spf", "data..pfh"},
+      {"data", "data.spf", "data.pfh"},     {"data.spf", "data.spf", "data.pfh"},
+      {"data.pfh", "data.spf", "data.pfh"}, {"data.SPF", "data.SPF.spf", "data.SPF.pfh"},
+      {"a.b.spf", "a.b.spf", "a.b.pfh"},    {"old.dir\\data", "old.dir\\data.spf", "old.dir\\data.pfh"},
+      {".spf", ".spf.spf", ".spf.pfh"},     {"data.", "data..spf", "data..pfh"},
   };
   for (const auto& c : cases) {
     for (const auto& name : scratch.Files()) fs::remove(scratch.path() / name);

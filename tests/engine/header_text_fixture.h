@@ -29,14 +29,33 @@ inline FileHeaderSpec EdgeHeader() {
 }
 
 inline std::string EdgeHeaderText(bool labelled, uint32_t t = 0, uint32_t r = 0, uint32_t i = 0) {
-  const std::string labels[] = {"MAGC: ", "DESC: ", "SUBS: ", "PNAM: ", "PDES: ", "FMIN: ",
-                                "FMAX: ", "TIME: ", "PID : ", "UNUS: ", "STYP: ", "PTYP: ",
-                                "TCNT: ", "RCNT: ", "ICNT: ", "MXPR: ", "RS 0: ", "RS 1: ",
-                                "RS 2: ", "RS 3: ", "RS 4: ", "RS 5: ", "RS 6: "};
-  const std::string values[] = {"35799753", kEightyChars, "-1", "name", "", "-2147483648",
-                                "2147483647", "0", "65535", "32768", "5", "-5",
-                                std::to_string(t), std::to_string(r), std::to_string(i), "1.500000",
-                                "0", "1", "2", "-7", "4", "5", "6"};
+  const std::string labels[] = {
+      "MAGC: ", "DESC: ", "SUBS: ", "PNAM: ", "PDES: ", "FMIN: ", "FMAX: ", "TIME: ",
+      "PID : ", "UNUS: ", "STYP: ", "PTYP: ", "TCNT: ", "RCNT: ", "ICNT: ", "MXPR: ",
+      "RS 0: ", "RS 1: ", "RS 2: ", "RS 3: ", "RS 4: ", "RS 5: ", "RS 6: "};
+  const std::string values[] = {"35799753",
+                                kEightyChars,
+                                "-1",
+                                "name",
+                                "",
+                                "-2147483648",
+                                "2147483647",
+                                "0",
+                                "65535",
+                                "32768",
+                                "5",
+                                "-5",
+                                std::to_string(t),
+                                std::to_string(r),
+                                std::to_string(i),
+                                "1.500000",
+                                "0",
+                                "1",
+                                "2",
+                                "-7",
+                                "4",
+                                "5",
+                                "6"};
   std::string text;
   for (size_t k = 0; k < 23; ++k) text += (labelled ? labels[k] : "") + values[k] + "\n";
   return text;

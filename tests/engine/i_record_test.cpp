@@ -41,8 +41,9 @@ TEST_P(IRecord, SizeZeroIsHeaderLinesAndOneEmptyLine) {
 
 TEST_P(IRecord, SevenSamplesAreOneLineAndThePad) {
   const std::vector<int16_t> samples = {-7, 6, -5, 4, -3, 2, -1};
-  const std::string values = Labelled() ? "     0:      -7        6       -5        4       -3        2       -1   \n"
-                                        : "    -7        6       -5        4       -3        2       -1   \n";
+  const std::string values =
+      Labelled() ? "     0:      -7        6       -5        4       -3        2       -1   \n"
+                 : "    -7        6       -5        4       -3        2       -1   \n";
   const std::string text = SimpleIHeaderLines(Labelled(), "7") + values;
   EXPECT_EQ(ExportedText(WithI({SimpleI(samples)}), ".I0"), text);
   EXPECT_EQ(LastStatus(Import(0, 0, 1, {{".I0", text}})), "conversion complete");
@@ -95,13 +96,15 @@ TEST_P(IRecordLabelled, LabelledIndexRulesAreThoseOfTRecords) {
   EXPECT_EQ(Imported().i.at(0).samples, SimpleI({1, 2, 3, 4, 5, 6, 7, 8, 9}).Bytes().substr(124));
 
   const std::string noColon = header + "77: 1 2 3 4 5 6 7 8\n8 9\n";
-  ExpectFailedImport(ImportOverOld(0, 0, 1, {{".I0", noColon}}), "ASCII read error on " + Named(".I0") + " line 14");
+  ExpectFailedImport(ImportOverOld(0, 0, 1, {{".I0", noColon}}),
+                     "ASCII read error on " + Named(".I0") + " line 14");
 }
 
 TEST_P(IRecord, SixteenBitRangeIsEnforcedOnValueLines) {
   const std::string prefix = Labelled() ? "0: " : "";
   const std::string text = SimpleIHeaderLines(Labelled(), "1") + prefix + "40000\n";
-  ExpectFailedImport(ImportOverOld(0, 0, 1, {{".I0", text}}), "ASCII read error on " + Named(".I0") + " line 13");
+  ExpectFailedImport(ImportOverOld(0, 0, 1, {{".I0", text}}),
+                     "ASCII read error on " + Named(".I0") + " line 13");
 }
 
 TEST_P(IRecord, HeaderLineThatDoesNotMatchNamesItsLine) {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <set>
 
-#include "header_text_fixture.h"
 #include "conversion_fixture.h"
+#include "header_text_fixture.h"
 #include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
@@ -104,7 +104,8 @@ TEST_P(ImportDriver, FirstLineWithoutAValueStopsTheRun) {
     WriteOldPulseFile();
     WriteFile(Pfh(), EdgeTextWithLine(1, line));
     TraceRecorder trace = Import();
-    EXPECT_EQ(trace.Joined(), "progress: 1\nprogress: 2\nstatus: ASCII read error on " + Pfh() + "\n") << line;
+    EXPECT_EQ(trace.Joined(), "progress: 1\nprogress: 2\nstatus: ASCII read error on " + Pfh() + "\n")
+        << line;
     ExpectFailedImport(trace, "ASCII read error on " + Pfh());
   }
 }
@@ -165,7 +166,8 @@ TEST_P(ImportDriver, NumericLineThatDoesNotMatchNamesItsLine) {
   for (size_t k : numericLines) {
     for (const std::string& bad : {std::string("x1"), std::string(""), std::string("#7")}) {
       WriteOldPulseFile();
-      WriteFile(Pfh(), EdgeTextWithLine(k, Label(SplitLines(EdgeHeaderText(true))[k - 1].substr(0, 6)) + bad));
+      WriteFile(Pfh(),
+                EdgeTextWithLine(k, Label(SplitLines(EdgeHeaderText(true))[k - 1].substr(0, 6)) + bad));
       TraceRecorder trace = Import();
       SCOPED_TRACE("line " + std::to_string(k) + " '" + bad + "'");
       ExpectFailedImport(trace, "ASCII read error on " + Pfh() + " line " + std::to_string(k));
@@ -175,7 +177,8 @@ TEST_P(ImportDriver, NumericLineThatDoesNotMatchNamesItsLine) {
 
 TEST_P(ImportDriverLabelled, LabelThatDoesNotMatchNamesItsLine) {
   const std::pair<size_t, std::string> cases[] = {
-      {3, "SUBX: -1"}, {3, "subs: -1"}, {3, "SUBS -1"}, {3, " SUBS: -1"}, {17, "RS: 0"},   {23, "RSx6: 6"}, {16, "MXPR 1.5"},
+      {3, "SUBX: -1"}, {3, "subs: -1"}, {3, "SUBS -1"},   {3, " SUBS: -1"},
+      {17, "RS: 0"},   {23, "RSx6: 6"}, {16, "MXPR 1.5"},
   };
   for (const auto& [k, line] : cases) {
     WriteOldPulseFile();
@@ -216,8 +219,8 @@ TEST_P(ImportDriverLabelled, LabelledTextLineSkipsItsFirstSixColumnsUnseen) {
 }
 
 TEST_P(ImportDriver, SixteenBitFieldsKeepTheLowBits) {
-  const std::pair<std::string, uint16_t> cases[] = {
-      {"65535", 0xFFFF}, {"-1", 0xFFFF}, {"32768", 0x8000}, {"-32768", 0x8000}, {"65541", 5}, {"0", 0}};
+  const std::pair<std::string, uint16_t> cases[] = {{"65535", 0xFFFF},  {"-1", 0xFFFF}, {"32768", 0x8000},
+                                                    {"-32768", 0x8000}, {"65541", 5},   {"0", 0}};
   for (const auto& [value, bits] : cases) {
     std::vector<std::string> lines = SplitLines(EdgeHeaderText(Labelled()));
     lines[8] = Label("PID : ") + value;
@@ -269,10 +272,10 @@ TEST_P(ImportDriver, WindowsLineEndsAndRemarksReadTheSame) {
 // Counts whose table cannot exist are refused before the pulse file is touched.
 TEST_P(ImportDriver, ImplausibleCountsAreRefused) {
   const std::array<std::string, 3> cases[] = {
-      {"-1", "1", "0"},                    // the unsigned sum overflows 32 bits
-      {"-1", "0", "0"},                    // a table of 16 GiB
-      {"1073741824", "0", "0"},            // a table of exactly 4 GiB
-      {"0", "-2147483648", "-2147483648"}, // 2^31 + 2^31 wraps to 0
+      {"-1", "1", "0"},                     // the unsigned sum overflows 32 bits
+      {"-1", "0", "0"},                     // a table of 16 GiB
+      {"1073741824", "0", "0"},             // a table of exactly 4 GiB
+      {"0", "-2147483648", "-2147483648"},  // 2^31 + 2^31 wraps to 0
   };
   for (const auto& counts : cases) {
     std::vector<std::string> lines = SplitLines(EdgeHeaderText(Labelled()));
@@ -345,7 +348,8 @@ TEST_P(ImportDriver, EveryFailingCallKeepsTheOldPulseFileOrPutsTheWholeNewOne) {
   if (Threads() != 1) return;
   EXPECT_TRUE(messages.count("Binary seek error " + Spf())) << ::testing::PrintToString(messages);
   EXPECT_TRUE(messages.count("Binary write error " + Spf())) << ::testing::PrintToString(messages);
-  EXPECT_TRUE(messages.count("Can't open " + Base() + ".T0 for reading")) << ::testing::PrintToString(messages);
+  EXPECT_TRUE(messages.count("Can't open " + Base() + ".T0 for reading"))
+      << ::testing::PrintToString(messages);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLayouts, ImportDriver, BothLayoutsAnyThreads(), LayoutName);

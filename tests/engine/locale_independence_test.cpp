@@ -22,7 +22,8 @@ class CommaLocale : public ::testing::Test {
   void SetUp() override {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8",
                              "es_ES.UTF-8", "it_IT.UTF-8", "ru_RU.UTF-8", "pt_BR.UTF-8"}) {
-      if (std::setlocale(LC_ALL, name) != nullptr && std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
+      if (std::setlocale(LC_ALL, name) != nullptr &&
+          std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
         active_ = name;
         return;
       }

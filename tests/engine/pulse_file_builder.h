@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "../test_support.h"
 #include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
-#include "../test_support.h"
 
 namespace orvane::testing {
 
@@ -48,8 +48,8 @@ inline std::string GetText(const std::string& b, size_t at, size_t size) {
 // Offsets of the fields of the 316-byte file header.
 namespace file_header {
 constexpr size_t kMagic = 0, kDesc = 4, kSubs = 84, kPnam = 88, kPdes = 168, kFmin = 248, kFmax = 252,
-                 kTime = 256, kPid = 260, kUnus = 262, kStyp = 264, kPtyp = 268, kTcnt = 272,
-                 kRcnt = 276, kIcnt = 280, kMxpr = 284, kRs0 = 288;
+                 kTime = 256, kPid = 260, kUnus = 262, kStyp = 264, kPtyp = 268, kTcnt = 272, kRcnt = 276,
+                 kIcnt = 280, kMxpr = 284, kRs0 = 288;
 }
 
 struct FileHeaderSpec {

@@ -263,9 +263,9 @@ TEST_F(SealPulseFile, EveryFailingCallIsReported) {
     io::FaultSeam::Disarm();
     ASSERT_TRUE(io::FaultSeam::Fired()) << k;
     const std::string last = LastStatus(trace);
-    const std::vector<std::string> allowed = {
-        "Can't open " + Spf() + " for writing", "binary read error:  " + Spf(),
-        "binary seek error:  " + Spf(), "binary write error:  " + Spf()};
+    const std::vector<std::string> allowed = {"Can't open " + Spf() + " for writing",
+                                              "binary read error:  " + Spf(), "binary seek error:  " + Spf(),
+                                              "binary write error:  " + Spf()};
     EXPECT_NE(std::find(allowed.begin(), allowed.end(), last), allowed.end()) << k << ": " << last;
     EXPECT_TRUE(ProgressPositions(trace).empty()) << k;
   }

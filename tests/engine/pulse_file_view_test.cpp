@@ -79,7 +79,8 @@ TEST_F(PulseFileViewTest, EveryGoldenFileOpensValid) {
   for (const auto& entry : fs::directory_iterator(GoldenDir())) {
     if (!entry.is_directory()) continue;
     Outcome outcome;
-    auto view = PulseFileView::Open((entry.path() / "data.spf").string(), PulseFileView::Verify::Full, &outcome);
+    auto view =
+        PulseFileView::Open((entry.path() / "data.spf").string(), PulseFileView::Verify::Full, &outcome);
     EXPECT_TRUE(view) << entry.path() << ": " << outcome.message;
     EXPECT_EQ(outcome.message, "conversion complete");
   }

@@ -23,8 +23,8 @@ RRecordSpec SimpleR(std::vector<float> samples) {
 
 std::string SimpleRHeaderLines(bool labelled, const std::string& size) {
   return HeaderLines(kRLabels,
-                     {"are", "9", "2.500000", "-1", "2", "-3", "4", "-5", "6", "-7", size, "0.125000", "-8.000000",
-                      "10", "11", "12", "13", "14", "15"},
+                     {"are", "9", "2.500000", "-1", "2", "-3", "4", "-5", "6", "-7", size, "0.125000",
+                      "-8.000000", "10", "11", "12", "13", "14", "15"},
                      labelled);
 }
 
@@ -64,7 +64,8 @@ TEST_P(RRecord, SixSamplesAreTwoLinesTheSecondEndingInBlanks) {
 }
 
 TEST_P(RRecord, EightSamplesAreTwoFullLinesAndAnEmptyLine) {
-  const std::vector<float> samples = {0, -0.0f, 1e-10f, 123456.78f, -3.4028235e38f, 1.17549435e-38f, 0.1f, 10};
+  const std::vector<float> samples = {0,    -0.0f, 1e-10f, 123456.78f, -3.4028235e38f, 1.17549435e-38f,
+                                      0.1f, 10};
   const std::string text = ExportedText(WithR({SimpleR(samples)}), ".R0");
   const std::string values =
       Labelled() ? "     0:   0.0000000e+000   -0.0000000e+000    1.0000000e-010    1.2345678e+005\n"
@@ -78,7 +79,8 @@ TEST_P(RRecord, EightSamplesAreTwoFullLinesAndAnEmptyLine) {
 
 TEST_P(RRecord, FullLinesHaveTheirFixedLength) {
   std::vector<float> samples;
-  for (int k = 0; k < 12; ++k) samples.push_back(k % 2 ? -1.0f / static_cast<float>(k) : 7.0f * static_cast<float>(k));
+  for (int k = 0; k < 12; ++k)
+    samples.push_back(k % 2 ? -1.0f / static_cast<float>(k) : 7.0f * static_cast<float>(k));
   const std::vector<std::string> lines = SplitLines(ExportedText(WithR({SimpleR(samples)}), ".R0"));
   ASSERT_EQ(lines.size(), 19u + 3 + 1);
   for (size_t k = 19; k < 22; ++k) EXPECT_EQ(lines[k].size(), Labelled() ? 78u : 69u) << k;
@@ -107,8 +109,8 @@ TEST_P(RRecord, InfinityAndNanComeBackAsWritten) {
 }
 
 TEST_P(RRecord, SamplesComeBackAsTheNearestFloatToEightDigits) {
-  const std::vector<float> samples = {0.1f, 16777217.0f, 3.14159274f, 1.00000012f, 7e-45f, -2.5e38f, 9.99999999e-3f,
-                                      1234.5677f};
+  const std::vector<float> samples = {0.1f,   16777217.0f, 3.14159274f,    1.00000012f,
+                                      7e-45f, -2.5e38f,    9.99999999e-3f, 1234.5677f};
   Export(WithR({SimpleR(samples)}));
   EXPECT_EQ(LastStatus(ImportExisting()), "conversion complete");
   const std::string back = Imported().r.at(0).samples;
@@ -166,12 +168,14 @@ TEST_P(RRecordLabelled, LabelledIndexOfSevenDigitsIsRead) {
 
 TEST_P(RRecordLabelled, LabelledIndexWithoutDigitsFailsTheLine) {
   const std::string text = SimpleRHeaderLines(true, "5") + "     0: 1 2 3 4\n: 5\n";
-  ExpectFailedImport(ImportOverOld(0, 1, 0, {{".R0", text}}), "ASCII read error on " + Named(".R0") + " line 21");
+  ExpectFailedImport(ImportOverOld(0, 1, 0, {{".R0", text}}),
+                     "ASCII read error on " + Named(".R0") + " line 21");
 }
 
 TEST_P(RRecordLabelled, LabelledIndexWithoutColonFailsTheLine) {
   const std::string text = SimpleRHeaderLines(true, "4") + "     0 1 2 3 4\n";
-  ExpectFailedImport(ImportOverOld(0, 1, 0, {{".R0", text}}), "ASCII read error on " + Named(".R0") + " line 20");
+  ExpectFailedImport(ImportOverOld(0, 1, 0, {{".R0", text}}),
+                     "ASCII read error on " + Named(".R0") + " line 20");
 }
 
 TEST_P(RRecord, RemarksAndSurplusValuesAreIgnored) {
@@ -185,7 +189,8 @@ TEST_P(RRecord, RemarksAndSurplusValuesAreIgnored) {
 TEST_P(RRecord, FullLineWithThreeValuesFailsTheRecord) {
   const std::string prefix = Labelled() ? "0: " : "";
   const std::string text = SimpleRHeaderLines(Labelled(), "4") + prefix + "1 2 3\n";
-  ExpectFailedImport(ImportOverOld(0, 1, 0, {{".R0", text}}), "ASCII read error on " + Named(".R0") + " line 20");
+  ExpectFailedImport(ImportOverOld(0, 1, 0, {{".R0", text}}),
+                     "ASCII read error on " + Named(".R0") + " line 20");
 }
 
 TEST_P(RRecord, DescriptionsComeBackPaddedOrCut) {

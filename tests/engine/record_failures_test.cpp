@@ -43,7 +43,8 @@ TEST_P(RecordFailure, TSamplesEndingEarlyKeepWhatWasRead) {
   EXPECT_EQ(lines[6], Label("SIZE: ") + "10");
   EXPECT_EQ(lines[15] + "\n", values);
   // The next record is exported whole from the next entry.
-  EXPECT_EQ(SplitLines(ReadFile(Named(".T1"))).at(15), Labelled() ? "     0:      11       12   " : "    11       12   ");
+  EXPECT_EQ(SplitLines(ReadFile(Named(".T1"))).at(15),
+            Labelled() ? "     0:      11       12   " : "    11       12   ");
 }
 
 TEST_P(RecordFailure, RSamplesEndingEarlyKeepWhatWasRead) {
@@ -98,7 +99,8 @@ TEST_P(RecordFailure, FailedRecordLeavesEveryOldTextFileOfTheRun) {
   fs::create_directory(Named(".T1"));
   TraceRecorder trace = ExportExisting();
   EXPECT_EQ(LastStatus(trace), "Can't open " + Named(".T1") + " for writing");
-  for (const char* suffix : {".pfh", ".T0", ".T2"}) EXPECT_EQ(ReadFile(Named(suffix)), "old text\n") << suffix;
+  for (const char* suffix : {".pfh", ".T0", ".T2"})
+    EXPECT_EQ(ReadFile(Named(suffix)), "old text\n") << suffix;
   EXPECT_TRUE(TemporaryFiles(scratch).empty());
 }
 
@@ -130,7 +132,8 @@ TEST_P(RecordFailure, ImportStopsAtATextFileEndingEarly) {
     WriteOldPulseFile();
     WriteFile(Named(".T0"), JoinLines(part));
     SCOPED_TRACE(kept);
-    ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line " + std::to_string(missing));
+    ExpectFailedImport(ImportExisting(),
+                       "ASCII read error on " + Named(".T0") + " line " + std::to_string(missing));
   }
 }
 
@@ -168,7 +171,8 @@ TEST_P(RecordFailure, HeaderLineThatDoesNotMatchNamesItsLine) {
     WriteFile(Named(".R0"), JoinLines(lines));
     WriteOldPulseFile();
     SCOPED_TRACE(k);
-    ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".R0") + " line " + std::to_string(k));
+    ExpectFailedImport(ImportExisting(),
+                       "ASCII read error on " + Named(".R0") + " line " + std::to_string(k));
   }
 }
 
@@ -178,15 +182,16 @@ TEST_P(RecordFailureLabelled, LabelsAreCaseSensitiveAndNeedTheirColon) {
   b.WriteSealed(Spf());
   ExportExisting();
   const std::vector<std::string> good = SplitLines(ReadFile(Named(".T0")));
-  const std::pair<size_t, std::string> cases[] = {{2, "chan: 0"}, {3, "RATE 0.0"}, {5, "Gain: 0"}, {10, "RS0 : 0"},
-                                                  {15, "RS 5 0"}};
+  const std::pair<size_t, std::string> cases[] = {
+      {2, "chan: 0"}, {3, "RATE 0.0"}, {5, "Gain: 0"}, {10, "RS0 : 0"}, {15, "RS 5 0"}};
   for (const auto& [k, line] : cases) {
     std::vector<std::string> lines = good;
     lines[k - 1] = line;
     WriteFile(Named(".T0"), JoinLines(lines));
     WriteOldPulseFile();
     SCOPED_TRACE(line);
-    ExpectFailedImport(ImportExisting(), "ASCII read error on " + Named(".T0") + " line " + std::to_string(k));
+    ExpectFailedImport(ImportExisting(),
+                       "ASCII read error on " + Named(".T0") + " line " + std::to_string(k));
   }
 }
 

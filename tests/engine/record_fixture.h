@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "header_text_fixture.h"
 #include "conversion_fixture.h"
+#include "header_text_fixture.h"
 #include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
@@ -18,15 +18,14 @@
 namespace orvane::testing {
 
 // Labels of the record header lines, in line order.
-inline const std::vector<std::string> kTLabels = {"DESC: ", "CHAN: ", "RATE: ", "OFFS: ", "GAIN: ",
-                                                  "TYPE: ", "SIZE: ", "FHz0: ", "FHzN: ", "RS 0: ",
-                                                  "RS 1: ", "RS 2: ", "RS 3: ", "RS 4: ", "RS 5: "};
+inline const std::vector<std::string> kTLabels = {
+    "DESC: ", "CHAN: ", "RATE: ", "OFFS: ", "GAIN: ", "TYPE: ", "SIZE: ", "FHz0: ",
+    "FHzN: ", "RS 0: ", "RS 1: ", "RS 2: ", "RS 3: ", "RS 4: ", "RS 5: "};
 inline const std::vector<std::string> kRLabels = {
     "DESC: ", "CHAN: ", "RATE: ", "PFDF: ", "PFAS: ", "FFSZ: ", "FFDF: ", "IFSZ: ", "SAMP: ", "FCOE: ",
     "SIZE: ", "FHz0: ", "FHzN: ", "RS 0: ", "RS 1: ", "RS 2: ", "RS 3: ", "RS 4: ", "RS 5: "};
-inline const std::vector<std::string> kILabels = {"DESC: ", "CHAN: ", "RATE: ", "SIZE: ",
-                                                  "RS 0: ", "RS 1: ", "RS 2: ", "RS 3: ",
-                                                  "RS 4: ", "RS 5: ", "RS 6: ", "RS 7: "};
+inline const std::vector<std::string> kILabels = {"DESC: ", "CHAN: ", "RATE: ", "SIZE: ", "RS 0: ", "RS 1: ",
+                                                  "RS 2: ", "RS 3: ", "RS 4: ", "RS 5: ", "RS 6: ", "RS 7: "};
 
 // Header lines with the given values, labelled or bare.
 inline std::string HeaderLines(const std::vector<std::string>& labels, const std::vector<std::string>& values,
@@ -57,7 +56,8 @@ class RecordTest : public ConversionTest {
     for (const auto& [suffix, text] : texts) WriteFile(Named(suffix), text);
     return ImportExisting();
   }
-  TraceRecorder ImportOverOld(uint32_t t, uint32_t r, uint32_t i, const std::map<std::string, std::string>& texts) {
+  TraceRecorder ImportOverOld(uint32_t t, uint32_t r, uint32_t i,
+                              const std::map<std::string, std::string>& texts) {
     WriteOldPulseFile();
     return Import(t, r, i, texts);
   }

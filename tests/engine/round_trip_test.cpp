@@ -93,7 +93,8 @@ class RandomPulseFiles {
     t.fhzN = Real();
     for (auto& rs : t.rs) rs = Word();
     if (Below(8) == 0) {
-      t.size = Below(2) ? INT32_MIN + static_cast<int32_t>(Below(1000)) : -1 - static_cast<int32_t>(Below(1000));
+      t.size =
+          Below(2) ? INT32_MIN + static_cast<int32_t>(Below(1000)) : -1 - static_cast<int32_t>(Below(1000));
     } else {
       t.samples = Words(Count());
     }
@@ -242,28 +243,31 @@ TEST_P(RoundTrip, EveryIntegerFieldAndSixteenBitSampleSurvivesExactly) {
     ASSERT_TRUE(parsed);
     auto original = ParsePulseFile(b.Sealed());
     ASSERT_TRUE(original);
-    for (size_t at : {file_header::kMagic, file_header::kSubs, file_header::kFmin, file_header::kFmax,
-                      file_header::kTime, file_header::kStyp, file_header::kPtyp, file_header::kTcnt,
-                      file_header::kRcnt, file_header::kIcnt})
+    for (size_t at :
+         {file_header::kMagic, file_header::kSubs, file_header::kFmin, file_header::kFmax, file_header::kTime,
+          file_header::kStyp, file_header::kPtyp, file_header::kTcnt, file_header::kRcnt, file_header::kIcnt})
       EXPECT_EQ(GetU32(parsed->header, at), GetU32(original->header, at)) << at;
     EXPECT_EQ(GetU16(parsed->header, file_header::kPid), GetU16(original->header, file_header::kPid));
     EXPECT_EQ(GetU16(parsed->header, file_header::kUnus), GetU16(original->header, file_header::kUnus));
     for (size_t n = 0; n < b.t.size(); ++n) {
       for (size_t at : {80, 88, 96, 100, 112, 116, 120, 124, 128, 132})
-        EXPECT_EQ(GetU32(parsed->t[n].header, at), GetU32(original->t[n].header, at)) << "T" << n << " @" << at;
+        EXPECT_EQ(GetU32(parsed->t[n].header, at), GetU32(original->t[n].header, at))
+            << "T" << n << " @" << at;
       EXPECT_EQ(parsed->t[n].samples, original->t[n].samples) << "T" << n;
     }
     // Every word of the R and I record headers but the reals at 84, 120, 124.
     for (size_t n = 0; n < b.r.size(); ++n) {
       for (size_t at = 80; at < 152; at += 4) {
         if (at == 84 || at == 120 || at == 124) continue;
-        EXPECT_EQ(GetU32(parsed->r[n].header, at), GetU32(original->r[n].header, at)) << "R" << n << " @" << at;
+        EXPECT_EQ(GetU32(parsed->r[n].header, at), GetU32(original->r[n].header, at))
+            << "R" << n << " @" << at;
       }
     }
     for (size_t n = 0; n < b.i.size(); ++n) {
       for (size_t at = 80; at < 124; at += 4) {
         if (at == 84) continue;
-        EXPECT_EQ(GetU32(parsed->i[n].header, at), GetU32(original->i[n].header, at)) << "I" << n << " @" << at;
+        EXPECT_EQ(GetU32(parsed->i[n].header, at), GetU32(original->i[n].header, at))
+            << "I" << n << " @" << at;
       }
       EXPECT_EQ(parsed->i[n].samples, original->i[n].samples) << "I" << n;
     }

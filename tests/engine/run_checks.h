@@ -9,7 +9,8 @@
 
 namespace orvane::testing {
 
-inline std::vector<std::string> TraceLinesStartingWith(const TraceRecorder& trace, const std::string& prefix) {
+inline std::vector<std::string> TraceLinesStartingWith(const TraceRecorder& trace,
+                                                       const std::string& prefix) {
   std::vector<std::string> out;
   for (const auto& line : trace.lines)
     if (line.rfind(prefix, 0) == 0) out.push_back(line.substr(prefix.size()));

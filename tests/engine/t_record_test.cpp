@@ -76,11 +76,11 @@ TEST_P(TRecord, TenSamplesAsInTheFormatsExample) {
 }
 
 TEST_P(TRecord, NineSamplesGetTheOddCountPad) {
-  const std::string values = Labelled()
-                                 ? "     0:       1        2        3        4        5        6        7        8\n"
-                                   "     8:       9   \n"
-                                 : "     1        2        3        4        5        6        7        8\n"
-                                   "     9   \n";
+  const std::string values =
+      Labelled() ? "     0:       1        2        3        4        5        6        7        8\n"
+                   "     8:       9   \n"
+                 : "     1        2        3        4        5        6        7        8\n"
+                   "     9   \n";
   const std::string text = SimpleTHeaderLines(Labelled(), "9") + values;
   EXPECT_EQ(ExportedText(WithT({SimpleT(OneTo(9))}), ".T0"), text);
   EXPECT_EQ(LastStatus(Import(1, 0, 0, {{".T0", text}})), "conversion complete");
@@ -120,8 +120,10 @@ TEST_P(TRecord, ChannelWordOfAllOnes) {
 }
 
 TEST_P(TRecord, ChannelReadsEitherRendering) {
-  const std::pair<const char*, uint32_t> cases[] = {
-      {"-1", 0xFFFFFFFF}, {"4294967295", 0xFFFFFFFF}, {"-2147483648", 0x80000000}, {"2147483648", 0x80000000}};
+  const std::pair<const char*, uint32_t> cases[] = {{"-1", 0xFFFFFFFF},
+                                                    {"4294967295", 0xFFFFFFFF},
+                                                    {"-2147483648", 0x80000000},
+                                                    {"2147483648", 0x80000000}};
   for (const auto& [chan, expected] : cases) {
     std::vector<std::string> lines = SplitLines(SimpleTHeaderLines(Labelled(), "0"));
     lines[1] = Label("CHAN: ") + chan;
@@ -133,8 +135,9 @@ TEST_P(TRecord, ChannelReadsEitherRendering) {
 TEST_P(TRecordLabelled, LabelledIndexMayBeAnyInteger) {
   const std::string header = SimpleTHeaderLines(true, "10");
   for (const char* first : {"     5:", "0:", "-3:", "  1234567:", "+0:"}) {
-    const std::string text = header + first + "       1        2        3        4        5        6        7        8\n" +
-                              "   999:9 10\n";
+    const std::string text = header + first +
+                             "       1        2        3        4        5        6        7        8\n" +
+                             "   999:9 10\n";
     EXPECT_EQ(LastStatus(Import(1, 0, 0, {{".T0", text}})), "conversion complete") << first;
     EXPECT_EQ(Imported().t.at(0).samples, SimpleT(OneTo(10)).Bytes().substr(136)) << first;
   }
@@ -152,8 +155,8 @@ TEST_P(TRecordLabelled, LabelledIndexWithoutColonFailsTheLine) {
 
 TEST_P(TRecord, SurplusValuesAreIgnoredAndTheNextGroupStartsOnTheNextLine) {
   const std::string prefix = Labelled() ? "0: " : "";
-  const std::string text = SimpleTHeaderLines(Labelled(), "10") + prefix + "1 2 3 4 5 6 7 8 77 78\n" + prefix +
-                           "9 10 11 12 # remark\n" + prefix + "55 56\n";
+  const std::string text = SimpleTHeaderLines(Labelled(), "10") + prefix + "1 2 3 4 5 6 7 8 77 78\n" +
+                           prefix + "9 10 11 12 # remark\n" + prefix + "55 56\n";
   EXPECT_EQ(LastStatus(Import(1, 0, 0, {{".T0", text}})), "conversion complete");
   EXPECT_EQ(Imported().t.at(0).samples, SimpleT(OneTo(10)).Bytes().substr(136));
   EXPECT_EQ(RecordBytes(1), 156u);  // the line after the last group is not read

@@ -43,13 +43,49 @@ std::string Printf(const char* format, Args... args) {
 // Edge floats of every class, and ties of the six-decimal rendering.
 std::vector<float> EdgeFloats() {
   const float inf = std::numeric_limits<float>::infinity();
-  std::vector<float> v = {0.0f, -0.0f, 1.0f, -1.0f, 1.5f, -1.5f, 0.5f, 0.1f, 0.2f, 0.3f, 1e-6f, 5e-7f, 4.9999999e-7f,
-                          5.0000006e-7f, 0.0000005f, 0.0000015f, 0.0000025f, 0.9999995f, 9.9999995f, 999999.94f,
-                          16777216.0f, 16777217.0f, 1e10f, 1e30f, 123456.789f,
-                          std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-                          std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(),
-                          -std::numeric_limits<float>::denorm_min(), FromBits(0x007FFFFF), FromBits(0x00000003),
-                          inf, -inf, 9.5f, 10.5f, 0.125f, 0.0078125f, 0.0234375f, 2.5e-6f, 1e-7f, 1e-38f, 3.0e38f};
+  std::vector<float> v = {0.0f,
+                          -0.0f,
+                          1.0f,
+                          -1.0f,
+                          1.5f,
+                          -1.5f,
+                          0.5f,
+                          0.1f,
+                          0.2f,
+                          0.3f,
+                          1e-6f,
+                          5e-7f,
+                          4.9999999e-7f,
+                          5.0000006e-7f,
+                          0.0000005f,
+                          0.0000015f,
+                          0.0000025f,
+                          0.9999995f,
+                          9.9999995f,
+                          999999.94f,
+                          16777216.0f,
+                          16777217.0f,
+                          1e10f,
+                          1e30f,
+                          123456.789f,
+                          std::numeric_limits<float>::max(),
+                          -std::numeric_limits<float>::max(),
+                          std::numeric_limits<float>::min(),
+                          std::numeric_limits<float>::denorm_min(),
+                          -std::numeric_limits<float>::denorm_min(),
+                          FromBits(0x007FFFFF),
+                          FromBits(0x00000003),
+                          inf,
+                          -inf,
+                          9.5f,
+                          10.5f,
+                          0.125f,
+                          0.0078125f,
+                          0.0234375f,
+                          2.5e-6f,
+                          1e-7f,
+                          1e-38f,
+                          3.0e38f};
   // Binary fractions whose exact decimal ends one place past the sixth.
   for (int k = 1; k < 256; k += 2) v.push_back(static_cast<float>(k) / 128.0f);
   for (int k = 1; k < 64; k += 2) v.push_back(static_cast<float>(k) / 1024.0f * 1000.0f);
@@ -75,7 +111,8 @@ std::string WideExponent15_7(float value) {
 }
 
 TEST(TextFormat, FixedSixMatchesPrintfOfTheWidenedFloat) {
-  for (float f : EdgeFloats()) EXPECT_EQ(text::FormatFixed6(f), Printf("%f", static_cast<double>(f))) << Bits(f);
+  for (float f : EdgeFloats())
+    EXPECT_EQ(text::FormatFixed6(f), Printf("%f", static_cast<double>(f))) << Bits(f);
   for (float f : RandomFloats(100000, 1)) {
     ASSERT_EQ(text::FormatFixed6(f), Printf("%f", static_cast<double>(f))) << std::hex << Bits(f);
   }
@@ -102,7 +139,8 @@ TEST(TextFormat, Exponent15_7HasThreeExponentDigits) {
 
 TEST(TextFormat, Exponent15_7MatchesPrintfOverManyValues) {
   for (float f : EdgeFloats()) EXPECT_EQ(text::FormatExp15_7(f), WideExponent15_7(f)) << Bits(f);
-  for (float f : RandomFloats(100000, 2)) ASSERT_EQ(text::FormatExp15_7(f), WideExponent15_7(f)) << std::hex << Bits(f);
+  for (float f : RandomFloats(100000, 2))
+    ASSERT_EQ(text::FormatExp15_7(f), WideExponent15_7(f)) << std::hex << Bits(f);
 }
 
 // Floats next to the decimal ties of the eighth significant digit, where a
@@ -140,8 +178,9 @@ TEST(TextFormat, SixColumnSampleMatchesPrintfForEverySixteenBitValue) {
 }
 
 TEST(TextFormat, IntegersMatchPrintf) {
-  std::vector<int64_t> values = {0, 1, -1, 9, 10, 99, 100, -99, -100, 32767, -32768, 65535, 99999, 100000, 999999,
-                                 -99999, -100000, 1000000, INT32_MAX, INT32_MIN, UINT32_MAX};
+  std::vector<int64_t> values = {0,      1,      -1,      9,       10,        99,        100,
+                                 -99,    -100,   32767,   -32768,  65535,     99999,     100000,
+                                 999999, -99999, -100000, 1000000, INT32_MAX, INT32_MIN, UINT32_MAX};
   std::mt19937 rng(3);
   for (int k = 0; k < 20000; ++k) {
     values.push_back(static_cast<int32_t>(rng()));
@@ -202,15 +241,76 @@ void ExpectScanLikeStrtof(const std::string& s) {
 
 TEST(TextScan, RealMatchesStrtofOnEdgeTexts) {
   const char* texts[] = {
-      "0", "-0", "+0", "0.0", "1", "1.5", "-1.5", ".5", "5.", "1.5000000e+000", "-1.5000000e+000",
-      "  42.25", "\t7", "1e5", "1E5", "1e+05", "1e-05", "3.4028235e38", "3.40282346639e38", "3.4028235677973366e38",
-      "3.4028235677973367e38", "3.4028236e38", "1e39", "-1e39", "1e400", "-1e400", "1e-38", "1.17549435e-38",
-      "1e-40", "1.4e-45", "1.401298464e-45", "7.006492321624085e-46", "7.0064924e-46", "7e-46", "1e-46",
-      "-1e-46", "1e-50", "1e-400", "0e999", "0.000000", "-0.000000", "0.0000001", "0.00000005",
-      "340282346638528859811704183484516925440.000000", "123456789012345678901234567890", "inf", "-inf", "INF",
-      "Infinity", "-infinity", "nan", "-nan", "NAN", "nan(123)", "0x1p-3", "0X1.8P1", "-0x.8p0", "16777217",
-      "16777219", "0.1", "2.5e-7", "9.99999999e-3", "1.00000005960464477539062499", "1.000000059604644775390625",
-      "1.00000005960464477539062501", "7.0e-45", "1.1754942e-38", "33554435", "1e38", "9.9999998e37",
+      "0",
+      "-0",
+      "+0",
+      "0.0",
+      "1",
+      "1.5",
+      "-1.5",
+      ".5",
+      "5.",
+      "1.5000000e+000",
+      "-1.5000000e+000",
+      "  42.25",
+      "\t7",
+      "1e5",
+      "1E5",
+      "1e+05",
+      "1e-05",
+      "3.4028235e38",
+      "3.40282346639e38",
+      "3.4028235677973366e38",
+      "3.4028235677973367e38",
+      "3.4028236e38",
+      "1e39",
+      "-1e39",
+      "1e400",
+      "-1e400",
+      "1e-38",
+      "1.17549435e-38",
+      "1e-40",
+      "1.4e-45",
+      "1.401298464e-45",
+      "7.006492321624085e-46",
+      "7.0064924e-46",
+      "7e-46",
+      "1e-46",
+      "-1e-46",
+      "1e-50",
+      "1e-400",
+      "0e999",
+      "0.000000",
+      "-0.000000",
+      "0.0000001",
+      "0.00000005",
+      "340282346638528859811704183484516925440.000000",
+      "123456789012345678901234567890",
+      "inf",
+      "-inf",
+      "INF",
+      "Infinity",
+      "-infinity",
+      "nan",
+      "-nan",
+      "NAN",
+      "nan(123)",
+      "0x1p-3",
+      "0X1.8P1",
+      "-0x.8p0",
+      "16777217",
+      "16777219",
+      "0.1",
+      "2.5e-7",
+      "9.99999999e-3",
+      "1.00000005960464477539062499",
+      "1.000000059604644775390625",
+      "1.00000005960464477539062501",
+      "7.0e-45",
+      "1.1754942e-38",
+      "33554435",
+      "1e38",
+      "9.9999998e37",
   };
   for (const char* s : texts) ExpectScanLikeStrtof(s);
 }
@@ -222,7 +322,8 @@ TEST(TextScan, RealStopsWhereStrtofStops) {
 }
 
 TEST(TextScan, RealRefusesTextWithoutANumber) {
-  for (const char* s : {"", "   ", "x", ".", "-", "+.", "e5", "#1", ":1"}) EXPECT_FALSE(ScanReal(s).has_value()) << s;
+  for (const char* s : {"", "   ", "x", ".", "-", "+.", "e5", "#1", ":1"})
+    EXPECT_FALSE(ScanReal(s).has_value()) << s;
 }
 
 TEST(TextScan, RealMatchesStrtofOnPrintedRandomFloats) {
@@ -268,7 +369,8 @@ TEST(TextScan, IntegerMatchesStrtolWithinThirtyTwoBits) {
   std::mt19937 rng(8);
   for (int k = 0; k < 20000; ++k) {
     const int64_t v = static_cast<int32_t>(rng());
-    for (const std::string& s : {std::to_string(v), "  " + std::to_string(v), "+" + std::to_string(v < 0 ? -v : v)}) {
+    for (const std::string& s :
+         {std::to_string(v), "  " + std::to_string(v), "+" + std::to_string(v < 0 ? -v : v)}) {
       Scanner in(s.c_str());
       int64_t got;
       ASSERT_TRUE(in.Integer(&got)) << s;

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "text_line_reader.h"
 #include "run_checks.h"
+#include "text_line_reader.h"
 
 namespace orvane::testing {
 namespace {

@@ -32,7 +32,8 @@ std::string CanonicalLine(std::mt19937& rng, bool labelled, int count) {
   for (int k = 0; k < count; ++k) {
     int16_t value = static_cast<int16_t>(rng());
     if (rng() % 4 == 0) value = static_cast<int16_t>(value % 100);
-    at += std::snprintf(buffer + at, sizeof buffer - static_cast<size_t>(at), k == 7 ? "%6d" : "%6d   ", value);
+    at +=
+        std::snprintf(buffer + at, sizeof buffer - static_cast<size_t>(at), k == 7 ? "%6d" : "%6d   ", value);
   }
   std::string line(buffer, static_cast<size_t>(at));
   line.resize(120, ' ');

@@ -49,9 +49,9 @@ const std::string& CliPath() {
 }
 
 struct Exit {
-  int status = 0;       // exit status; -1 when ended by a signal
-  int signal = 0;       // the signal that ended it, if any
-  std::string errors;   // its standard error
+  int status = 0;      // exit status; -1 when ended by a signal
+  int signal = 0;      // the signal that ended it, if any
+  std::string errors;  // its standard error
 };
 
 // Runs orvane-cli with args in dir; with a delay, sends sig after it.
@@ -299,7 +299,8 @@ std::string RunOnTerminal(const fs::path& dir, const std::vector<std::string>& a
   }
   std::string text;
   char buffer[4096];
-  for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+  for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+    text.append(buffer, static_cast<size_t>(n));
   ::close(master);
   ::waitpid(pid, nullptr, 0);
   return text;

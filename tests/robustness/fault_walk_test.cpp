@@ -104,8 +104,8 @@ void Walk(const std::string& what, const std::function<Verdict(uint64_t)>& once)
 
 // The checks shared by every faulted run: the run either failed honestly or
 // the fault could not cost data; no temporary file is left.
-void CheckFaultedRun(const RecordedConverter& run, const FaultedRun& faulted, const fs::path& dir,
-                     uint64_t k, Verdict& verdict) {
+void CheckFaultedRun(const RecordedConverter& run, const FaultedRun& faulted, const fs::path& dir, uint64_t k,
+                     Verdict& verdict) {
   auto fail = [&](const std::string& what) {
     ADD_FAILURE() << DescribeFault(k) << ": " << what << "\n" << run.trace.Joined();
     verdict.survived = false;
@@ -151,8 +151,8 @@ TEST_P(FaultWalk, ExportKeepsEveryFileOldOrCompletelyNew) {
       verdict.survived = false;
     };
     if (after["data.spf"] != pulseFile) fail("the pulse file changed");
-    const bool readFailed = faulted.fault && faulted.fault->call == io::Call::Read &&
-                            faulted.fault->path == dir / "data.spf";
+    const bool readFailed =
+        faulted.fault && faulted.fault->call == io::Call::Read && faulted.fault->path == dir / "data.spf";
     for (const auto& [name, bytes] : texts) {
       const std::string& now = after[name];
       const bool complete = now == bytes;

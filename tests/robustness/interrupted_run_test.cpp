@@ -194,17 +194,16 @@ TEST(InterruptedRun, KilledSetLeavesAValidFileBetweenRecords) {
     ScratchDir dir;
     WriteFile(dir / "data.spf", original);
     RecordedConverter run;
-        run.SetPulsePower(dir / "data.spf", PowerText(values));
+    run.SetPulsePower(dir / "data.spf", PowerText(values));
     ASSERT_EQ(LastStatus(run.trace), "conversion complete");
     complete = ReadFile(dir / "data.spf");
   }
   int betweenRecords = 0, insideARecord = 0;
   KillRepeatedly(
-      "set",
-      [&](const ScratchDir& dir) { WriteFile(dir / "data.spf", original); },
+      "set", [&](const ScratchDir& dir) { WriteFile(dir / "data.spf", original); },
       [&](const ScratchDir& dir) {
         RecordedConverter run;
-                run.SetPulsePower(dir / "data.spf", PowerText(values));
+        run.SetPulsePower(dir / "data.spf", PowerText(values));
       },
       [&](const ScratchDir& dir, bool killed) {
         const std::string now = ReadFile(dir / "data.spf");

@@ -41,7 +41,9 @@ std::string ReplaceLine(const std::string& text, const std::string& prefix, cons
 
 class LineEnds : public ::testing::TestWithParam<std::string> {
  protected:
-  fs::path LayoutDir(bool labelled) const { return GoldenDir() / GetParam() / (labelled ? "labelled" : "bare"); }
+  fs::path LayoutDir(bool labelled) const {
+    return GoldenDir() / GetParam() / (labelled ? "labelled" : "bare");
+  }
 };
 
 TEST_P(LineEnds, MixedLineEndsImportLikeTheGoldenFiles) {
@@ -78,12 +80,13 @@ TEST_P(LineEnds, RemarksBehindCrLfLinesAreDropped) {
   EXPECT_EQ(status, "conversion complete");
 }
 
-INSTANTIATE_TEST_SUITE_P(GoldenCases, LineEnds, ::testing::ValuesIn(GoldenCaseNames()), [](const auto& testInfo) {
-  std::string name = testInfo.param;
-  for (char& c : name)
-    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(GoldenCases, LineEnds, ::testing::ValuesIn(GoldenCaseNames()),
+                         [](const auto& testInfo) {
+                           std::string name = testInfo.param;
+                           for (char& c : name)
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
 
 // A header text file whose DESC holds carriage returns of its own.
 class CarriageReturnInText : public ::testing::Test {
@@ -126,8 +129,7 @@ class CrLfAtTheLimit : public ::testing::Test {
     auto file = io::File::Open(dir / "lines.txt", io::File::Mode::Read);
     std::vector<std::string> lines;
     char line[kTextLineChars + 1];
-    while (ReadLineOfText(file.get(), line) == LineStatus::Delivered)
-      lines.emplace_back(line);
+    while (ReadLineOfText(file.get(), line) == LineStatus::Delivered) lines.emplace_back(line);
     return lines;
   }
 };

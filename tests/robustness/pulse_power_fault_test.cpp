@@ -59,8 +59,8 @@ TEST(PulsePowerFaultWalk, SetLeavesTheFileOfACompletedRecordStep) {
     if (ok) ++survived;
   }
   EXPECT_LT(k, 100000u) << "the walk did not end";
-  std::cout << "[ fault walk ] set: " << walked << " faults walked, " << survived << " survived (" << recovered
-            << " of them recovered, run complete)\n";
+  std::cout << "[ fault walk ] set: " << walked << " faults walked, " << survived << " survived ("
+            << recovered << " of them recovered, run complete)\n";
 }
 
 // A pulse file without write permission is refused as the conversions
@@ -71,7 +71,7 @@ TEST(PulsePowerRefusedTarget, SetLeavesAReadOnlyPulseFileUnchanged) {
   WriteFile(dir / "data.spf", original);
   fs::permissions(dir / "data.spf", fs::perms::owner_read);
   RecordedConverter run;
-    run.SetPulsePower(dir / "data.spf", "50 -20");
+  run.SetPulsePower(dir / "data.spf", "50 -20");
   EXPECT_TRUE(run.RunFailed()) << run.trace.Joined();
   EXPECT_TRUE(ReadFile(dir / "data.spf") == original) << "the read-only pulse file was changed";
 }
@@ -80,7 +80,7 @@ TEST(PulsePowerRefusedTarget, SetOnADirectoryFails) {
   ScratchDir dir;
   fs::create_directory(dir / "data.spf");
   RecordedConverter run;
-    run.SetPulsePower(dir / "data.spf", "50");
+  run.SetPulsePower(dir / "data.spf", "50");
   EXPECT_TRUE(run.RunFailed());
   EXPECT_TRUE(fs::is_directory(dir / "data.spf"));
 }

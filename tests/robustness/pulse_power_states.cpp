@@ -16,7 +16,7 @@ std::vector<std::string> SetStates(const std::string& original, const std::vecto
     ScratchDir dir;
     WriteFile(dir / "data.spf", original);
     RecordedConverter run;
-        run.SetPulsePower(dir / "data.spf", PowerText({values.begin(), values.begin() + static_cast<long>(j)}));
+    run.SetPulsePower(dir / "data.spf", PowerText({values.begin(), values.begin() + static_cast<long>(j)}));
     EXPECT_EQ(LastStatus(run.trace), "conversion complete");
     states.push_back(ReadFile(dir / "data.spf"));
   }

@@ -72,8 +72,8 @@ struct Lcg {
   }
 };
 
-void AppendRecord(std::string& file, size_t headerSize, const char* desc, size_t sizeOffset,
-                  uint32_t size, const std::string& samples) {
+void AppendRecord(std::string& file, size_t headerSize, const char* desc, size_t sizeOffset, uint32_t size,
+                  const std::string& samples) {
   std::string header(headerSize, '\0');
   std::memcpy(header.data(), desc, std::strlen(desc));
   StoreF32(reinterpret_cast<uint8_t*>(header.data()) + 84, 1.0f);  // RATE

@@ -17,9 +17,9 @@ constexpr uint64_t kOffsetLimit = uint64_t{1} << 32;
 // PulseFileHeader, 316 bytes.
 namespace file {
 constexpr size_t kSize = 316;
-constexpr uint16_t MAGC = 0, DESC = 4, SUBS = 84, PNAM = 88, PDES = 168, FMIN = 248, FMAX = 252,
-                   TIME = 256, PID = 260, UNUS = 262, STYP = 264, PTYP = 268, TCNT = 272, RCNT = 276,
-                   ICNT = 280, MXPR = 284, RS = 288;
+constexpr uint16_t MAGC = 0, DESC = 4, SUBS = 84, PNAM = 88, PDES = 168, FMIN = 248, FMAX = 252, TIME = 256,
+                   PID = 260, UNUS = 262, STYP = 264, PTYP = 268, TCNT = 272, RCNT = 276, ICNT = 280,
+                   MXPR = 284, RS = 288;
 constexpr int kRsCount = 7;
 }  // namespace file
 
@@ -31,16 +31,16 @@ constexpr uint64_t EntryPosition(uint64_t entry) { return kTableStart + kOffsetE
 // TRecordHeader, 136 bytes, then SIZE 16-bit samples (none when SIZE < 0).
 namespace t {
 constexpr size_t kSize = 136;
-constexpr uint16_t DESC = 0, CHAN = 80, RATE = 84, OFFS = 88, GAIN = 92, TYPE = 96, SIZE = 100,
-                   FHZ0 = 104, FHZN = 108, RS = 112;
+constexpr uint16_t DESC = 0, CHAN = 80, RATE = 84, OFFS = 88, GAIN = 92, TYPE = 96, SIZE = 100, FHZ0 = 104,
+                   FHZN = 108, RS = 112;
 constexpr int kRsCount = 6;
 }  // namespace t
 
 // RRecordHeader, 152 bytes, then SIZE (unsigned) 32-bit reals.
 namespace r {
 constexpr size_t kSize = 152;
-constexpr uint16_t DESC = 0, CHAN = 80, RATE = 84, PFDF = 88, PFAS = 92, FFSZ = 96, FFDF = 100,
-                   IFSZ = 104, SAMP = 108, FCOE = 112, SIZE = 116, FHZ0 = 120, FHZN = 124, RS = 128;
+constexpr uint16_t DESC = 0, CHAN = 80, RATE = 84, PFDF = 88, PFAS = 92, FFSZ = 96, FFDF = 100, IFSZ = 104,
+                   SAMP = 108, FCOE = 112, SIZE = 116, FHZ0 = 120, FHZN = 124, RS = 128;
 constexpr int kRsCount = 6;
 }  // namespace r
 

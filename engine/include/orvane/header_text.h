@@ -13,12 +13,12 @@ enum class HeaderKind : uint8_t { File, T, R, I };
 
 // How a field is stored.
 enum class FieldType : uint8_t {
-  Text80,   // 80 characters ended by a NUL inside the field unless full
-  Hex32,    // unsigned 32-bit shown in hexadecimal (MAGC)
-  Int32,    // signed 32-bit
-  UInt32,   // unsigned 32-bit
-  Word16,   // 16-bit shown unsigned
-  Real32,   // IEEE single
+  Text80,  // 80 characters ended by a NUL inside the field unless full
+  Hex32,   // unsigned 32-bit shown in hexadecimal (MAGC)
+  Int32,   // signed 32-bit
+  UInt32,  // unsigned 32-bit
+  Word16,  // 16-bit shown unsigned
+  Real32,  // IEEE single
 };
 
 struct FieldDescription {

@@ -22,11 +22,11 @@ enum class RecordType : uint8_t { T, R, I };
 // What sets a record kind apart in the binary form.
 struct RecordTypeInfo {
   RecordType type;
-  char letter;          // 'T', 'R', 'I'
-  size_t headerSize;    // 136, 152, 124
-  uint16_t sizeOffset;  // where SIZE lies in the record header
-  bool sizeSigned;      // a negative SIZE means no samples (T records)
-  unsigned sampleBytes; // 2: little-endian int16; 4: little-endian float32
+  char letter;           // 'T', 'R', 'I'
+  size_t headerSize;     // 136, 152, 124
+  uint16_t sizeOffset;   // where SIZE lies in the record header
+  bool sizeSigned;       // a negative SIZE means no samples (T records)
+  unsigned sampleBytes;  // 2: little-endian int16; 4: little-endian float32
 };
 const RecordTypeInfo& InfoOf(RecordType type);
 // The samples a record header of the type declares (SIZE; a negative T SIZE
@@ -35,9 +35,9 @@ uint64_t DeclaredSamples(RecordType type, const uint8_t* header);
 
 struct RecordView {
   RecordType type;
-  uint32_t number;   // within its kind, from 0
-  uint64_t entry;    // index in the offset table
-  uint32_t offset;   // the table's entry: where the record header starts
+  uint32_t number;                   // within its kind, from 0
+  uint64_t entry;                    // index in the offset table
+  uint32_t offset;                   // the table's entry: where the record header starts
   std::span<const uint8_t> header;   // empty when it does not lie wholly inside the file
   std::span<const uint8_t> samples;  // the sample bytes inside the file, at most the declared ones
   uint64_t declaredSamples = 0;      // from SIZE
@@ -51,7 +51,7 @@ struct RecordView {
 
 // One thing wrong with a file's structure, in the order met.
 struct StructureProblem {
-  Outcome what;       // code and message
+  Outcome what;         // code and message
   int64_t record = -1;  // index into Records(), -1 for the file as a whole
 };
 

@@ -29,7 +29,6 @@ PowerReading GetPulsePower(const std::string& fileName, ConversionReporter& repo
 // (clamped to -100..100). A text with a token that is not an integer sets
 // nothing. A text without values, or a file without T records, sets
 // nothing and shows nothing: the outcome is then None with an empty message.
-Outcome SetPulsePower(const std::string& fileName, const std::string& text,
-                      ConversionReporter& reporter);
+Outcome SetPulsePower(const std::string& fileName, const std::string& text, ConversionReporter& reporter);
 
 }  // namespace orvane

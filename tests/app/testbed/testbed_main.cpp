@@ -11,7 +11,9 @@ namespace {
 
 class TestbedApp final : public COrvaneApp {
  protected:
-  void OnDialogRunStarting(COrvaneDlg& dialog) override { m_hooks = orvane::testing::TestHooks::Start(dialog); }
+  void OnDialogRunStarting(COrvaneDlg& dialog) override {
+    m_hooks = orvane::testing::TestHooks::Start(dialog);
+  }
   void OnDialogRunEnded(COrvaneDlg&) override { m_hooks.reset(); }
 
  private:
