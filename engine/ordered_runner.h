@@ -1,5 +1,5 @@
-// Runs independent tasks on several threads and hands their results over in
-// task order on the calling thread, so that whatever a result reports shows
+// Runs independent tasks on several threads of the worker pool and hands
+// their results over in task order on the calling thread, so that whatever a result reports shows
 // in the same order as a run on one thread would show it.
 #pragma once
 
@@ -9,8 +9,9 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
+
+#include "worker_pool.h"
 
 namespace orvane {
 
@@ -28,8 +29,17 @@ class OrderedRunner {
   // True when every result was delivered and accepted.
   bool Run(uint64_t count, const Task& task, const Deliver& deliver) {
     count_ = count;
-    std::vector<std::thread> threads;
-    for (unsigned i = 0; i < workers_; ++i) threads.emplace_back([&] { Work(task); });
+    // No more workers than tasks: a file of one record keeps one thread.
+    const uint64_t workers = std::min<uint64_t>(workers_, count);
+    running_ = workers;
+    for (uint64_t i = 0; i < workers; ++i) {
+      WorkerPool::Shared().Post([this, &task] {
+        Work(task);
+        std::lock_guard lock(mutex_);
+        --running_;
+        changed_.notify_all();
+      });
+    }
     bool accepted = true;
     for (uint64_t index = 0; index < count && accepted; ++index) {
       std::unique_lock lock(mutex_);
@@ -42,12 +52,10 @@ class OrderedRunner {
       lock.unlock();
       accepted = deliver(index, result);
     }
-    {
-      std::lock_guard lock(mutex_);
-      stopped_ = true;
-      changed_.notify_all();
-    }
-    for (auto& thread : threads) thread.join();
+    std::unique_lock lock(mutex_);
+    stopped_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return running_ == 0; });
     return accepted;
   }
 
@@ -81,6 +89,7 @@ class OrderedRunner {
   uint64_t next_ = 0;
   uint64_t delivered_ = 0;
   bool stopped_ = false;
+  uint64_t running_ = 0;  // workers not yet finished
 };
 
 }  // namespace orvane

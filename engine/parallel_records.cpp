@@ -2,6 +2,7 @@
 // converter of its own with a file handle of its own; the messages it
 // reports are collected and shown by the run's converter in record order,
 // so the protocol of a run is the one a single thread would give.
+#include <array>
 #include <optional>
 #include <thread>
 
@@ -36,47 +37,85 @@ class RecordRun {
 // Records a run's threads keep in flight ahead of the one being reported.
 constexpr size_t kWindow = 16;
 
+// The records of a file in table order, T, R, then I: one run of threads
+// converts them all, as starting threads for each kind cost more than
+// converting a few records.
+class RecordSpans {
+ public:
+  struct Span {
+    const RecordKind& kind;
+    uint64_t first;  // table entry of its first record
+    uint32_t count;
+  };
+
+  explicit RecordSpans(const PulseFileHeader& header)
+      : spans_{{{kTRecord, 0, header.TCount()},
+                {kRRecord, header.TCount(), header.RCount()},
+                {kIRecord, uint64_t{header.TCount()} + header.RCount(), header.ICount()}}} {}
+
+  uint64_t Total() const { return spans_[2].first + spans_[2].count; }
+  const std::array<Span, 3>& All() const { return spans_; }
+
+  // The span of table entry index, and the record's number within it.
+  std::pair<const Span*, uint32_t> Locate(uint64_t index) const {
+    const Span* span = &spans_[0];
+    while (index >= span->first + span->count) ++span;
+    return {span, static_cast<uint32_t>(index - span->first)};
+  }
+
+  // Calls step once for every kind from the stepped-th on whose records all
+  // lie before entry `done` (a kind without records is done at once);
+  // answers how many kinds are done now. A run steps the progress once for
+  // every kind, after its last record.
+  template <typename Step>
+  size_t StepThrough(size_t stepped, uint64_t done, Step step) const {
+    for (; stepped < spans_.size() && spans_[stepped].first + spans_[stepped].count <= done; ++stepped)
+      step();
+    return stepped;
+  }
+
+ private:
+  std::array<Span, 3> spans_;
+};
+
 }  // namespace
 
 unsigned DefaultThreadCount() {
-  unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : std::min(cores, 8u);
+  // Asked once: every converter, one per record on a run's threads, starts
+  // from this count, and the system reads a file to answer.
+  static const unsigned count = [] {
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : std::min(cores, 8u);
+  }();
+  return count;
 }
 
 void CPulseFileConverter::ExportRecordsInParallel(const std::string& baseName, const std::string& spf,
                                                   const PulseFileHeader& header) {
-  const struct {
-    const RecordKind& kind;
-    uint64_t firstEntry;
-    uint32_t count;
-  } spans[] = {
-      {kTRecord, 0, header.TCount()},
-      {kRRecord, header.TCount(), header.RCount()},
-      {kIRecord, uint64_t{header.TCount()} + header.RCount(), header.ICount()},
-  };
-  for (const auto& span : spans) {
-    OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
-    runner.Run(
-        span.count,
-        [&](uint64_t n) {
-          RecordRun run(*this);
-          CPulseFileConverter& record = run.converter;
-          auto binary = io::File::Open(spf, io::File::Mode::Read);
-          if (!binary) {
-            record.ReportStatus(Failure::CantOpenForReading, spf.c_str());
-          } else if (!binary->Seek(format::EntryPosition(span.firstEntry + n))) {
-            record.ReportStatus(Failure::BinarySeekError);
-          } else {
-            record.ExportRecord(span.kind, baseName, *binary, static_cast<uint32_t>(n));
-          }
-          return run.Reports();
-        },
-        [&](uint64_t, std::vector<Outcome>& reports) {
-          for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
-          return true;
-        });
-    StepProgress();
-  }
+  const RecordSpans spans(header);
+  OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
+  size_t stepped = spans.StepThrough(0, 0, [this] { StepProgress(); });
+  runner.Run(
+      spans.Total(),
+      [&](uint64_t index) {
+        const auto [span, n] = spans.Locate(index);
+        RecordRun run(*this);
+        CPulseFileConverter& record = run.converter;
+        auto binary = io::File::Open(spf, io::File::Mode::Read);
+        if (!binary) {
+          record.ReportStatus(Failure::CantOpenForReading, spf.c_str());
+        } else if (!binary->Seek(format::EntryPosition(index))) {
+          record.ReportStatus(Failure::BinarySeekError);
+        } else {
+          record.ExportRecord(span->kind, baseName, *binary, n);
+        }
+        return run.Reports();
+      },
+      [&](uint64_t index, std::vector<Outcome>& reports) {
+        for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
+        stepped = spans.StepThrough(stepped, index + 1, [this] { StepProgress(); });
+        return true;
+      });
 }
 
 }  // namespace orvane
@@ -118,17 +157,14 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
                                                                  const std::string& spf,
                                                                  io::ReplacementFile& output,
                                                                  const PulseFileHeader& header) {
-  const struct {
-    const RecordKind& kind;
-    uint32_t count;
-  } spans[] = {{kTRecord, header.TCount()}, {kRRecord, header.RCount()}, {kIRecord, header.ICount()}};
+  const RecordSpans spans(header);
   if (header.EntryCount() > kMaxPlannedRecords) return std::nullopt;
 
   // Plan every record's place; any doubt leaves the import to one thread,
   // which reports exactly where a text file goes wrong.
   std::vector<uint64_t> offsets;
   uint64_t position = header.TableEnd();
-  for (const auto& span : spans) {
+  for (const auto& span : spans.All()) {
     for (uint32_t n = 0; n < span.count; ++n) {
       auto bytes = PlannedRecordBytes(span.kind, baseName, n, m_bHeaders);
       if (!bytes || position >= format::kOffsetLimit) return std::nullopt;
@@ -152,36 +188,34 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
     return false;
   }
 
-  size_t first = 0;
-  for (const auto& span : spans) {
-    OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
-    bool accepted = runner.Run(
-        span.count,
-        [&](uint64_t n) {
-          RecordRun run(*this);
-          CPulseFileConverter& record = run.converter;
-          const uint64_t start = offsets[first + n];
-          auto file = io::File::Open(output.TemporaryPath(), io::File::Mode::Update);
-          if (!file) {
-            record.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
-          } else if (!file->Seek(start)) {
-            record.ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
-          } else if (record.ImportRecord(span.kind, baseName, *file, static_cast<uint32_t>(n)) &&
-                     (file->Tell() != offsets[first + n + 1] || !file->Close())) {
-            // A text file that changed since its place was planned would
-            // overwrite the next record: that is a failed write too.
-            record.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
-          }
-          return run.Reports();
-        },
-        [&](uint64_t, std::vector<Outcome>& reports) {
-          for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
-          return !m_bRunFailed;
-        });
-    if (!accepted) return false;
-    first += span.count;
-    StepProgress();
-  }
+  OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
+  size_t stepped = spans.StepThrough(0, 0, [this] { StepProgress(); });
+  const bool accepted = runner.Run(
+      spans.Total(),
+      [&](uint64_t index) {
+        const auto [span, n] = spans.Locate(index);
+        RecordRun run(*this);
+        CPulseFileConverter& record = run.converter;
+        auto file = io::File::Open(output.TemporaryPath(), io::File::Mode::Update);
+        if (!file) {
+          record.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
+        } else if (!file->Seek(offsets[index])) {
+          record.ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
+        } else if (record.ImportRecord(span->kind, baseName, *file, n) &&
+                   (file->Tell() != offsets[index + 1] || !file->Close())) {
+          // A text file that changed since its place was planned would
+          // overwrite the next record: that is a failed write too.
+          record.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+        }
+        return run.Reports();
+      },
+      [&](uint64_t index, std::vector<Outcome>& reports) {
+        for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
+        if (m_bRunFailed) return false;
+        stepped = spans.StepThrough(stepped, index + 1, [this] { StepProgress(); });
+        return true;
+      });
+  if (!accepted) return false;
   if (!binary.SeekEnd() || binary.Tell() != position) {
     ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return false;
