@@ -1,5 +1,7 @@
 #include "orvane/pulse_file.h"
 
+#include <algorithm>
+#include <span>
 #include <vector>
 
 #include "checksum.h"
@@ -39,7 +41,11 @@ ChecksumPass SumFileWords(io::File& file) {
     pass.readError = true;
     return pass;
   }
-  std::vector<uint8_t> block(size_t{1} << 20);
+  // One read for a small file, blocks of a mebibyte for a large one; the
+  // block is not cleared first, as every byte summed was read into it.
+  constexpr uint64_t kLargestBlock = uint64_t{1} << 20;
+  io::ByteBuffer buffer(static_cast<size_t>(std::clamp<uint64_t>(file.Size() + 1, 4096, kLargestBlock)));
+  const std::span<uint8_t> block(reinterpret_cast<uint8_t*>(buffer.data()), buffer.size());
   uint64_t wide = 0;
   bool carry = false;  // an odd byte left over from the previous block
   uint8_t carried = 0;

@@ -107,6 +107,8 @@ void PulseFileView::Check(Verify verify) {
                      orvane::WordSum(data_, length_), source, verify == Verify::Full);
   header_ = report.header;
   sum_ = report.sum;
+  records_.reserve(report.records.size());
+  problems_.reserve(report.problems.size());
   for (const RecordExtent& extent : report.records) {
     const RecordTypeInfo& info = InfoOf(extent.type);
     RecordView record{extent.type, extent.number, extent.entry, extent.offset, {}, {}, 0, false};

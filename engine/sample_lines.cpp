@@ -152,15 +152,16 @@ bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool label
   const size_t width = static_cast<size_t>(SampleBytes(form));
   const unsigned perLine = static_cast<unsigned>(SamplesPerLine(form));
   const char* fields = text::WordFields();
-  // No larger than the record: a block is cleared when it is made, and most
-  // records are far smaller than a block.
-  std::vector<uint8_t> block(static_cast<size_t>(std::min<uint64_t>(kBlockSamples, count)) * width);
+  // No larger than the record, as most records are far smaller than a
+  // block; not cleared, as only the bytes read into it are used.
+  io::ByteBuffer buffer(static_cast<size_t>(std::min<uint64_t>(kBlockSamples, count)) * width);
+  const auto* block = reinterpret_cast<const uint8_t*>(buffer.data());
   LineIndex index(0);
   uint64_t i = 0;
   while (i < count) {
     size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockSamples, count - i));
-    size_t got = binary.Read(block.data(), want * width) / width;
-    const uint8_t* p = block.data();
+    size_t got = binary.Read(buffer.data(), want * width) / width;
+    const uint8_t* p = block;
     for (size_t k = 0; k < got;) {
       // One reservation for a run of samples that surely fits in it. Runs
       // and blocks hold whole lines; only the last line of a record may be
