@@ -38,7 +38,7 @@ void MemoryFileSystem::MakeFolder(const std::string& path) {
 
 void MemoryFileSystem::Put(const std::string& path, std::string bytes, unsigned mode) {
   auto node = std::make_shared<Node>();
-  node->bytes = std::move(bytes);
+  node->bytes = SparseBytes(bytes);
   node->mode = mode;
   std::lock_guard lock(mutex_);
   files_[path] = std::move(node);
@@ -48,7 +48,7 @@ std::optional<std::string> MemoryFileSystem::Get(const std::string& path) const 
   std::lock_guard lock(mutex_);
   auto it = files_.find(path);
   if (it == files_.end()) return std::nullopt;
-  return it->second->bytes;
+  return it->second->bytes.Bytes();
 }
 
 bool MemoryFileSystem::Exists(const std::string& path) const {
@@ -64,7 +64,8 @@ void MemoryFileSystem::Remove(const std::string& path) {
 std::vector<std::pair<std::string, std::string>> MemoryFileSystem::Files() const {
   std::lock_guard lock(mutex_);
   std::vector<std::pair<std::string, std::string>> files;
-  for (const auto& [path, node] : files_) files.emplace_back(path, node->bytes);
+  for (const auto& [path, node] : files_) files.emplace_back(path, node->bytes.Bytes());
+  std::sort(files.begin(), files.end());
   return files;
 }
 
@@ -94,7 +95,7 @@ MemoryFileSystem::Handle* MemoryFileSystem::HandleOf(int fd) {
 
 int MemoryFileSystem::NewDescriptor(std::shared_ptr<Node> node, bool writable) {
   const int fd = nextFd_++;
-  handles_[fd] = Handle{std::move(node), writable};
+  handles_.emplace(fd, Handle{std::move(node), writable});
   return fd;
 }
 
@@ -140,11 +141,7 @@ ssize_t MemoryFileSystem::PRead(int fd, void* data, size_t n, uint64_t offset) {
   std::lock_guard lock(mutex_);
   Handle* handle = HandleOf(fd);
   if (handle == nullptr) return Fail(EBADF);
-  const std::string& bytes = handle->node->bytes;
-  if (offset >= bytes.size()) return 0;
-  const size_t take = std::min<uint64_t>(n, bytes.size() - offset);
-  std::memcpy(data, bytes.data() + offset, take);
-  return static_cast<ssize_t>(take);
+  return static_cast<ssize_t>(handle->node->bytes.Read(offset, static_cast<char*>(data), n));
 }
 
 ssize_t MemoryFileSystem::PWrite(int fd, const void* data, size_t n, uint64_t offset) {
@@ -152,9 +149,7 @@ ssize_t MemoryFileSystem::PWrite(int fd, const void* data, size_t n, uint64_t of
   Handle* handle = HandleOf(fd);
   if (handle == nullptr || !handle->writable) return Fail(EBADF);
   if (offset > limit_ || n > limit_ - offset) return Fail(EFBIG);
-  std::string& bytes = handle->node->bytes;
-  if (bytes.size() < offset + n) bytes.resize(offset + n, '\0');
-  std::memcpy(bytes.data() + offset, data, n);
+  handle->node->bytes.Write(offset, static_cast<const char*>(data), n);
   return static_cast<ssize_t>(n);
 }
 
@@ -199,17 +194,14 @@ int MemoryFileSystem::CreateTemporary(std::string& pattern) {
   std::lock_guard lock(mutex_);
   if (pattern.size() < 6 || pattern.compare(pattern.size() - 6, 6, "XXXXXX") != 0) return Fail(EINVAL);
   if (!HasFolderOf(pattern)) return Fail(ENOENT);
-  const std::string stem = pattern.substr(0, pattern.size() - 6);
   for (;;) {
     uint64_t n = nextTemporary_++;
-    std::string name = stem;
-    for (int i = 0; i < 6; ++i, n /= 62) name += kLetters[n % 62];
-    if (files_.count(name) != 0 || folders_.count(name) != 0) continue;
+    for (size_t i = pattern.size() - 6; i < pattern.size(); ++i, n /= 62) pattern[i] = kLetters[n % 62];
+    if (files_.count(pattern) != 0 || folders_.count(pattern) != 0) continue;
     auto node = std::make_shared<Node>();
     node->mode = 0600;
-    files_[name] = node;
-    held_.insert(name);
-    pattern = name;
+    files_.emplace(pattern, node);
+    held_.insert(pattern);
     return NewDescriptor(std::move(node), true);
   }
 }

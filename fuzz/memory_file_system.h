@@ -7,15 +7,16 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "file_system.h"
+#include "sparse_bytes.h"
 
 namespace orvane::fuzz {
 
@@ -57,7 +58,7 @@ class MemoryFileSystem final : public io::FileSystem {
 
  private:
   struct Node {
-    std::string bytes;
+    SparseBytes bytes;
     unsigned mode = 0644;
   };
   struct Handle {
@@ -71,10 +72,12 @@ class MemoryFileSystem final : public io::FileSystem {
 
   const size_t limit_;
   mutable std::mutex mutex_;
-  std::map<std::string, std::shared_ptr<Node>> files_;
-  std::set<std::string> folders_{"/"};
-  std::map<int, Handle> handles_;
-  std::set<std::string> held_;
+  // Hashed: under the sanitizers every comparison of a path in a tree costs
+  // an intercepted memcmp.
+  std::unordered_map<std::string, std::shared_ptr<Node>> files_;
+  std::unordered_set<std::string> folders_{"/"};
+  std::unordered_map<int, Handle> handles_;
+  std::unordered_set<std::string> held_;
   int nextFd_ = 1 << 20;  // far from the process's real descriptors
   uint64_t nextTemporary_ = 0;
 };
