@@ -208,12 +208,11 @@ class ByteSource : public StructureSource {
 
 }  // namespace
 
-bool HasManyRecords(const std::string& pulseFile) {
-  constexpr uint64_t kMostRecords = 64;
+bool HasManyRecords(const std::string& pulseFile, uint64_t most) {
   if (pulseFile.size() < format::file::kSize) return false;
   PulseFileHeader header;
   std::memcpy(header.bytes.data(), pulseFile.data(), format::file::kSize);
-  return header.EntryCount() > kMostRecords && header.TableEnd() <= pulseFile.size();
+  return header.EntryCount() > most && header.TableEnd() <= pulseFile.size();
 }
 
 StructureReport StructureOf(const std::string& bytes, bool stopAtFirst) {

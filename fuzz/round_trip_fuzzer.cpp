@@ -1,8 +1,10 @@
 // Export, import, export again, on the memory file system. The first byte
 // of the input picks the layout (bit 0: bare values) and the threads
-// (bits 1 to 3 all set: four record threads instead of one, so that one
-// input in eight pays for starting threads); the rest, sealed, is the
-// pulse file. Whenever its export completes:
+// (bits 1 to 5 all set: the first export and the first import convert the
+// records on two threads, and the second ones on one, which then write the
+// same text and file; one input in 32, as under the address sanitizer
+// starting a thread costs more than converting a record); the rest,
+// sealed, is the pulse file. Whenever its export completes:
 // - the import of that text completes and gives a valid pulse file whose
 //   T and I samples are those of the original bit for bit, with as many R
 //   samples in every R record (R reals keep eight significant digits, and
@@ -31,6 +33,10 @@ namespace {
 
 const std::string kBase = kMemoryDir + "/data";
 const std::string kSpf = kBase + ".spf";
+// Records of a file whose round trip is checked: four conversions of each
+// record cost the fuzzer eight text files, and more records run the same
+// code again.
+constexpr uint64_t kMostRecords = 16;
 
 // The text files of the memory file system, without the pulse file.
 std::vector<std::pair<std::string, std::string>> TextFiles() {
@@ -151,15 +157,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvane::fuzz;
   if (size == 0) return 0;
   const bool labelled = (data[0] & 1) == 0;
-  const unsigned threads = (data[0] & 0x0e) == 0x0e ? 4 : 1;
+  const unsigned threads = (data[0] & 0x3e) == 0x3e ? 2 : 1;
   const std::string original =
       Sealed(WithRoundTripText(std::string(reinterpret_cast<const char*>(data) + 1, size - 1)));
-  if (HasManyRecords(original)) return 0;
+  if (HasManyRecords(original, kMostRecords)) return 0;
   const auto first = Export(original, labelled, threads);
   if (!first) return 0;
   const std::string imported = Import(*first, labelled, threads);
   CheckSamples(original, imported);
-  const auto second = Export(imported, labelled, threads);
+  const auto second = Export(imported, labelled, 1);
   Check(second.has_value(), "the imported pulse file does not export");
   Check(first->size() == second->size(), "the second export wrote another number of files");
   for (size_t n = 0; n < first->size(); ++n) {
@@ -169,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               WithDescriptionsAsImported(path, (*second)[n].second, labelled),
           "a text file changed from one export to the next beyond its descriptions");
   }
-  Check(Import(*second, labelled, threads) == imported, "the second import differs from the first");
+  Check(Import(*second, labelled, 1) == imported, "the second import differs from the first");
   ClearMemory();
   return 0;
 }

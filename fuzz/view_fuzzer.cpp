@@ -2,8 +2,8 @@
 // as they are (last byte odd) or sealed (even: so that the checksum passes
 // and the table and the records are looked at). The check must never read
 // outside the file, and every record it reports, and every span the view
-// hands out, lies inside the file. A full check passes exactly when the salvage check finds no
-// problem, and then every record is complete.
+// hands out, lies inside the file. A full check passes exactly when the
+// salvage check finds no problem, and then every record is complete.
 #include <cstring>
 #include <fstream>
 
@@ -95,22 +95,28 @@ void CheckView(const PulseFileView& view, const std::string& bytes) {
   Check(listed == view.Records().size(), "the kinds do not list every record");
 }
 
-// The view of bytes through a real file, as the view maps only files.
-void CheckViews(const std::string& bytes, bool valid) {
+// The view of bytes through a real file, as the view maps only files:
+// the salvage view or the full one, each checked against the structure
+// check's verdict (so the two agree with each other too).
+void CheckViews(const std::string& bytes, bool valid, PulseFileView::Verify verify) {
   const fs::path path = WorkDir() / "view.spf";
   WriteAll(path, bytes);
   Outcome why;
-  auto salvaged = PulseFileView::Open(path.string(), PulseFileView::Verify::Salvage, &why);
-  Check(salvaged != nullptr, "the salvage view refused a readable file");
-  CheckView(*salvaged, bytes);
-  Check(salvaged->Valid() == valid, "the view and the structure check disagree");
+  if (verify == PulseFileView::Verify::Salvage) {
+    auto salvaged = PulseFileView::Open(path.string(), PulseFileView::Verify::Salvage, &why);
+    Check(salvaged != nullptr, "the salvage view refused a readable file");
+    CheckView(*salvaged, bytes);
+    Check(salvaged->Valid() == valid, "the view and the structure check disagree");
+    Check(why.ok() == valid, "the salvage view's outcome disagrees with its problems");
+    return;
+  }
   auto full = PulseFileView::Open(path.string(), PulseFileView::Verify::Full, &why);
   Check((full != nullptr) == valid, "the full view and the structure check disagree");
   Check(why.ok() == valid, "the full view's outcome disagrees with its result");
   if (full) CheckView(*full, bytes);
 }
 
-void CheckBytes(const std::string& bytes) {
+void CheckBytes(const std::string& bytes, PulseFileView::Verify verify) {
   // A buffer of exactly the file's size, so that the sanitizer sees any
   // read beyond it.
   std::unique_ptr<uint8_t[]> exact(new uint8_t[bytes.size()]);
@@ -130,7 +136,7 @@ void CheckBytes(const std::string& bytes) {
       Check(report.problems.empty() == valid, "the full and the salvage check disagree");
     }
   }
-  CheckViews(bytes, valid);
+  CheckViews(bytes, valid, verify);
 }
 
 }  // namespace
@@ -150,12 +156,16 @@ std::vector<std::string> SeedInputs(const fs::path& golden) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvane::fuzz;
-  // One of the two per input, picked by the last byte's lowest bit, so
-  // that an input costs one check; a mutation of that bit switches.
+  // The last byte picks, so that an input costs one check and a mutation
+  // of a bit switches: bit 0 the bytes as they are or sealed, bit 1 the
+  // salvage view or the full one.
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  if (size > 0 && (data[size - 1] & 1) != 0)
-    CheckBytes(bytes);
+  const uint8_t last = size > 0 ? data[size - 1] : 0;
+  const auto verify =
+      (last & 2) != 0 ? orvane::PulseFileView::Verify::Full : orvane::PulseFileView::Verify::Salvage;
+  if ((last & 1) != 0)
+    CheckBytes(bytes, verify);
   else
-    CheckBytes(Sealed(bytes));
+    CheckBytes(Sealed(bytes), verify);
   return 0;
 }
