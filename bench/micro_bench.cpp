@@ -1,15 +1,19 @@
 // Micro-benchmarks of the engine's hot routines: the renderings and the
-// scanner that every sample passes through, and the checksum word sum.
+// scanner that every sample passes through, the checksum word sum, and the
+// fixed cost of a record run on threads.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "canonical_lines.h"
 #include "checksum.h"
+#include "ordered_runner.h"
 #include "orvane/pulse_file.h"
 #include "text_format.h"
 #include "text_scan.h"
@@ -201,5 +205,35 @@ void BM_WordSum(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_WordSum)->Arg(4096)->Arg(1 << 20);
+
+// A small file's three records on up to N threads of the worker pool: what
+// a conversion pays for its threads when they are kept from run to run.
+void BM_SmallRecordRun(benchmark::State& state) {
+  const auto workers = static_cast<unsigned>(state.range(0));
+  for (auto _ : state) {
+    orvane::OrderedRunner<int> runner(workers, 16);
+    int sum = 0;
+    runner.Run(
+        3, [](uint64_t n) { return static_cast<int>(n); },
+        [&](uint64_t, int& n) {
+          sum += n;
+          return true;
+        });
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_SmallRecordRun)->Arg(1)->Arg(4);
+
+// The same number of threads started and joined for every run, as record
+// runs did before they took their threads from the pool.
+void BM_ThreadsStartedPerRun(benchmark::State& state) {
+  const auto workers = static_cast<unsigned>(std::min<int64_t>(state.range(0), 3));
+  for (auto _ : state) {
+    std::vector<std::thread> threads;
+    for (unsigned i = 0; i < workers; ++i) threads.emplace_back([] {});
+    for (auto& thread : threads) thread.join();
+  }
+}
+BENCHMARK(BM_ThreadsStartedPerRun)->Arg(1)->Arg(4);
 
 }  // namespace
