@@ -1,6 +1,7 @@
 // Runs independent tasks on several threads of the worker pool and hands
-// their results over in task order on the calling thread, so that whatever a result reports shows
-// in the same order as a run on one thread would show it.
+// their results over in task order on the calling thread, so that whatever
+// a result reports shows in the same order as a run on one thread would
+// show it.
 #pragma once
 
 #include <algorithm>

@@ -65,7 +65,8 @@ void ClearMemory();
 void CheckNoTemporaryFiles(const MemoryFileSystem& memory);
 
 // Threads for the records of a conversion: $ORVANE_FUZZ_THREADS, else 1
-// (a thread start costs more than most fuzz inputs take to convert).
+// (handing records to threads costs more than most fuzz inputs take to
+// convert).
 unsigned RecordThreads();
 
 // Runs Convert on base + ".spf" (to text) or base + ".pfh" (from text) and

@@ -3,7 +3,7 @@
 // (bits 1 to 5 all set: the first export and the first import convert the
 // records on two threads, and the second ones on one, which then write the
 // same text and file; one input in 32, as under the address sanitizer
-// starting a thread costs more than converting a record); the rest,
+// handing records to threads costs more than converting them); the rest,
 // sealed, is the pulse file. Whenever its export completes:
 // - the import of that text completes and gives a valid pulse file whose
 //   T and I samples are those of the original bit for bit, with as many R
