@@ -36,7 +36,7 @@ void MemoryFileSystem::MakeFolder(const std::string& path) {
   folders_.insert(path);
 }
 
-void MemoryFileSystem::Put(const std::string& path, std::string bytes, unsigned mode) {
+void MemoryFileSystem::Put(const std::string& path, const std::string& bytes, unsigned mode) {
   auto node = std::make_shared<Node>();
   node->bytes = SparseBytes(bytes);
   node->mode = mode;

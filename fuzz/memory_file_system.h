@@ -26,7 +26,7 @@ class MemoryFileSystem final : public io::FileSystem {
 
   // Setting up and looking at the files from outside the file layer.
   void MakeFolder(const std::string& path);
-  void Put(const std::string& path, std::string bytes, unsigned mode = 0644);
+  void Put(const std::string& path, const std::string& bytes, unsigned mode = 0644);
   std::optional<std::string> Get(const std::string& path) const;
   bool Exists(const std::string& path) const;
   void Remove(const std::string& path);

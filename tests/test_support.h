@@ -2,6 +2,8 @@
 // of a run, scratch directories and file helpers.
 #pragma once
 
+#include <bit>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -62,5 +64,9 @@ void WriteFile(const std::string& path, const std::string& contents);
 fs::path GoldenDir();
 // Builds a pulse file with a zero word sum from a header and records.
 std::string SealedBytes(std::string bytes);
+
+// A float's bits and back, for tests that go over float values by their bits.
+inline float FromBits(uint32_t bits) { return std::bit_cast<float>(bits); }
+inline uint32_t Bits(float f) { return std::bit_cast<uint32_t>(f); }
 
 }  // namespace orvane::testing

@@ -15,6 +15,7 @@
 
 #include "canonical_lines.h"
 #include "sample_lines.h"
+#include "test_support.h"
 #include "text_format.h"
 #include "word_fields.h"
 
@@ -26,17 +27,6 @@ namespace orvane::testing {
 namespace {
 
 constexpr uint64_t kRandomFloats = ORVANE_RANDOM_FLOATS;
-
-float FromBits(uint32_t bits) {
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
-uint32_t Bits(float f) {
-  uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  return bits;
-}
 
 // "%15.7e" of the C library, with the exponent written in three digits as
 // the text files have it.

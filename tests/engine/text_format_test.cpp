@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
 #include "text_format.h"
 #include "text_scan.h"
 
@@ -21,17 +22,6 @@ namespace orvane::testing {
 namespace {
 
 using text::Scanner;
-
-float FromBits(uint32_t bits) {
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
-uint32_t Bits(float f) {
-  uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  return bits;
-}
 
 template <typename... Args>
 std::string Printf(const char* format, Args... args) {
