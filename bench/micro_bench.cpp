@@ -11,13 +11,13 @@
 #include <thread>
 #include <vector>
 
-#include "canonical_lines.h"
-#include "checksum.h"
-#include "ordered_runner.h"
+#include "text/canonical_lines.h"
+#include "format/checksum.h"
+#include "run/ordered_runner.h"
 #include "orvane/pulse_file.h"
-#include "text_format.h"
-#include "text_scan.h"
-#include "word_fields.h"
+#include "text/text_format.h"
+#include "text/text_scan.h"
+#include "text/word_fields.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "ordered_runner.h"
+#include "run/ordered_runner.h"
 
 namespace orvane::cli {
 

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "checksum.h"
+#include "format/checksum.h"
 #include "orvane/byte_order.h"
 #include "orvane/convert.h"
 #include "orvane/pulse_file.h"

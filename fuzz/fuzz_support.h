@@ -10,7 +10,7 @@
 
 #include "memory_file_system.h"
 #include "orvane/reporter.h"
-#include "structure_check.h"
+#include "format/structure_check.h"
 
 namespace orvane::fuzz {
 

@@ -6,7 +6,7 @@
 
 #include "fuzz_support.h"
 #include "fuzz_target.h"
-#include "text_line_reader.h"
+#include "text/text_line_reader.h"
 
 namespace orvane::fuzz {
 

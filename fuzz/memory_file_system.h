@@ -15,7 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "file_system.h"
+#include "io/file_system.h"
 #include "sparse_bytes.h"
 
 namespace orvane::fuzz {

@@ -14,8 +14,8 @@
 
 #include "fuzz_support.h"
 #include "fuzz_target.h"
-#include "text_format.h"
-#include "text_scan.h"
+#include "text/text_format.h"
+#include "text/text_scan.h"
 
 namespace orvane::fuzz {
 

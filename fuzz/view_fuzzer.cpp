@@ -7,7 +7,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "checksum.h"
+#include "format/checksum.h"
 #include "fuzz_support.h"
 #include "fuzz_target.h"
 #include "orvane/pulse_file_view.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "checksum.h"
+#include "format/checksum.h"
 #include "orvane/pulse_file.h"
 
 namespace orvane::testing {

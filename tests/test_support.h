@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "file_io.h"
+#include "io/file_io.h"
 #include "orvane/convert.h"
 #include "orvane/pulse_power.h"
 #include "orvane/reporter.h"

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "file_io.h"
+#include "io/file_io.h"
 
 namespace orvane::automation {
 

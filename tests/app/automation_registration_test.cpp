@@ -8,7 +8,7 @@
 
 #include "class_ids.h"
 #include "class_registration.h"
-#include "file_io.h"
+#include "io/file_io.h"
 #include "registry_store.h"
 #include "test_support.h"
 

@@ -1,6 +1,6 @@
 #include "pulse_power_files.h"
 
-#include "checksum.h"
+#include "format/checksum.h"
 #include "orvane/pulse_file.h"
 #include "test_support.h"
 

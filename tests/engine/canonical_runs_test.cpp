@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "header_layout.h"
+#include "text/header_layout.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
 

@@ -9,8 +9,8 @@
 #include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
-#include "text_format.h"
-#include "text_scan.h"
+#include "text/text_format.h"
+#include "text/text_scan.h"
 
 namespace orvane::testing {
 namespace {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "canonical_lines.h"
-#include "sample_lines.h"
+#include "text/canonical_lines.h"
+#include "text/sample_lines.h"
 #include "test_support.h"
-#include "text_format.h"
-#include "word_fields.h"
+#include "text/text_format.h"
+#include "text/word_fields.h"
 
 #ifndef ORVANE_RANDOM_FLOATS
 #define ORVANE_RANDOM_FLOATS 400000

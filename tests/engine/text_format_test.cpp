@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "test_support.h"
-#include "text_format.h"
-#include "text_scan.h"
+#include "text/text_format.h"
+#include "text/text_scan.h"
 
 namespace orvane::testing {
 namespace {

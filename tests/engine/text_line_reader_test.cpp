@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "run_checks.h"
-#include "text_line_reader.h"
+#include "text/text_line_reader.h"
 
 namespace orvane::testing {
 namespace {

@@ -6,8 +6,8 @@
 #include <random>
 #include <string>
 
-#include "sample_lines.h"
-#include "text_scan.h"
+#include "text/sample_lines.h"
+#include "text/text_scan.h"
 
 namespace orvane {
 namespace {

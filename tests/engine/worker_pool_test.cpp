@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "ordered_runner.h"
+#include "run/ordered_runner.h"
 
 namespace orvane {
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "robustness_support.h"
-#include "text_line_reader.h"
+#include "text/text_line_reader.h"
 
 namespace orvane::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "file_io.h"
+#include "io/file_io.h"
 #include "test_support.h"
 
 namespace orvane::testing {

@@ -1,0 +1,226 @@
+// Record conversion on several threads. Each record is converted by a
+// converter of its own with a file handle of its own; the messages it
+// reports are collected and shown by the run's converter in record order,
+// so the protocol of a run is the one a single thread would give.
+#include <array>
+#include <optional>
+#include <thread>
+
+#include "text/header_layout.h"
+#include "run/ordered_runner.h"
+#include "orvane/byte_order.h"
+#include "orvane/pulse_file.h"
+#include "convert/pulse_converter.h"
+#include "convert/record_kind.h"
+
+namespace orvane {
+
+namespace {
+
+// One record's converter: it shows nothing itself and keeps its messages,
+// with their codes, for the run's converter to show in record order.
+class RecordRun {
+ public:
+  explicit RecordRun(const CPulseFileConverter& run) : converter(silent) {
+    converter.m_bHeaders = run.m_bHeaders;
+    converter.m_strOutputDir = run.m_strOutputDir;
+    converter.m_byteProgress = run.m_byteProgress;
+    converter.m_staged = run.m_staged;
+    converter.KeepReports();
+    io::ClearFailureReason();  // of an earlier record on this thread
+  }
+  std::vector<Outcome> Reports() { return converter.TakeReports(); }
+  SilentReporter silent;
+  CPulseFileConverter converter;
+};
+
+// Records a run's threads keep in flight ahead of the one being reported.
+constexpr size_t kWindow = 16;
+
+// The records of a file in table order, T, R, then I: one run of threads
+// converts them all, as starting threads for each kind cost more than
+// converting a few records.
+class RecordSpans {
+ public:
+  struct Span {
+    const RecordKind& kind;
+    uint64_t first;  // table entry of its first record
+    uint32_t count;
+  };
+
+  explicit RecordSpans(const PulseFileHeader& header)
+      : spans_{{{kTRecord, 0, header.TCount()},
+                {kRRecord, header.TCount(), header.RCount()},
+                {kIRecord, uint64_t{header.TCount()} + header.RCount(), header.ICount()}}} {}
+
+  uint64_t Total() const { return spans_[2].first + spans_[2].count; }
+  const std::array<Span, 3>& All() const { return spans_; }
+
+  // The span of table entry index, and the record's number within it.
+  std::pair<const Span*, uint32_t> Locate(uint64_t index) const {
+    const Span* span = &spans_[0];
+    while (index >= span->first + span->count) ++span;
+    return {span, static_cast<uint32_t>(index - span->first)};
+  }
+
+  // Calls step once for every kind from the stepped-th on whose records all
+  // lie before entry `done` (a kind without records is done at once);
+  // answers how many kinds are done now. A run steps the progress once for
+  // every kind, after its last record.
+  template <typename Step>
+  size_t StepThrough(size_t stepped, uint64_t done, Step step) const {
+    for (; stepped < spans_.size() && spans_[stepped].first + spans_[stepped].count <= done; ++stepped)
+      step();
+    return stepped;
+  }
+
+ private:
+  std::array<Span, 3> spans_;
+};
+
+}  // namespace
+
+unsigned DefaultThreadCount() {
+  // Asked once: every converter, one per record on a run's threads, starts
+  // from this count, and the system reads a file to answer.
+  static const unsigned count = [] {
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : std::min(cores, 8u);
+  }();
+  return count;
+}
+
+void CPulseFileConverter::ExportRecordsInParallel(const std::string& baseName, const std::string& spf,
+                                                  const PulseFileHeader& header) {
+  const RecordSpans spans(header);
+  OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
+  size_t stepped = spans.StepThrough(0, 0, [this] { StepProgress(); });
+  runner.Run(
+      spans.Total(),
+      [&](uint64_t index) {
+        const auto [span, n] = spans.Locate(index);
+        RecordRun run(*this);
+        CPulseFileConverter& record = run.converter;
+        auto binary = io::File::Open(spf, io::File::Mode::Read);
+        if (!binary) {
+          record.ReportStatus(Failure::CantOpenForReading, spf.c_str());
+        } else if (!binary->Seek(format::EntryPosition(index))) {
+          record.ReportStatus(Failure::BinarySeekError);
+        } else {
+          record.ExportRecord(span->kind, baseName, *binary, n);
+        }
+        return run.Reports();
+      },
+      [&](uint64_t index, std::vector<Outcome>& reports) {
+        for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
+        stepped = spans.StepThrough(stepped, index + 1, [this] { StepProgress(); });
+        return true;
+      });
+}
+
+}  // namespace orvane
+
+namespace orvane {
+
+namespace {
+
+// Most records an import plans ahead; beyond it records go one by one.
+constexpr uint64_t kMaxPlannedRecords = 1 << 16;
+
+// Bytes the import of a record text file will write, from its header lines;
+// nothing when its header cannot be read.
+std::optional<uint64_t> PlannedRecordBytes(const RecordKind& kind, const std::string& baseName, uint32_t n,
+                                           int headers) {
+  SilentReporter silent;
+  CPulseFileConverter reader(silent);
+  std::string name = kind.TextFileName(baseName, n);
+  auto text = io::File::Open(name, io::File::Mode::Read);
+  if (!text) return std::nullopt;
+  uint8_t header[format::kLargestRecordHeader] = {};
+  char line[kTextLineChars + 1];
+  for (const HeaderField& field : kind.layout.fields) {
+    if (reader.ReadTextLine(name, text.get(), line) != LineStatus::Delivered ||
+        !ReadHeaderLine(line, field, header, headers != 0))
+      return std::nullopt;
+    if (field.offset == kind.sizeOffset) break;
+  }
+  int64_t count = std::max<int64_t>(kind.ImportCount(header), 0);
+  uint64_t bytes =
+      kind.layout.size + static_cast<uint64_t>(count) * static_cast<uint64_t>(SampleBytes(kind.form));
+  if (kind.padOddCount && count % 2 == 1) bytes += 2;
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::string& baseName,
+                                                                 const std::string& spf,
+                                                                 io::ReplacementFile& output,
+                                                                 const PulseFileHeader& header) {
+  const RecordSpans spans(header);
+  if (header.EntryCount() > kMaxPlannedRecords) return std::nullopt;
+
+  // Plan every record's place; any doubt leaves the import to one thread,
+  // which reports exactly where a text file goes wrong.
+  std::vector<uint64_t> offsets;
+  uint64_t position = header.TableEnd();
+  for (const auto& span : spans.All()) {
+    for (uint32_t n = 0; n < span.count; ++n) {
+      auto bytes = PlannedRecordBytes(span.kind, baseName, n, m_bHeaders);
+      if (!bytes || position >= format::kOffsetLimit) return std::nullopt;
+      offsets.push_back(position);
+      position += *bytes;
+    }
+  }
+
+  const size_t records = offsets.size();
+  offsets.push_back(position);  // where the records end
+  io::File& binary = output.Stream();
+  std::vector<uint8_t> table(records * format::kOffsetEntrySize);
+  for (size_t i = 0; i < records; ++i)
+    StoreU32(&table[i * format::kOffsetEntrySize], static_cast<uint32_t>(offsets[i]));
+  if (!binary.Seek(format::kTableStart)) {
+    ReportSeekFailure(binary, spf);
+    return false;
+  }
+  if (!binary.Write(table.data(), table.size()) || !binary.Flush()) {
+    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+    return false;
+  }
+
+  OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
+  size_t stepped = spans.StepThrough(0, 0, [this] { StepProgress(); });
+  const bool accepted = runner.Run(
+      spans.Total(),
+      [&](uint64_t index) {
+        const auto [span, n] = spans.Locate(index);
+        RecordRun run(*this);
+        CPulseFileConverter& record = run.converter;
+        auto file = io::File::Open(output.TemporaryPath(), io::File::Mode::Update);
+        if (!file) {
+          record.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
+        } else if (!file->Seek(offsets[index])) {
+          record.ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
+        } else if (record.ImportRecord(span->kind, baseName, *file, n) &&
+                   (file->Tell() != offsets[index + 1] || !file->Close())) {
+          // A text file that changed since its place was planned would
+          // overwrite the next record: that is a failed write too.
+          record.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+        }
+        return run.Reports();
+      },
+      [&](uint64_t index, std::vector<Outcome>& reports) {
+        for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
+        if (m_bRunFailed) return false;
+        stepped = spans.StepThrough(stepped, index + 1, [this] { StepProgress(); });
+        return true;
+      });
+  if (!accepted) return false;
+  if (!binary.SeekEnd() || binary.Tell() != position) {
+    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace orvane

@@ -1,0 +1,53 @@
+// The fine-grained progress of a run: bytes of its input done of the total,
+// handed to the reporter about once per mebibyte from whichever thread
+// reads them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "io/file_io.h"
+#include "orvane/reporter.h"
+
+namespace orvane {
+
+struct PulseFileHeader;
+
+class ByteProgress {
+ public:
+  ByteProgress(ConversionReporter& reporter, uint64_t total, uint64_t done);
+  // Counts n more bytes done; thread-safe.
+  void Add(uint64_t n);
+
+ private:
+  static constexpr uint64_t kStep = uint64_t{1} << 20;
+  ConversionReporter& reporter_;
+  const uint64_t total_;
+  std::atomic<uint64_t> done_;
+  std::atomic<uint64_t> nextReport_;
+};
+
+// Credits what is read of file between start and end to progress while it
+// lives, and the rest of the span when it ends. Nothing with a null
+// progress.
+class ReadCredit {
+ public:
+  ReadCredit(ByteProgress* progress, io::File& file, uint64_t start, uint64_t end);
+  ~ReadCredit();
+  ReadCredit(const ReadCredit&) = delete;
+  ReadCredit& operator=(const ReadCredit&) = delete;
+
+ private:
+  void Reached(uint64_t position);
+  ByteProgress* progress_;
+  io::File& file_;
+  uint64_t credited_;  // position up to which bytes are counted
+  uint64_t end_;
+};
+
+// The bytes of the text files an import of baseName with header reads for
+// its records; 0 when there are too many to look at.
+uint64_t RecordTextBytes(const std::string& baseName, const PulseFileHeader& header);
+
+}  // namespace orvane
