@@ -10,4 +10,13 @@ std::string DeriveBaseName(const std::string& fileName) {
   return fileName;
 }
 
+std::string OutputName(const std::string& outputDir, const std::string& baseName, const std::string& suffix) {
+  if (outputDir.empty()) return baseName + suffix;
+  const size_t slash = baseName.rfind('/');
+  const std::string name = slash == std::string::npos ? baseName : baseName.substr(slash + 1);
+  std::string folder = outputDir;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return (folder == "/" ? folder : folder + "/") + name + suffix;
+}
+
 }  // namespace orvane

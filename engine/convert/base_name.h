@@ -1,12 +1,24 @@
+// The names of a conversion's files, all formed from one base name.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "orvane/format.h"
 
 namespace orvane {
 
-// The name every file of a conversion is formed from: the file name with a
-// trailing ".spf" or ".pfh" removed (exact case). A name whose last '.' is
-// its first character keeps its suffix.
+// The file name with a trailing ".spf" or ".pfh" removed (exact case). A
+// name whose last '.' is its first character keeps its suffix.
 std::string DeriveBaseName(const std::string& fileName);
+
+// The text file of record n of a kind: BASE.T0, BASE.R2, ...
+inline std::string RecordTextName(const RecordDescription& kind, const std::string& baseName, uint32_t n) {
+  return baseName + "." + kind.letter + std::to_string(n);
+}
+
+// The name of a new file of a run: baseName + suffix, or in outputDir (when
+// given) under the base name without its folder.
+std::string OutputName(const std::string& outputDir, const std::string& baseName, const std::string& suffix);
 
 }  // namespace orvane

@@ -1,20 +1,29 @@
 // The public Convert command: one run of the engine per request.
 #include "orvane/convert.h"
 
-#include "convert/pulse_converter.h"
+#include "convert/base_name.h"
+#include "convert/drivers.h"
 
 namespace orvane {
 
+void OnConvert(const ConversionRequest& request, RunReport& report) {
+  if (request.fileName.empty()) {
+    report.RequireFileName();
+    return;
+  }
+  const std::string baseName = DeriveBaseName(request.fileName);
+  report.SetProgress(1);
+  if (request.direction == Direction::ToText) {
+    ExportToAscii(request, baseName, report);
+  } else {
+    ImportFromAscii(request, baseName, report);
+  }
+}
+
 Outcome Convert(const ConversionRequest& request, ConversionReporter& reporter) {
-  CPulseFileConverter run(reporter);
-  run.m_strFileName = request.fileName;
-  run.m_bToAscii = request.direction == Direction::ToText ? 1 : 0;
-  run.m_bHeaders = request.labelled ? 1 : 0;
-  run.m_nThreads = request.threads != 0 ? request.threads : DefaultThreadCount();
-  run.m_strOutputDir = request.outputDir;
-  run.m_bKeepPartial = request.keepPartial;
-  run.OnConvert();
-  return run.RunOutcome();
+  RunReport report(reporter);
+  OnConvert(request, report);
+  return report.Result();
 }
 
 }  // namespace orvane

@@ -4,40 +4,62 @@
 #include <cstdio>
 #include <vector>
 
-#include "run/byte_progress.h"
-#include "text/header_layout.h"
+#include <sys/stat.h>
+
+#include "convert/base_name.h"
+#include "convert/drivers.h"
+#include "convert/text_source.h"
+#include "io/file_system.h"
 #include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
-#include "convert/pulse_converter.h"
-#include "convert/text_source.h"
+#include "run/byte_progress.h"
+#include "text/header_lines.h"
 
 namespace orvane {
 
 namespace {
+
 constexpr uint64_t kLargeTable = uint64_t{1} << 20;
+
+// Bytes of the record text files an import will read, for its progress:
+// 0 when there are too many to count.
+uint64_t RecordTextBytes(const std::string& baseName, const PulseFileHeader& header) {
+  constexpr uint64_t kMostFiles = 1 << 16;
+  if (header.EntryCount() > kMostFiles) return 0;
+  uint64_t total = 0;
+  for (const auto& [kind, count] : RecordCounts(header)) {
+    for (uint32_t n = 0; n < count; ++n) {
+      // Through the file layer's file system, as the import reads them. The
+      // import fails at the first missing text, so the count stops there
+      // too: a header that declares thousands of records costs nothing.
+      struct stat st;
+      if (io::CurrentFileSystem().Stat(RecordTextName(*kind, baseName, n), &st) != 0) break;
+      total += static_cast<uint64_t>(st.st_size);
+    }
+  }
+  return total;
 }
 
 // Reads the 23 lines of the header text file into header. False when the
 // run must stop; the failure has been reported.
-bool CPulseFileConverter::ReadHeaderText(TextSource& pfh, PulseFileHeader& header) {
-  const bool labelled = m_bHeaders != 0;
-  const auto& fields = kPulseFileHeaderLayout.fields;
+bool ReadHeaderText(TextSource& pfh, PulseFileHeader& header, bool labelled, RunReport& report) {
+  const auto& fields = format::kFileHeader.fields;
   pfh.lineNumber = 1;
-  LineStatus first = ReadTextLine(pfh.name, pfh.file.get(), pfh.line);
+  LineStatus first = ReadTextLine(pfh.name, pfh.file.get(), pfh.line, report);
   if (first == LineStatus::ReadError) return false;
   if (!ReadHeaderLine(pfh.line, fields[0], header.bytes.data(), labelled)) {
-    ReportStatus(Failure::AsciiReadError, pfh.name.c_str());
+    report.ReportStatus(Failure::AsciiReadError, pfh.name.c_str());
     return false;
   }
   if (header.Magic() != format::kMagic) {
-    ReportStatus(Failure::InvalidMagicNumber);
+    report.ReportStatus(Failure::InvalidMagicNumber);
     return false;
   }
-  if (!labelled) StepProgress();
+  if (!labelled) report.StepProgress();
   for (size_t i = 1; i < fields.size(); ++i) {
-    if (!NextLine(pfh)) return false;
+    if (!NextLine(pfh, report)) return false;
     if (!ReadHeaderLine(pfh.line, fields[i], header.bytes.data(), labelled)) {
-      ReportStatus(Failure::AsciiReadErrorAtLine, pfh.name.c_str(), pfh.lineNumber);
+      report.ReportStatus(Failure::AsciiReadErrorAtLine, pfh.name.c_str(), pfh.lineNumber);
       return false;
     }
   }
@@ -46,78 +68,76 @@ bool CPulseFileConverter::ReadHeaderText(TextSource& pfh, PulseFileHeader& heade
 
 // Steps 9 of an import: enters each record's position into the table and
 // appends the record. False at the first failure.
-bool CPulseFileConverter::ImportRecords(const std::string& baseName, const std::string& spf, io::File& binary,
-                                        const PulseFileHeader& header) {
-  using Importer = int (CPulseFileConverter::*)(std::string, io::File&, uint32_t);
-  const std::pair<uint32_t, Importer> kinds[] = {
-      {header.TCount(), &CPulseFileConverter::ImportTRecord},
-      {header.RCount(), &CPulseFileConverter::ImportRRecord},
-      {header.ICount(), &CPulseFileConverter::ImportIRecord},
-  };
+bool ImportRecords(const RecordRun& run, const std::string& spf, io::File& binary, const PulseFileHeader& header,
+                   RunReport& report) {
   uint64_t tablePos = format::kTableStart;
-  for (const auto& [count, importer] : kinds) {
+  for (const auto& [kind, count] : RecordCounts(header)) {
     for (uint32_t n = 0; n < count; ++n) {
       const uint64_t recPos = binary.Tell();
       if (recPos >= format::kOffsetLimit) {
-        ReportStatus(Failure::FileTooLarge, spf.c_str());
+        report.ReportStatus(Failure::FileTooLarge, spf.c_str());
         return false;
       }
       uint8_t entry[format::kOffsetEntrySize];
       StoreU32(entry, static_cast<uint32_t>(recPos));
       if (!binary.Seek(tablePos)) {
-        ReportSeekFailure(binary, spf);
+        report.ReportSeekFailure(binary, spf);
         return false;
       }
       if (!binary.Write(entry, sizeof entry)) {
-        ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+        report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
         return false;
       }
       tablePos += format::kOffsetEntrySize;
       if (!binary.Seek(recPos)) {
-        ReportSeekFailure(binary, spf);
+        report.ReportSeekFailure(binary, spf);
         return false;
       }
-      (this->*importer)(baseName, binary, n);
-      if (m_bRunFailed) return false;
+      ImportRecord(*kind, run, binary, n, report);
+      if (report.Failed()) return false;
     }
-    StepProgress();
+    report.StepProgress();
   }
   return true;
 }
 
-void CPulseFileConverter::ImportFromAscii(std::string baseName) {
-  BeginRun();
-  const std::string spf = OutputName(baseName, ".spf");
+}  // namespace
+
+void ImportFromAscii(const ConversionRequest& request, const std::string& baseName, RunReport& report) {
+  const std::string spf = OutputName(request.outputDir, baseName, ".spf");
+  report.SetSubject(spf);
   TextSource pfh;
   pfh.name = baseName + ".pfh";
   pfh.file = io::File::Open(pfh.name, io::File::Mode::Read);
   if (!pfh.file) {
-    ReportStatus(Failure::CantOpenForReading, pfh.name.c_str());
+    report.ReportStatus(Failure::CantOpenForReading, pfh.name.c_str());
     return;
   }
   auto output = io::ReplacementFile::Create(spf);
   if (!output) {
-    ReportStatus(Failure::CantOpenForWriting, spf.c_str());
+    report.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
     return;
   }
   io::File& binary = output->Stream();
-  StepProgress();
+  report.StepProgress();
 
   PulseFileHeader header;
-  if (!ReadHeaderText(pfh, header)) return;
+  if (!ReadHeaderText(pfh, header, request.labelled, report)) return;
   const uint64_t entries = header.EntryCount();
   if (entries >= format::kOffsetLimit || header.TableEnd() > format::kOffsetLimit) {
-    ReportStatus(Failure::InvalidRecordCount);
+    report.ReportStatus(Failure::InvalidRecordCount);
     return;
   }
   const uint64_t headerBytes = pfh.file->Size();
-  m_byteProgress = std::make_shared<ByteProgress>(m_reporter, headerBytes + RecordTextBytes(baseName, header),
-                                                  headerBytes);
+  RecordRun run{baseName, request.labelled, request.outputDir, nullptr, nullptr};
+  std::optional<ByteProgress> progress;
+  if (report.Reporter())
+    run.progress = &progress.emplace(*report.Reporter(), headerBytes + RecordTextBytes(baseName, header), headerBytes);
   if (!binary.Write(header.bytes.data(), header.bytes.size())) {
-    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+    report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
   }
-  StepProgress();
+  report.StepProgress();
 
   // The offset table is reserved as zeros and filled in record by record.
   // A large table is left as a hole that reads as zeros: a header text with
@@ -128,20 +148,21 @@ void CPulseFileConverter::ImportFromAscii(std::string baseName) {
   bool reserved =
       tableBytes > kLargeTable ? binary.Seek(header.TableEnd()) : binary.Write(zeros.data(), zeros.size());
   if (!reserved) {
-    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+    report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
   }
-  StepProgress();
+  report.StepProgress();
 
+  const unsigned threads = request.threads != 0 ? request.threads : DefaultThreadCount();
   std::optional<bool> parallel;
-  if (m_nThreads > 1 && entries > 1) parallel = ImportRecordsInParallel(baseName, spf, *output, header);
-  if (parallel ? !*parallel : !ImportRecords(baseName, spf, binary, header)) return;
-  if (!AppendSealWord(spf, binary)) return;
+  if (threads > 1 && entries > 1) parallel = ImportRecordsInParallel(run, spf, *output, header, threads, report);
+  if (parallel ? !*parallel : !ImportRecords(run, spf, binary, header, report)) return;
+  if (!AppendSealWord(spf, binary, report)) return;
   if (!output->Commit(true)) {
-    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+    report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
   }
-  ReportCompletion();
+  report.ReportCompletion();
 }
 
 }  // namespace orvane

@@ -1,38 +1,22 @@
-// Record conversion on several threads. Each record is converted by a
-// converter of its own with a file handle of its own; the messages it
-// reports are collected and shown by the run's converter in record order,
-// so the protocol of a run is the one a single thread would give.
+// Record conversion on several threads. Each record is converted with a
+// file handle of its own into a report that collects its messages; the
+// run's report shows them in record order, so the protocol of a run is the
+// one a single thread would give.
 #include <array>
 #include <optional>
 #include <thread>
 
-#include "text/header_layout.h"
-#include "run/ordered_runner.h"
+#include "convert/base_name.h"
+#include "convert/drivers.h"
 #include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
-#include "convert/pulse_converter.h"
-#include "convert/record_kind.h"
+#include "run/ordered_runner.h"
+#include "text/header_lines.h"
+#include "text/text_line_reader.h"
 
 namespace orvane {
 
 namespace {
-
-// One record's converter: it shows nothing itself and keeps its messages,
-// with their codes, for the run's converter to show in record order.
-class RecordRun {
- public:
-  explicit RecordRun(const CPulseFileConverter& run) : converter(silent) {
-    converter.m_bHeaders = run.m_bHeaders;
-    converter.m_strOutputDir = run.m_strOutputDir;
-    converter.m_byteProgress = run.m_byteProgress;
-    converter.m_staged = run.m_staged;
-    converter.KeepReports();
-    io::ClearFailureReason();  // of an earlier record on this thread
-  }
-  std::vector<Outcome> Reports() { return converter.TakeReports(); }
-  SilentReporter silent;
-  CPulseFileConverter converter;
-};
 
 // Records a run's threads keep in flight ahead of the one being reported.
 constexpr size_t kWindow = 16;
@@ -43,15 +27,15 @@ constexpr size_t kWindow = 16;
 class RecordSpans {
  public:
   struct Span {
-    const RecordKind& kind;
+    const RecordDescription& kind;
     uint64_t first;  // table entry of its first record
     uint32_t count;
   };
 
   explicit RecordSpans(const PulseFileHeader& header)
-      : spans_{{{kTRecord, 0, header.TCount()},
-                {kRRecord, header.TCount(), header.RCount()},
-                {kIRecord, uint64_t{header.TCount()} + header.RCount(), header.ICount()}}} {}
+      : spans_{{{format::kTRecord, 0, header.TCount()},
+                {format::kRRecord, header.TCount(), header.RCount()},
+                {format::kIRecord, uint64_t{header.TCount()} + header.RCount(), header.ICount()}}} {}
 
   uint64_t Total() const { return spans_[2].first + spans_[2].count; }
   const std::array<Span, 3>& All() const { return spans_; }
@@ -81,8 +65,7 @@ class RecordSpans {
 }  // namespace
 
 unsigned DefaultThreadCount() {
-  // Asked once: every converter, one per record on a run's threads, starts
-  // from this count, and the system reads a file to answer.
+  // Asked once: the system reads a file to answer.
   static const unsigned count = [] {
     unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : std::min(cores, 8u);
@@ -90,30 +73,31 @@ unsigned DefaultThreadCount() {
   return count;
 }
 
-void CPulseFileConverter::ExportRecordsInParallel(const std::string& baseName, const std::string& spf,
-                                                  const PulseFileHeader& header) {
+void ExportRecordsInParallel(const RecordRun& run, const std::string& spf, const PulseFileHeader& header,
+                             unsigned threads, RunReport& report) {
   const RecordSpans spans(header);
-  OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
-  size_t stepped = spans.StepThrough(0, 0, [this] { StepProgress(); });
+  OrderedRunner<std::vector<Outcome>> runner(threads, kWindow);
+  const auto step = [&report] { report.StepProgress(); };
+  size_t stepped = spans.StepThrough(0, 0, step);
   runner.Run(
       spans.Total(),
       [&](uint64_t index) {
         const auto [span, n] = spans.Locate(index);
-        RecordRun run(*this);
-        CPulseFileConverter& record = run.converter;
+        RunReport record;
+        record.SetSubject(spf);
         auto binary = io::File::Open(spf, io::File::Mode::Read);
         if (!binary) {
           record.ReportStatus(Failure::CantOpenForReading, spf.c_str());
         } else if (!binary->Seek(format::EntryPosition(index))) {
           record.ReportStatus(Failure::BinarySeekError);
         } else {
-          record.ExportRecord(span->kind, baseName, *binary, n);
+          ExportRecord(span->kind, run, *binary, n, record);
         }
-        return run.Reports();
+        return record.TakeMessages();
       },
-      [&](uint64_t index, std::vector<Outcome>& reports) {
-        for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
-        stepped = spans.StepThrough(stepped, index + 1, [this] { StepProgress(); });
+      [&](uint64_t index, std::vector<Outcome>& messages) {
+        for (const Outcome& message : messages) report.Report(message);
+        stepped = spans.StepThrough(stepped, index + 1, step);
         return true;
       });
 }
@@ -129,34 +113,25 @@ constexpr uint64_t kMaxPlannedRecords = 1 << 16;
 
 // Bytes the import of a record text file will write, from its header lines;
 // nothing when its header cannot be read.
-std::optional<uint64_t> PlannedRecordBytes(const RecordKind& kind, const std::string& baseName, uint32_t n,
-                                           int headers) {
-  SilentReporter silent;
-  CPulseFileConverter reader(silent);
-  std::string name = kind.TextFileName(baseName, n);
-  auto text = io::File::Open(name, io::File::Mode::Read);
+std::optional<uint64_t> PlannedRecordBytes(const RecordDescription& kind, const std::string& baseName, uint32_t n,
+                                           bool labelled) {
+  auto text = io::File::Open(RecordTextName(kind, baseName, n), io::File::Mode::Read);
   if (!text) return std::nullopt;
   uint8_t header[format::kLargestRecordHeader] = {};
   char line[kTextLineChars + 1];
-  for (const HeaderField& field : kind.layout.fields) {
-    if (reader.ReadTextLine(name, text.get(), line) != LineStatus::Delivered ||
-        !ReadHeaderLine(line, field, header, headers != 0))
+  for (const FieldDescription& field : kind.header.fields) {
+    if (ReadLineOfText(text.get(), line) != LineStatus::Delivered || !ReadHeaderLine(line, field, header, labelled))
       return std::nullopt;
     if (field.offset == kind.sizeOffset) break;
   }
-  int64_t count = std::max<int64_t>(kind.ImportCount(header), 0);
-  uint64_t bytes =
-      kind.layout.size + static_cast<uint64_t>(count) * static_cast<uint64_t>(SampleBytes(kind.form));
-  if (kind.padOddCount && count % 2 == 1) bytes += 2;
-  return bytes;
+  return kind.RecordBytes(static_cast<uint64_t>(std::max<int64_t>(kind.ImportCount(header), 0)));
 }
 
 }  // namespace
 
-std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::string& baseName,
-                                                                 const std::string& spf,
-                                                                 io::ReplacementFile& output,
-                                                                 const PulseFileHeader& header) {
+std::optional<bool> ImportRecordsInParallel(const RecordRun& run, const std::string& spf,
+                                            io::ReplacementFile& output, const PulseFileHeader& header,
+                                            unsigned threads, RunReport& report) {
   const RecordSpans spans(header);
   if (header.EntryCount() > kMaxPlannedRecords) return std::nullopt;
 
@@ -166,7 +141,7 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
   uint64_t position = header.TableEnd();
   for (const auto& span : spans.All()) {
     for (uint32_t n = 0; n < span.count; ++n) {
-      auto bytes = PlannedRecordBytes(span.kind, baseName, n, m_bHeaders);
+      auto bytes = PlannedRecordBytes(span.kind, run.baseName, n, run.labelled);
       if (!bytes || position >= format::kOffsetLimit) return std::nullopt;
       offsets.push_back(position);
       position += *bytes;
@@ -180,44 +155,45 @@ std::optional<bool> CPulseFileConverter::ImportRecordsInParallel(const std::stri
   for (size_t i = 0; i < records; ++i)
     StoreU32(&table[i * format::kOffsetEntrySize], static_cast<uint32_t>(offsets[i]));
   if (!binary.Seek(format::kTableStart)) {
-    ReportSeekFailure(binary, spf);
+    report.ReportSeekFailure(binary, spf);
     return false;
   }
   if (!binary.Write(table.data(), table.size()) || !binary.Flush()) {
-    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+    report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return false;
   }
 
-  OrderedRunner<std::vector<Outcome>> runner(m_nThreads, kWindow);
-  size_t stepped = spans.StepThrough(0, 0, [this] { StepProgress(); });
+  OrderedRunner<std::vector<Outcome>> runner(threads, kWindow);
+  const auto step = [&report] { report.StepProgress(); };
+  size_t stepped = spans.StepThrough(0, 0, step);
   const bool accepted = runner.Run(
       spans.Total(),
       [&](uint64_t index) {
         const auto [span, n] = spans.Locate(index);
-        RecordRun run(*this);
-        CPulseFileConverter& record = run.converter;
+        RunReport record;
+        record.SetSubject(spf);
         auto file = io::File::Open(output.TemporaryPath(), io::File::Mode::Update);
         if (!file) {
           record.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
         } else if (!file->Seek(offsets[index])) {
           record.ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
-        } else if (record.ImportRecord(span->kind, baseName, *file, n) &&
+        } else if (ImportRecord(span->kind, run, *file, n, record) &&
                    (file->Tell() != offsets[index + 1] || !file->Close())) {
           // A text file that changed since its place was planned would
           // overwrite the next record: that is a failed write too.
           record.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
         }
-        return run.Reports();
+        return record.TakeMessages();
       },
-      [&](uint64_t index, std::vector<Outcome>& reports) {
-        for (const Outcome& report : reports) Report(report.code, report.message, report.reason);
-        if (m_bRunFailed) return false;
-        stepped = spans.StepThrough(stepped, index + 1, [this] { StepProgress(); });
+      [&](uint64_t index, std::vector<Outcome>& messages) {
+        for (const Outcome& message : messages) report.Report(message);
+        if (report.Failed()) return false;
+        stepped = spans.StepThrough(stepped, index + 1, step);
         return true;
       });
   if (!accepted) return false;
   if (!binary.SeekEnd() || binary.Tell() != position) {
-    ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+    report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return false;
   }
   return true;

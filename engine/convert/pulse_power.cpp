@@ -7,8 +7,8 @@
 
 #include "convert/base_name.h"
 #include "orvane/pulse_power.h"
-#include "convert/pulse_converter.h"
-#include "format/pulse_power_file.h"
+#include "convert/run_report.h"
+#include "format/open_pulse_file.h"
 #include "text/pulse_power_text.h"
 
 namespace orvane {
@@ -32,88 +32,81 @@ Failure StepFailure(OpenPulseFile::StepOutcome outcome) {
 
 }  // namespace
 
-std::optional<std::string> CPulseFileConverter::GetPulsePower(std::vector<int>* powers) {
-  BeginRun();
-  if (m_strFileName.empty()) {
-    RequireFileName();
-    return std::nullopt;
+PowerReading GetPulsePower(const std::string& fileName, ConversionReporter& reporter) {
+  RunReport report(reporter);
+  PowerReading reading;
+  if (fileName.empty()) {
+    report.RequireFileName();
+    reading.outcome = report.Result();
+    return reading;
   }
-  const std::string spf = DeriveBaseName(m_strFileName) + ".spf";
+  const std::string spf = DeriveBaseName(fileName) + ".spf";
+  report.SetSubject(spf);
   auto file = OpenPulseFile::Open(spf, io::File::Mode::Read);
   if (!file) {
-    ReportStatus(Failure::NotAValidPulseFile, spf.c_str());
-    return std::nullopt;
+    report.ReportStatus(Failure::NotAValidPulseFile, spf.c_str());
+    reading.outcome = report.Result();
+    return reading;
   }
   std::string text;
   for (uint32_t n = 0; n < file->Header().TCount(); ++n) {
     auto record = file->ReadTRecord(n);
     if (!record) {
       // The values gathered so far are shown all the same.
-      ReportStatus(Failure::BinaryReadErrorOn, spf.c_str());
+      report.ReportStatus(Failure::BinaryReadErrorOn, spf.c_str());
       break;
     }
     const int power = PowerOfGain(record->Gain());
     AppendPower(text, power);
-    if (powers) powers->push_back(power);
+    reading.powers.push_back(power);
   }
-  return text;
+  reading.text = std::move(text);
+  reading.outcome = report.Result();
+  return reading;
 }
 
-void CPulseFileConverter::SetPulsePower(const std::string& text) {
-  BeginRun();
-  if (m_strFileName.empty()) {
-    RequireFileName();
-    return;
+Outcome SetPulsePower(const std::string& fileName, const std::string& text, ConversionReporter& reporter) {
+  RunReport report(reporter);
+  if (fileName.empty()) {
+    report.RequireFileName();
+    return report.Result();
   }
-  const std::string spf = DeriveBaseName(m_strFileName) + ".spf";
+  const std::string spf = DeriveBaseName(fileName) + ".spf";
+  report.SetSubject(spf);
   // The whole text is checked before anything is written.
   PowerScan scan = ScanPowerText(text);
   if (!scan.valid) {
-    ReportStatus(Failure::InvalidPowerValue, scan.badToken.c_str());
-    return;
+    report.ReportStatus(Failure::InvalidPowerValue, scan.badToken.c_str());
+    return report.Result();
   }
-  if (scan.powers.empty()) return;
+  if (scan.powers.empty()) return report.Result();
 
   Outcome why;
   auto file = OpenPulseFile::Open(spf, io::File::Mode::Update, &why);
   if (!file) {
+    // A valid file that cannot be opened for writing is named so.
     if (why.code == Failure::CantOpenForReading && ValidatePulseFile(spf) == 1)
-      ReportStatus(Failure::CantOpenForWriting, spf.c_str());
+      report.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
     else
-      ReportStatus(Failure::NotAValidPulseFile, spf.c_str());
-    return;
+      report.ReportStatus(Failure::NotAValidPulseFile, spf.c_str());
+    return report.Result();
   }
   const uint64_t count = std::min<uint64_t>(file->Header().TCount(), scan.powers.size());
   for (uint32_t n = 0; n < count; ++n) {
     auto record = file->ReadTRecord(n);
     if (!record) {
-      ReportStatus(Failure::BinaryReadErrorOn, spf.c_str());
-      return;
+      report.ReportStatus(Failure::BinaryReadErrorOn, spf.c_str());
+      return report.Result();
     }
     record->SetGain(GainOfPower(scan.powers[n]));
     if (Failure failure = StepFailure(file->WriteTRecordSealed(n, *record)); failure != Failure::None) {
-      ReportStatus(failure, spf.c_str());
-      return;
+      report.ReportStatus(failure, spf.c_str());
+      return report.Result();
     }
-    ReportCompletion();
+    report.ReportCompletion();
   }
-  if (!file->Stream().Close()) ReportStatus(Failure::SealWriteError, spf.c_str());
-}
-
-PowerReading GetPulsePower(const std::string& fileName, ConversionReporter& reporter) {
-  CPulseFileConverter run(reporter);
-  run.m_strFileName = fileName;
-  PowerReading reading;
-  reading.text = run.GetPulsePower(&reading.powers);
-  reading.outcome = run.RunOutcome();
-  return reading;
-}
-
-Outcome SetPulsePower(const std::string& fileName, const std::string& text, ConversionReporter& reporter) {
-  CPulseFileConverter run(reporter);
-  run.m_strFileName = fileName;
-  run.SetPulsePower(text);
-  return run.RunOutcome();
+  if (!file->Stream().Close()) report.ReportStatus(Failure::SealWriteError, spf.c_str());
+  return report.Result();
 }
 
 }  // namespace orvane

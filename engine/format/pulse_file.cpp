@@ -1,136 +1,31 @@
 #include "orvane/pulse_file.h"
 
-#include <algorithm>
-#include <span>
-#include <vector>
-
-#include "format/checksum.h"
-#include "io/file_io.h"
-#include "convert/pulse_converter.h"
+#include "format/open_pulse_file.h"
 
 namespace orvane {
 
-uint16_t WordSum(const uint8_t* data, size_t size) {
-  // Words are summed in wide lanes and folded at the end: the sum modulo
-  // 65536 does not depend on the order of additions.
-  uint64_t wide = 0;
-  size_t i = 0;
-  constexpr size_t kChunk = 1 << 15;  // words per 32-bit lane before folding
-  while (i + 1 < size) {
-    size_t end = std::min(size & ~size_t{1}, i + 2 * kChunk);
-    uint32_t lane = 0;
-    for (; i < end; i += 2) lane += static_cast<uint32_t>(data[i] | (data[i + 1] << 8));
-    wide += lane;
-  }
-  return static_cast<uint16_t>(wide);
-}
-
-size_t SealBytes(uint16_t sum, uint64_t length, uint8_t lastByte, uint8_t out[3]) {
-  if (length % 2 == 0) {
-    StoreU16(out, static_cast<uint16_t>(0u - sum));
-    return 2;
-  }
-  out[0] = 0;
-  StoreU16(out + 1, static_cast<uint16_t>(0u - sum - lastByte));
-  return 3;
-}
-
-ChecksumPass SumFileWords(io::File& file) {
-  ChecksumPass pass;
-  if (!file.Seek(0)) {
-    pass.readError = true;
-    return pass;
-  }
-  // One read for a small file, blocks of a mebibyte for a large one; the
-  // block is not cleared first, as every byte summed was read into it.
-  constexpr uint64_t kLargestBlock = uint64_t{1} << 20;
-  io::ByteBuffer buffer(static_cast<size_t>(std::clamp<uint64_t>(file.Size() + 1, 4096, kLargestBlock)));
-  const std::span<uint8_t> block(reinterpret_cast<uint8_t*>(buffer.data()), buffer.size());
-  uint64_t wide = 0;
-  bool carry = false;  // an odd byte left over from the previous block
-  uint8_t carried = 0;
-  for (;;) {
-    size_t got = file.Read(block.data(), block.size());
-    pass.length += got;
-    const uint8_t* p = block.data();
-    size_t n = got;
-    if (carry && n > 0) {
-      wide += static_cast<uint16_t>(carried | (p[0] << 8));
-      ++p;
-      --n;
-      carry = false;
-    }
-    wide += WordSum(p, n);
-    if (n % 2 == 1) {
-      carry = true;
-      carried = p[n - 1];
-    }
-    if (got < block.size()) break;
-  }
-  pass.readError = file.HasError();
-  pass.sum = static_cast<uint16_t>(wide);
-  return pass;
-}
+// Each operation opens the file once and checks its structure once, as
+// every other reader of the binary form does.
 
 int ValidatePulseFile(const std::string& path) {
-  if (path.empty()) return 0;
-  auto file = io::File::Open(path, io::File::Mode::Read, io::File::Lock::Shared);
-  if (!file) return 0;
-  uint8_t magic[sizeof format::kMagic];
-  if (!file->ReadExact(magic, sizeof magic) || LoadU32(magic) != format::kMagic) return 0;
-  ChecksumPass pass = SumFileWords(*file);
-  return (!pass.readError && pass.sum == 0) ? 1 : 0;
+  return OpenPulseFile::Open(path, io::File::Mode::Read) ? 1 : 0;
 }
 
 std::optional<PulseFileHeader> ReadPulseFileHeader(const std::string& path) {
-  if (ValidatePulseFile(path) != 1) return std::nullopt;
-  auto file = io::File::Open(path, io::File::Mode::Read, io::File::Lock::Shared);
+  auto file = OpenPulseFile::Open(path, io::File::Mode::Read);
   if (!file) return std::nullopt;
-  PulseFileHeader header;
-  if (!file->ReadExact(header.bytes.data(), header.bytes.size())) return std::nullopt;
-  return header;
+  return file->Header();
 }
-
-namespace {
-
-// Position of the header of T record n, read from the offset table.
-std::optional<uint64_t> TRecordPosition(io::File& file, uint32_t n) {
-  uint8_t entry[format::kOffsetEntrySize];
-  if (!file.Seek(format::EntryPosition(n)) || !file.ReadExact(entry, sizeof entry)) return std::nullopt;
-  return LoadU32(entry);
-}
-
-}  // namespace
 
 std::optional<TRecordHeader> ReadRecordHeader(const std::string& path, uint32_t n) {
-  auto header = ReadPulseFileHeader(path);
-  if (!header || n >= header->TCount()) return std::nullopt;
-  auto file = io::File::Open(path, io::File::Mode::Read, io::File::Lock::Shared);
+  auto file = OpenPulseFile::Open(path, io::File::Mode::Read);
   if (!file) return std::nullopt;
-  auto position = TRecordPosition(*file, n);
-  TRecordHeader record;
-  if (!position || !file->Seek(*position) || !file->ReadExact(record.bytes.data(), record.bytes.size()))
-    return std::nullopt;
-  return record;
+  return file->ReadTRecord(n);
 }
 
 int WriteRecordHeader(const std::string& path, uint32_t n, const TRecordHeader& record) {
-  auto header = ReadPulseFileHeader(path);
-  if (!header || n >= header->TCount()) return 0;
-  auto file = io::File::Open(path, io::File::Mode::Update, io::File::Lock::Exclusive);
-  if (!file) return 0;
-  auto position = TRecordPosition(*file, n);
-  // The whole record header must lie inside the file: a table entry that
-  // points elsewhere would otherwise make the file grow.
-  if (!position || *position + record.bytes.size() > file->Size()) return 0;
-  if (!file->Seek(*position) || !file->Write(record.bytes.data(), record.bytes.size())) return 0;
-  return file->Close() ? 1 : 0;
-}
-
-Outcome SealPulseFile(const std::string& baseName, ConversionReporter& reporter) {
-  CPulseFileConverter run(reporter);
-  run.SealPulseFile(baseName, nullptr);
-  return run.RunOutcome();
+  auto file = OpenPulseFile::Open(path, io::File::Mode::Update);
+  return file && file->WriteTRecord(n, record) ? 1 : 0;
 }
 
 }  // namespace orvane

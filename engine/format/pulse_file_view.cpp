@@ -103,14 +103,14 @@ void PulseFileView::Check(Verify verify) {
   const std::span<const uint8_t> bytes(data_, length_);
   MappedSource source(bytes);
   StructureReport report =
-      CheckStructure(bytes.first(std::min<uint64_t>(length_, format::file::kSize)), length_,
+      CheckStructure(bytes.first(std::min<uint64_t>(length_, format::kFileHeader.size)), length_,
                      orvane::WordSum(data_, length_), source, verify == Verify::Full);
   header_ = report.header;
   sum_ = report.sum;
   records_.reserve(report.records.size());
   problems_.reserve(report.problems.size());
   for (const RecordExtent& extent : report.records) {
-    const RecordTypeInfo& info = InfoOf(extent.type);
+    const RecordDescription& info = DescribeRecord(extent.type);
     RecordView record{extent.type, extent.number, extent.entry, extent.offset, {}, {}, 0, false};
     if (extent.headerInside) {
       record.header = bytes.subspan(extent.offset, info.headerSize);

@@ -4,22 +4,6 @@
 
 namespace orvane {
 
-const RecordTypeInfo& InfoOf(RecordType type) {
-  static constexpr RecordTypeInfo kInfos[] = {
-      {RecordType::T, 'T', format::t::kSize, format::t::SIZE, true, 2},
-      {RecordType::R, 'R', format::r::kSize, format::r::SIZE, false, 4},
-      {RecordType::I, 'I', format::i::kSize, format::i::SIZE, false, 2},
-  };
-  return kInfos[static_cast<size_t>(type)];
-}
-
-uint64_t DeclaredSamples(RecordType type, const uint8_t* header) {
-  const RecordTypeInfo& info = InfoOf(type);
-  if (!info.sizeSigned) return LoadU32(header + info.sizeOffset);
-  const int32_t size = LoadI32(header + info.sizeOffset);
-  return size > 0 ? static_cast<uint64_t>(size) : 0;
-}
-
 Failure CheckOffsetTable(const PulseFileHeader& header, uint64_t length) {
   return header.TableEnd() > length ? Failure::InvalidRecordCount : Failure::None;
 }
@@ -31,13 +15,13 @@ bool PlaceRecord(RecordExtent& record, uint64_t length, StructureSource& source)
   uint8_t entry[format::kOffsetEntrySize];
   if (!source.ReadAt(format::EntryPosition(record.entry), entry, sizeof entry)) return false;
   record.offset = LoadU32(entry);
-  const RecordTypeInfo& info = InfoOf(record.type);
+  const RecordDescription& info = DescribeRecord(record.type);
   uint8_t header[format::kLargestRecordHeader];
   if (uint64_t{record.offset} + info.headerSize > length ||
       !source.ReadAt(record.offset, header, info.headerSize))
     return true;
   record.headerInside = true;
-  record.declaredSamples = DeclaredSamples(record.type, header);
+  record.declaredSamples = info.DeclaredSamples(header);
   const uint64_t room = (length - record.offset - info.headerSize) / info.sampleBytes;
   record.availableSamples = std::min(record.declaredSamples, room);
   return true;
@@ -58,11 +42,11 @@ StructureReport CheckStructure(std::span<const uint8_t> front, uint64_t length, 
       problem(Failure::InvalidMagicNumber, -1))
     return report;
   if (sum != 0 && problem(Failure::ChecksumError, -1)) return report;
-  if (front.size() < format::file::kSize) {
+  if (front.size() < format::kFileHeader.size) {
     problem(Failure::BinaryReadErrorOn, -1);
     return report;
   }
-  std::copy_n(front.data(), format::file::kSize, report.header.bytes.begin());
+  std::copy_n(front.data(), format::kFileHeader.size, report.header.bytes.begin());
   report.hasHeader = true;
   const PulseFileHeader& header = report.header;
   // Entries the file holds: all of them, or as many as fit when salvaging.

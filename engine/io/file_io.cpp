@@ -20,13 +20,14 @@
 namespace orvane::io {
 
 namespace {
-thread_local std::string tReason;
+thread_local FailureReason tReason;
 }  // namespace
 
-void NoteFailureReason(std::string reason) { tReason = std::move(reason); }
-void NoteSystemError(int error) { tReason = std::strerror(error); }
-std::string TakeFailureReason() { return std::exchange(tReason, std::string()); }
-void ClearFailureReason() { tReason.clear(); }
+void NoteFailureReason(std::string reason, int error) { tReason = FailureReason{std::move(reason), error}; }
+void NoteSystemError(int error) { tReason = FailureReason{std::strerror(error), error}; }
+FailureReason TakeFailureReason() { return std::exchange(tReason, FailureReason{}); }
+const FailureReason& LastFailureReason() { return tReason; }
+void ClearFailureReason() { tReason = FailureReason{}; }
 
 namespace {
 
@@ -166,9 +167,13 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Lock lock) 
   if (system.Fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
       (mode == Mode::Update && (st.st_mode & 0222) == 0) || system.SetBlocking(fd) != 0 ||
       !TakeLock(system, fd, lock)) {
-    NoteFailureReason(!S_ISREG(st.st_mode)       ? "not a regular file"
-                      : (st.st_mode & 0222) == 0 ? "the file is read-only"
-                                                 : std::strerror(errno));
+    const int error = errno;
+    if (!S_ISREG(st.st_mode))
+      NoteFailureReason("not a regular file", S_ISDIR(st.st_mode) ? EISDIR : 0);
+    else if (mode == Mode::Update && (st.st_mode & 0222) == 0)
+      NoteFailureReason("the file is read-only", EACCES);
+    else
+      NoteSystemError(error);
     system.Close(fd);
     return nullptr;
   }
@@ -354,15 +359,15 @@ std::string ResolvedTarget(FileSystem& system, const std::string& name) {
 }
 
 // Why an existing target cannot be replaced, or nothing.
-std::optional<std::string> RefusalOf(const struct stat& st) {
-  if (S_ISDIR(st.st_mode)) return "it is a folder";
-  if (!S_ISREG(st.st_mode)) return "not a regular file";
-  if ((st.st_mode & 0222) == 0) return "the file is read-only";
+std::optional<FailureReason> RefusalOf(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return FailureReason{"it is a folder", EISDIR};
+  if (!S_ISREG(st.st_mode)) return FailureReason{"not a regular file"};
+  if ((st.st_mode & 0222) == 0) return FailureReason{"the file is read-only", EACCES};
   // A new file under one name would leave the other names with the old
   // contents: the user decides which name to write through.
   if (st.st_nlink > 1)
-    return "the file has " + std::to_string(st.st_nlink - 1) +
-           " other hard link(s), which would keep the old contents";
+    return FailureReason{"the file has " + std::to_string(st.st_nlink - 1) +
+                         " other hard link(s), which would keep the old contents"};
   return std::nullopt;
 }
 
@@ -377,7 +382,7 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name
   const bool exists = system.Stat(target, &st) == 0;
   if (exists) {
     if (auto refusal = RefusalOf(st)) {
-      NoteFailureReason(*refusal);
+      tReason = *refusal;
       return nullptr;
     }
     mode = st.st_mode & 07777;
@@ -389,7 +394,8 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name
   if (FaultSeam::ShouldFail(Call::Open, target)) return nullptr;
   int fd = system.CreateTemporary(temp);
   if (fd < 0) {
-    NoteFailureReason("the folder " + folder + " cannot be written: " + std::strerror(errno));
+    const int error = errno;
+    NoteFailureReason("the folder " + folder + " cannot be written: " + std::strerror(error), error);
     return nullptr;
   }
   // The new file keeps the old one's owner and group where this process may

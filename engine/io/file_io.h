@@ -65,9 +65,16 @@ class ByteBuffer {
 // operating system or the layer itself puts it ("No space left on device",
 // "the folder /x cannot be written: Permission denied"), for the front
 // ends to add to a run's message. Taking it clears it.
-void NoteFailureReason(std::string reason);
+// error is the system's error number behind the reason, 0 for a refusal
+// of the layer's own.
+struct FailureReason {
+  std::string text;
+  int error = 0;
+};
+void NoteFailureReason(std::string reason, int error = 0);
 void NoteSystemError(int error);
-std::string TakeFailureReason();
+FailureReason TakeFailureReason();
+const FailureReason& LastFailureReason();
 void ClearFailureReason();
 
 class File {

@@ -1,12 +1,8 @@
 #include "run/byte_progress.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
-#include "io/file_system.h"
 #include "orvane/pulse_file.h"
-#include "convert/record_kind.h"
 
 namespace orvane {
 
@@ -39,25 +35,6 @@ void ReadCredit::Reached(uint64_t position) {
   if (position <= credited_) return;
   progress_->Add(position - credited_);
   credited_ = position;
-}
-
-uint64_t RecordTextBytes(const std::string& baseName, const PulseFileHeader& header) {
-  constexpr uint64_t kMostFiles = 1 << 16;
-  if (header.EntryCount() > kMostFiles) return 0;
-  uint64_t total = 0;
-  const std::pair<const RecordKind&, uint32_t> kinds[] = {
-      {kTRecord, header.TCount()}, {kRRecord, header.RCount()}, {kIRecord, header.ICount()}};
-  for (const auto& [kind, count] : kinds) {
-    for (uint32_t n = 0; n < count; ++n) {
-      // Through the file layer's file system, as the import reads them. The
-      // import fails at the first missing text, so the count stops there
-      // too: a header that declares thousands of records costs nothing.
-      struct stat st;
-      if (io::CurrentFileSystem().Stat(kind.TextFileName(baseName, n), &st) != 0) break;
-      total += static_cast<uint64_t>(st.st_size);
-    }
-  }
-  return total;
 }
 
 }  // namespace orvane

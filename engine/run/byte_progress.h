@@ -46,8 +46,4 @@ class ReadCredit {
   uint64_t end_;
 };
 
-// The bytes of the text files an import of baseName with header reads for
-// its records; 0 when there are too many to look at.
-uint64_t RecordTextBytes(const std::string& baseName, const PulseFileHeader& header);
-
 }  // namespace orvane

@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace orvane {
 
@@ -36,6 +37,8 @@ constexpr const char* kFormats[kFailureCount] = {
     "Not a valid pulse file: %s",
     "Record %s lies outside the file",
     "Samples of record %s end past the end of the file",
+    "Record %s holds more samples than its SIZE can count",
+    "Header of %s is not %u bytes",
     "conversion did not complete",
 };
 
@@ -44,6 +47,19 @@ constexpr const char* kFormats[kFailureCount] = {
 const char* MessageFormat(Failure code) {
   const auto index = static_cast<size_t>(code);
   return index < kFailureCount ? kFormats[index] : kFormats[static_cast<size_t>(Failure::Incomplete)];
+}
+
+bool MessageNamesFile(Failure code) {
+  switch (code) {
+    case Failure::InvalidPowerValue:   // the value
+    case Failure::RecordOutsideFile:   // the record
+    case Failure::SamplesOutsideFile:  // the record
+    case Failure::TooManySamples:      // the record
+    case Failure::WrongHeaderSize:     // the header
+    case Failure::ChecksumError:       // the sum
+      return false;
+    default: return std::strstr(MessageFormat(code), "%s") != nullptr;
+  }
 }
 
 std::string FormatMessageV(Failure code, va_list args) {

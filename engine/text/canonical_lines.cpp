@@ -269,10 +269,10 @@ inline void StoreSamples(uint8_t* out, const Value (&values)[N]) {
   }
 }
 
-CanonicalRun TakeCanonicalLines(SampleForm form, bool labelled, const char* data, size_t size,
+CanonicalRun TakeCanonicalLines(SampleType form, bool labelled, const char* data, size_t size,
                                 size_t maxLines, uint8_t* samples) {
   CanonicalRun run;
-  const size_t bareChars = form == SampleForm::Words ? kWordLineChars : kRealLineChars;
+  const size_t bareChars = form == SampleType::Int16 ? kWordLineChars : kRealLineChars;
 #if defined(__x86_64__)
   const bool sse = HasSse41();
 #else
@@ -294,7 +294,7 @@ CanonicalRun TakeCanonicalLines(SampleForm form, bool labelled, const char* data
       if (label == 0 || left <= label + bareChars) break;
     }
     uint8_t* out = samples + 16 * run.lines;
-    if (form == SampleForm::Words) {
+    if (form == SampleType::Int16) {
 #if defined(__x86_64__)
       if (sse) {
         if (!TakeWordLineSse(line + label, out)) break;

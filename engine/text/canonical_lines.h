@@ -22,7 +22,7 @@ struct CanonicalRun {
 // Takes up to maxLines whole lines of the form from [data, data + size) and
 // stores their samples little-endian at samples (16 bytes a line). The
 // lines must each deliver all SamplesPerLine(form) samples.
-CanonicalRun TakeCanonicalLines(SampleForm form, bool labelled, const char* data, size_t size,
+CanonicalRun TakeCanonicalLines(SampleType form, bool labelled, const char* data, size_t size,
                                 size_t maxLines, uint8_t* samples);
 
 // Reads four "%15.7e" fields of a bare real line (the part of a line that

@@ -148,7 +148,7 @@ bool ScanCanonicalWordLine(const char* line, bool labelled, int needed, int16_t*
 
 }  // namespace
 
-bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool labelled, TextWriter& out) {
+bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out) {
   const size_t width = static_cast<size_t>(SampleBytes(form));
   const unsigned perLine = static_cast<unsigned>(SamplesPerLine(form));
   const char* fields = text::WordFields();
@@ -174,11 +174,11 @@ bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool label
           end = index.Append(end);
           index.Step(perLine);
         }
-        end = form == SampleForm::Words ? AppendWordLine(end, p, fields) : AppendRealLine(end, p);
+        end = form == SampleType::Int16 ? AppendWordLine(end, p, fields) : AppendRealLine(end, p);
       }
       i += lines * perLine;
       for (size_t r = lines * perLine; r < run; ++r, ++i, p += width) {
-        end = form == SampleForm::Words ? AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6)
+        end = form == SampleType::Int16 ? AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6)
                                         : AppendSample<4>(end, i, LoadF32(p), labelled, text::AppendExp15_7);
       }
       out.Advance(end);

@@ -5,25 +5,20 @@
 #include <cstdint>
 
 #include "io/file_io.h"
+#include "orvane/format.h"
 #include "text/text_writer.h"
 
 namespace orvane {
 
-enum class SampleForm { Words, Reals };
-
 // Reads count samples from the binary file and writes their lines, without
 // the end mark. False when a sample could not be read; the lines of the
 // samples read before stay written.
-bool ExportSamples(SampleForm form, io::File& binary, uint64_t count, bool labelled, TextWriter& out);
+bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out);
 
 // The samples of one value line. False when the line does not deliver
 // `needed` values within their type's range. A value line must be readable
 // for eight bytes past its terminating NUL.
 bool ScanWordLine(const char* line, bool labelled, int needed, int16_t* values);
 bool ScanRealLine(const char* line, bool labelled, int needed, float* values);
-
-// Values per sample line of each form.
-constexpr int SamplesPerLine(SampleForm form) { return form == SampleForm::Words ? 8 : 4; }
-constexpr int SampleBytes(SampleForm form) { return form == SampleForm::Words ? 2 : 4; }
 
 }  // namespace orvane

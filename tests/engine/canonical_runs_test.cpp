@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "text/header_layout.h"
+#include "orvane/format.h"
 #include "pulse_file_builder.h"
 #include "run_checks.h"
 
@@ -76,8 +76,8 @@ class CanonicalRuns : public ::testing::TestWithParam<bool> {
 
 TEST_P(CanonicalRuns, LinesOfOtherShapesAmongThemReadAsBefore) {
   ExportLongRecords();
-  const size_t firstWords = kTRecordHeaderLayout.fields.size() + 1;
-  const size_t firstReals = kRRecordHeaderLayout.fields.size() + 1;
+  const size_t firstWords = format::kTHeader.fields.size() + 1;
+  const size_t firstReals = format::kRHeader.fields.size() + 1;
   EditText("data.T0", [&](std::vector<std::string>& lines) {
     LineOf(lines, firstWords + 3) += "   # a comment after the samples";
     LineOf(lines, firstWords + 1000) += "\r";
@@ -106,7 +106,7 @@ TEST_P(CanonicalRuns, LinesOfOtherShapesAmongThemReadAsBefore) {
 
 TEST_P(CanonicalRuns, ABadLineIsReportedByItsNumber) {
   ExportLongRecords();
-  const size_t firstReals = kRRecordHeaderLayout.fields.size() + 1;
+  const size_t firstReals = format::kRHeader.fields.size() + 1;
   for (size_t bad : {firstReals, size_t{4107}, size_t{33333}}) {
     WriteFile(dir / "data.spf", original);
     RecordedConverter fresh;

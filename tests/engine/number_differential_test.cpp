@@ -86,7 +86,7 @@ TEST(NumberDifferential, EveryWordValueReadsBackAsStrtolReadsIt) {
     text += "\n";
     std::vector<uint8_t> samples(8192 * 16);
     const CanonicalRun run =
-        TakeCanonicalLines(SampleForm::Words, labelled, text.data(), text.size(), 8192, samples.data());
+        TakeCanonicalLines(SampleType::Int16, labelled, text.data(), text.size(), 8192, samples.data());
     ASSERT_EQ(run.lines, 8192u);
     ASSERT_EQ(run.bytes, text.size() - 1);
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -141,7 +141,7 @@ void ExpectRealLineReadsAsStrtof(const std::vector<std::string>& fields) {
   ASSERT_EQ(taken, canonical) << line;
   // The run reader (sixteen bytes at a time where the processor allows).
   uint8_t samples[16];
-  const CanonicalRun run = TakeCanonicalLines(SampleForm::Reals, false, line.data(), line.size(), 1, samples);
+  const CanonicalRun run = TakeCanonicalLines(SampleType::Real32, false, line.data(), line.size(), 1, samples);
   ASSERT_EQ(run.lines, canonical ? 1u : 0u) << line;
   if (!taken) return;
   for (size_t k = 0; k < 4; ++k) {
@@ -197,11 +197,11 @@ TEST(NumberDifferential, ChangedLinesAreTakenOnlyAsTheScannerReadsThem) {
   size_t taken = 0;
   for (int round = 0; round < 200000; ++round) {
     const bool labelled = round % 2 == 0;
-    const SampleForm form = round % 4 < 2 ? SampleForm::Words : SampleForm::Reals;
+    const SampleType form = round % 4 < 2 ? SampleType::Int16 : SampleType::Real32;
     std::string line = labelled ? Label(rng() % 3000000) : "";
     for (int k = 0; k < SamplesPerLine(form); ++k) {
       char field[32];
-      if (form == SampleForm::Words) {
+      if (form == SampleType::Int16) {
         std::snprintf(field, sizeof field, "%6d", static_cast<int16_t>(rng()));
         line += field;
       } else {
@@ -220,7 +220,7 @@ TEST(NumberDifferential, ChangedLinesAreTakenOnlyAsTheScannerReadsThem) {
     ASSERT_EQ(run.bytes, line.size()) << line;
     std::vector<char> delivered = Delivered(line);
     uint8_t reference[16];
-    if (form == SampleForm::Words) {
+    if (form == SampleType::Int16) {
       int16_t values[8];
       ASSERT_TRUE(ScanWordLine(delivered.data(), labelled, 8, values)) << line;
       for (int k = 0; k < 8; ++k) std::memcpy(reference + 2 * k, &values[k], 2);

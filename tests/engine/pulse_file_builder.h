@@ -75,7 +75,7 @@ struct TRecordSpec {
   std::vector<int16_t> samples;
 
   std::string Bytes() const {
-    std::string b(format::t::kSize, '\0');
+    std::string b(format::kTHeader.size, '\0');
     PutText(b, 0, 80, desc);
     PutU32(b, 80, chan);
     PutF32(b, 84, rate);
@@ -105,7 +105,7 @@ struct RRecordSpec {
   std::vector<float> samples;
 
   std::string Bytes() const {
-    std::string b(format::r::kSize, '\0');
+    std::string b(format::kRHeader.size, '\0');
     PutText(b, 0, 80, desc);
     PutU32(b, 80, chan);
     PutF32(b, 84, rate);
@@ -131,7 +131,7 @@ struct IRecordSpec {
   std::vector<int16_t> samples;
 
   std::string Bytes() const {
-    std::string b(format::i::kSize, '\0');
+    std::string b(format::kIHeader.size, '\0');
     PutText(b, 0, 80, desc);
     PutU32(b, 80, chan);
     PutF32(b, 84, rate);
@@ -157,7 +157,7 @@ struct PulseFileBuilder {
 
   std::string HeaderBytes() const {
     namespace h = file_header;
-    std::string b(format::file::kSize, '\0');
+    std::string b(format::kFileHeader.size, '\0');
     PutU32(b, h::kMagic, header.magic);
     PutText(b, h::kDesc, 80, header.desc);
     PutI32(b, h::kSubs, header.subs);
@@ -210,18 +210,18 @@ struct ParsedPulseFile {
 };
 
 inline std::optional<ParsedPulseFile> ParsePulseFile(const std::string& bytes) {
-  if (bytes.size() < format::file::kSize) return std::nullopt;
+  if (bytes.size() < format::kFileHeader.size) return std::nullopt;
   ParsedPulseFile parsed;
-  parsed.header = bytes.substr(0, format::file::kSize);
+  parsed.header = bytes.substr(0, format::kFileHeader.size);
   const uint32_t counts[3] = {GetU32(bytes, file_header::kTcnt), GetU32(bytes, file_header::kRcnt),
                               GetU32(bytes, file_header::kIcnt)};
   std::vector<ParsedRecord>* lists[3] = {&parsed.t, &parsed.r, &parsed.i};
-  size_t entry = format::file::kSize;
+  size_t entry = format::kFileHeader.size;
   for (int kind = 0; kind < 3; ++kind) {
     for (uint32_t n = 0; n < counts[kind]; ++n, entry += 4) {
       if (entry + 4 > bytes.size()) return std::nullopt;
       size_t at = GetU32(bytes, entry);
-      size_t headerSize = kind == 0 ? format::t::kSize : kind == 1 ? format::r::kSize : format::i::kSize;
+      size_t headerSize = kind == 0 ? format::kTHeader.size : kind == 1 ? format::kRHeader.size : format::kIHeader.size;
       if (at + headerSize > bytes.size()) return std::nullopt;
       ParsedRecord rec{bytes.substr(at, headerSize), {}};
       uint64_t sampleBytes = 0;

@@ -3,32 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "orvane/format.h"
+
 namespace orvane {
 
-enum class HeaderKind : uint8_t { File, T, R, I };
-
-// How a field is stored.
-enum class FieldType : uint8_t {
-  Text80,  // 80 characters ended by a NUL inside the field unless full
-  Hex32,   // unsigned 32-bit shown in hexadecimal (MAGC)
-  Int32,   // signed 32-bit
-  UInt32,  // unsigned 32-bit
-  Word16,  // 16-bit shown unsigned
-  Real32,  // IEEE single
-};
-
-struct FieldDescription {
-  std::string label;  // "MAGC", "PID", "FHz0", "RS0"...: trailing blanks removed, RS fields numbered
-  uint16_t offset;
-  FieldType type;
-};
-
 // The fields of a header in the order of its text lines.
-const std::vector<FieldDescription>& DescribeFields(HeaderKind kind);
+std::span<const FieldDescription> DescribeFields(HeaderKind kind);
 // Bytes of a header of that kind.
 size_t HeaderSize(HeaderKind kind);
 

@@ -37,6 +37,8 @@ enum class Failure : uint8_t {
   NotAValidPulseFile,    // "Not a valid pulse file: %s"
   RecordOutsideFile,     // "Record %s lies outside the file"
   SamplesOutsideFile,    // "Samples of record %s end past the end of the file"
+  TooManySamples,        // "Record %s holds more samples than its SIZE can count"
+  WrongHeaderSize,       // "Header of %s is not %u bytes"
   Incomplete,            // "conversion did not complete"
 };
 
@@ -44,6 +46,8 @@ inline constexpr int kFailureCount = static_cast<int>(Failure::Incomplete) + 1;
 
 // The printf format of a code's message.
 const char* MessageFormat(Failure code);
+// True when the first value of a code's message is the name of a file.
+bool MessageNamesFile(Failure code);
 
 // The message of a code with its values filled in. The values must match
 // the format's conversions (%s takes a const char*, %u an unsigned, %X an
@@ -63,6 +67,13 @@ struct Outcome {
   // space left on device"); not part of the message, which stays as the
   // status line shows it. Front ends may add it to what they print.
   std::string reason;
+  // The file the failure is about: the one its message names, or the
+  // run's pulse file; empty on success.
+  std::string path;
+  // The operating system's error number behind reason (ENOSPC, EACCES...),
+  // 0 when the system gave none (a refusal of the file layer's own, or a
+  // failure of the file's contents).
+  int error = 0;
   bool ok() const { return code == Failure::None; }
 };
 

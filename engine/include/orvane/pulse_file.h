@@ -16,30 +16,33 @@ namespace orvane {
 
 // The header as stored: fields are decoded on access, little-endian.
 struct PulseFileHeader {
-  std::array<uint8_t, format::file::kSize> bytes{};
+  std::array<uint8_t, format::kFileHeader.size> bytes{};
 
-  uint32_t Magic() const { return LoadU32(&bytes[format::file::MAGC]); }
-  uint32_t TCount() const { return LoadU32(&bytes[format::file::TCNT]); }
-  uint32_t RCount() const { return LoadU32(&bytes[format::file::RCNT]); }
-  uint32_t ICount() const { return LoadU32(&bytes[format::file::ICNT]); }
+  uint32_t Magic() const { return LoadU32(&bytes[format::kFileHeader.Offset("MAGC")]); }
+  uint32_t TCount() const { return LoadU32(&bytes[format::kFileHeader.Offset("TCNT")]); }
+  uint32_t RCount() const { return LoadU32(&bytes[format::kFileHeader.Offset("RCNT")]); }
+  uint32_t ICount() const { return LoadU32(&bytes[format::kFileHeader.Offset("ICNT")]); }
+  uint32_t Count(RecordType type) const {
+    return type == RecordType::T ? TCount() : type == RecordType::R ? RCount() : ICount();
+  }
   // Entries of the offset table, summed without overflow.
   uint64_t EntryCount() const { return uint64_t{TCount()} + RCount() + ICount(); }
   // First byte after the offset table.
   uint64_t TableEnd() const { return format::EntryPosition(EntryCount()); }
-  void SetMagic(uint32_t v) { StoreU32(&bytes[format::file::MAGC], v); }
+  void SetMagic(uint32_t v) { StoreU32(&bytes[format::kFileHeader.Offset("MAGC")], v); }
   void SetCounts(uint32_t t, uint32_t r, uint32_t i) {
-    StoreU32(&bytes[format::file::TCNT], t);
-    StoreU32(&bytes[format::file::RCNT], r);
-    StoreU32(&bytes[format::file::ICNT], i);
+    StoreU32(&bytes[format::kFileHeader.Offset("TCNT")], t);
+    StoreU32(&bytes[format::kFileHeader.Offset("RCNT")], r);
+    StoreU32(&bytes[format::kFileHeader.Offset("ICNT")], i);
   }
 };
 
 struct TRecordHeader {
-  std::array<uint8_t, format::t::kSize> bytes{};
+  std::array<uint8_t, format::kTHeader.size> bytes{};
 
-  float Gain() const { return LoadF32(&bytes[format::t::GAIN]); }
-  void SetGain(float g) { StoreF32(&bytes[format::t::GAIN], g); }
-  int32_t Size() const { return LoadI32(&bytes[format::t::SIZE]); }
+  float Gain() const { return LoadF32(&bytes[format::kTHeader.Offset("GAIN")]); }
+  void SetGain(float g) { StoreF32(&bytes[format::kTHeader.Offset("GAIN")], g); }
+  int32_t Size() const { return LoadI32(&bytes[format::kTHeader.Offset("SIZE")]); }
 };
 
 // 1 for a valid pulse file (magic number and zero word sum), 0 otherwise.

@@ -17,22 +17,6 @@
 
 namespace orvane {
 
-enum class RecordType : uint8_t { T, R, I };
-
-// What sets a record kind apart in the binary form.
-struct RecordTypeInfo {
-  RecordType type;
-  char letter;           // 'T', 'R', 'I'
-  size_t headerSize;     // 136, 152, 124
-  uint16_t sizeOffset;   // where SIZE lies in the record header
-  bool sizeSigned;       // a negative SIZE means no samples (T records)
-  unsigned sampleBytes;  // 2: little-endian int16; 4: little-endian float32
-};
-const RecordTypeInfo& InfoOf(RecordType type);
-// The samples a record header of the type declares (SIZE; a negative T SIZE
-// declares none).
-uint64_t DeclaredSamples(RecordType type, const uint8_t* header);
-
 struct RecordView {
   RecordType type;
   uint32_t number;                   // within its kind, from 0
@@ -43,7 +27,7 @@ struct RecordView {
   uint64_t declaredSamples = 0;      // from SIZE
   bool complete = false;             // header and every declared sample inside the file
 
-  const RecordTypeInfo& Info() const { return InfoOf(type); }
+  const RecordDescription& Info() const { return DescribeRecord(type); }
   uint64_t SampleCount() const { return samples.size() / Info().sampleBytes; }
   // "T0", "R2", ...
   std::string Name() const;
@@ -76,7 +60,7 @@ class PulseFileView {
   std::span<const uint8_t> Bytes() const { return {data_, length_}; }
   uint64_t Length() const { return length_; }
   // True when the file holds a whole header (always so for a valid file).
-  bool HasHeader() const { return length_ >= format::file::kSize; }
+  bool HasHeader() const { return length_ >= format::kFileHeader.size; }
   const PulseFileHeader& Header() const { return header_; }
   uint16_t WordSum() const { return sum_; }
 

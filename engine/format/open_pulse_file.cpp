@@ -1,4 +1,4 @@
-#include "format/pulse_power_file.h"
+#include "format/open_pulse_file.h"
 
 #include <algorithm>
 #include <array>
@@ -24,8 +24,10 @@ class FileSource : public StructureSource {
 };
 
 Outcome Problem(Failure code, const std::string& path, uint16_t sum = 0) {
-  return Outcome{code, code == Failure::ChecksumError ? FormatMessage(code, unsigned{sum})
-                                                      : FormatMessage(code, path.c_str())};
+  Outcome outcome{code, code == Failure::ChecksumError ? FormatMessage(code, unsigned{sum})
+                                                       : FormatMessage(code, path.c_str())};
+  outcome.path = path;
+  return outcome;
 }
 
 }  // namespace
@@ -43,10 +45,13 @@ std::unique_ptr<OpenPulseFile> OpenPulseFile::Open(const std::string& path, io::
   auto file = path.empty() ? nullptr : io::File::Open(path, mode, lock);
   if (!file) {
     result = Problem(Failure::CantOpenForReading, path);
+    // Left in place too, for the message a caller reports in its stead.
+    result.reason = io::LastFailureReason().text;
+    result.error = io::LastFailureReason().error;
     return nullptr;
   }
   ChecksumPass pass = SumFileWords(*file);
-  uint8_t front[format::file::kSize];
+  uint8_t front[format::kFileHeader.size];
   const size_t frontSize = static_cast<size_t>(std::min<uint64_t>(pass.length, sizeof front));
   if (pass.readError || !file->Seek(0) || !file->ReadExact(front, frontSize)) {
     result = Problem(Failure::SealReadError, path);
@@ -58,8 +63,9 @@ std::unique_ptr<OpenPulseFile> OpenPulseFile::Open(const std::string& path, io::
     const auto [code, record] = report.problems.front();
     if (record >= 0) {
       const RecordExtent& extent = report.records[static_cast<size_t>(record)];
-      const std::string name = InfoOf(extent.type).letter + std::to_string(extent.number);
+      const std::string name = DescribeRecord(extent.type).letter + std::to_string(extent.number);
       result = Outcome{code, FormatMessage(code, name.c_str())};
+      result.path = path;
     } else {
       result = Problem(code, path, pass.sum);
     }
@@ -82,7 +88,7 @@ std::optional<uint64_t> OpenPulseFile::TRecordPosition(uint32_t n) {
   // The bound is the count the file holds now: a record header written
   // earlier may lie over the header's counts.
   uint8_t count[4];
-  if (!ReadAt(format::file::TCNT, count, sizeof count) || n >= LoadU32(count)) return std::nullopt;
+  if (!ReadAt(format::kFileHeader.Offset("TCNT"), count, sizeof count) || n >= LoadU32(count)) return std::nullopt;
   return EntryOffset(n);
 }
 
@@ -96,6 +102,13 @@ std::optional<TRecordHeader> OpenPulseFile::ReadTRecord(uint32_t n) {
 
 bool OpenPulseFile::WriteAt(uint64_t position, const uint8_t* data, size_t size) {
   return file_->Seek(position) && file_->Write(data, size) && file_->Flush();
+}
+
+bool OpenPulseFile::WriteTRecord(uint32_t n, const TRecordHeader& record) {
+  auto position = TRecordPosition(n);
+  // A table entry that points elsewhere would otherwise make the file grow.
+  if (!position || *position + record.bytes.size() > length_) return false;
+  return WriteAt(*position, record.bytes.data(), record.bytes.size()) && file_->Close();
 }
 
 OpenPulseFile::StepOutcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const TRecordHeader& record) {
@@ -112,9 +125,9 @@ OpenPulseFile::StepOutcome OpenPulseFile::WriteTRecordSealed(uint32_t n, const T
   const uint64_t end = std::min((start + headerSize + 1) & ~uint64_t{1}, length_);
   const size_t size = static_cast<size_t>(end - first);
   const size_t at = static_cast<size_t>(start - first);
-  std::array<uint8_t, format::t::kSize + 2> words{};
+  std::array<uint8_t, format::kTHeader.size + 2> words{};
   if (!ReadAt(first, words.data(), size)) return StepOutcome::Unreadable;
-  std::array<uint8_t, format::t::kSize> old;
+  std::array<uint8_t, format::kTHeader.size> old;
   std::copy_n(words.begin() + at, headerSize, old.begin());
   const uint16_t before = WordSum(words.data(), size);
   std::copy(record.bytes.begin(), record.bytes.end(), words.begin() + at);

@@ -54,6 +54,10 @@ class OpenPulseFile {
   // cannot be completed the old header is written back, so that the file is
   // left as it was before the step.
   StepOutcome WriteTRecordSealed(uint32_t n, const TRecordHeader& record);
+  // Overwrites the header of T record n in place and leaves the word sum
+  // wrong, for a seal to restore; false unless the whole header was
+  // written inside the file.
+  bool WriteTRecord(uint32_t n, const TRecordHeader& record);
 
  private:
   OpenPulseFile(std::unique_ptr<io::File> file, const PulseFileHeader& header, uint64_t length);

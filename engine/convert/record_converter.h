@@ -1,0 +1,39 @@
+// The record converter: one record between its place in a pulse file and
+// its text file, in either direction. The three kinds differ only in their
+// description (orvane/format.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "convert/run_report.h"
+#include "io/file_io.h"
+#include "orvane/format.h"
+
+namespace orvane {
+
+class ByteProgress;
+class StagedFiles;
+
+// What the records of one run share.
+struct RecordRun {
+  std::string baseName;
+  bool labelled = true;
+  std::string outputDir;            // where new text files go; empty: beside the input
+  StagedFiles* staged = nullptr;    // complete text files wait here for the run's end; null: each goes in place
+  ByteProgress* progress = nullptr;  // bytes of input done; null: not counted
+};
+
+// Writes the text file of record n of a kind from the table entry at the
+// pulse file's position, and leaves the file at the next entry.
+void ExportRecord(const RecordDescription& kind, const RecordRun& run, io::File& binary, uint32_t n,
+                  RunReport& report);
+
+// Appends record n of a kind to the pulse file being built, at its
+// position, from the record's text file. False when the record is not
+// complete; the failure has been reported, except for a short value line
+// of an R record, which ends the record silently.
+bool ImportRecord(const RecordDescription& kind, const RecordRun& run, io::File& binary, uint32_t n,
+                  RunReport& report);
+
+}  // namespace orvane

@@ -1,0 +1,71 @@
+// What one run of the engine reports as it goes: its status messages and
+// progress steps, shown through the front end's ConversionReporter, and the
+// run's outcome, which is its first failure or the last status shown. The
+// drivers and record converters write to it; nothing else of a run is kept
+// between its steps.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "orvane/messages.h"
+#include "orvane/reporter.h"
+
+namespace orvane {
+
+namespace io {
+class File;
+}
+
+class RunReport {
+ public:
+  // Shows everything through reporter.
+  explicit RunReport(ConversionReporter& reporter);
+  // Shows nothing and keeps every message, for a record converted on a
+  // worker thread whose messages the run shows later in record order.
+  RunReport();
+  RunReport(const RunReport&) = delete;
+  RunReport& operator=(const RunReport&) = delete;
+
+  // The file a message that names none is about (the run's pulse file), so
+  // that every outcome carries a path.
+  void SetSubject(std::string path) { subject_ = std::move(path); }
+
+  // Formats the message of code with its values and shows it. Every
+  // message but the success message reports a failure of the run; the file
+  // layer's reason for the failure, if it gave one, goes with it.
+  void ReportStatus(Failure code, ...);
+  // Shows an outcome already formatted, counting it as ReportStatus does.
+  void Report(const Outcome& outcome);
+  // "Binary seek error NAME", or the write failure a seek of file met.
+  void ReportSeekFailure(const io::File& file, const std::string& name);
+  // "File name required": shown, not counted as a failure of a run.
+  void RequireFileName();
+  // The end of a run: the success message with a progress reset after a
+  // run without failures, otherwise the run's first failure once more.
+  void ReportCompletion();
+
+  void SetProgress(int position);
+  void StepProgress(int k = 1);
+  void ResetProgress() { SetProgress(0); }
+  // Bytes of the run's input done, passed on as they come.
+  ConversionReporter* Reporter() const { return reporter_; }
+
+  bool Failed() const { return failed_; }
+  // The run's first failure, otherwise the last status shown.
+  Outcome Result() const;
+  // The messages of a collecting report, in the order reported.
+  std::vector<Outcome> TakeMessages() { return std::move(messages_); }
+
+ private:
+  ConversionReporter* reporter_;  // null: collecting
+  std::string subject_;
+  std::string status_;  // m_strStatus
+  int progress_ = 0;    // m_nProgress
+  bool failed_ = false;
+  bool nameMissing_ = false;
+  Outcome firstFailure_;
+  std::vector<Outcome> messages_;
+};
+
+}  // namespace orvane
