@@ -150,8 +150,8 @@ std::string RealLines(bool labelled) {
 }
 
 // Reading value lines by their columns, per sample.
-void ReadLines(benchmark::State& state, orvane::SampleForm form, bool labelled) {
-  const std::string text = form == orvane::SampleForm::Words ? WordLines(labelled) : RealLines(labelled);
+void ReadLines(benchmark::State& state, orvane::SampleType form, bool labelled) {
+  const std::string text = form == orvane::SampleType::Int16 ? WordLines(labelled) : RealLines(labelled);
   const size_t lines = kValues / static_cast<size_t>(orvane::SamplesPerLine(form));
   std::vector<uint8_t> samples(lines * 16);
   for (auto _ : state) {
@@ -162,10 +162,10 @@ void ReadLines(benchmark::State& state, orvane::SampleForm form, bool labelled) 
   }
   state.SetItemsProcessed(state.iterations() * kValues);
 }
-void BM_ReadWordLinesBare(benchmark::State& state) { ReadLines(state, orvane::SampleForm::Words, false); }
-void BM_ReadWordLinesLabelled(benchmark::State& state) { ReadLines(state, orvane::SampleForm::Words, true); }
-void BM_ReadRealLinesBare(benchmark::State& state) { ReadLines(state, orvane::SampleForm::Reals, false); }
-void BM_ReadRealLinesLabelled(benchmark::State& state) { ReadLines(state, orvane::SampleForm::Reals, true); }
+void BM_ReadWordLinesBare(benchmark::State& state) { ReadLines(state, orvane::SampleType::Int16, false); }
+void BM_ReadWordLinesLabelled(benchmark::State& state) { ReadLines(state, orvane::SampleType::Int16, true); }
+void BM_ReadRealLinesBare(benchmark::State& state) { ReadLines(state, orvane::SampleType::Real32, false); }
+void BM_ReadRealLinesLabelled(benchmark::State& state) { ReadLines(state, orvane::SampleType::Real32, true); }
 BENCHMARK(BM_ReadWordLinesBare);
 BENCHMARK(BM_ReadWordLinesLabelled);
 BENCHMARK(BM_ReadRealLinesBare);

@@ -114,12 +114,12 @@ std::string SmallMixedFile() {
   PulseFileHeader header;
   header.SetMagic(format::kMagic);
   header.SetCounts(1, 1, 1);
-  std::memcpy(header.bytes.data() + format::file::DESC, "mixed", 5);
+  std::memcpy(header.bytes.data() + format::kFileHeader.Offset("DESC"), "mixed", 5);
   std::string file(reinterpret_cast<const char*>(header.bytes.data()), header.bytes.size());
   file.append(4 * 3, '\0');
   auto bytes = [&file] { return reinterpret_cast<uint8_t*>(file.data()); };
-  const size_t sizes[] = {format::t::kSize, format::r::kSize, format::i::kSize};
-  const uint16_t sizeAt[] = {format::t::SIZE, format::r::SIZE, format::i::SIZE};
+  const size_t sizes[] = {format::kTHeader.size, format::kRHeader.size, format::kIHeader.size};
+  const uint16_t sizeAt[] = {format::kTHeader.Offset("SIZE"), format::kRHeader.Offset("SIZE"), format::kIHeader.Offset("SIZE")};
   const std::string samples[] = {std::string("\x01\x00\xfe\xff\x00\x80\x00\x00", 8),
                                  std::string("\x00\x00\xc0\x3f\x00\x00\x80\xbf", 8),
                                  std::string("\x07\x00\xff\x7f\x00\x00\x00\x00", 8)};
@@ -209,16 +209,16 @@ class ByteSource : public StructureSource {
 }  // namespace
 
 bool HasManyRecords(const std::string& pulseFile, uint64_t most) {
-  if (pulseFile.size() < format::file::kSize) return false;
+  if (pulseFile.size() < format::kFileHeader.size) return false;
   PulseFileHeader header;
-  std::memcpy(header.bytes.data(), pulseFile.data(), format::file::kSize);
+  std::memcpy(header.bytes.data(), pulseFile.data(), format::kFileHeader.size);
   return header.EntryCount() > most && header.TableEnd() <= pulseFile.size();
 }
 
 StructureReport StructureOf(const std::string& bytes, bool stopAtFirst) {
   ByteSource source(bytes);
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  const std::span<const uint8_t> front(data, std::min<size_t>(bytes.size(), format::file::kSize));
+  const std::span<const uint8_t> front(data, std::min<size_t>(bytes.size(), format::kFileHeader.size));
   return CheckStructure(front, bytes.size(), WordSum(data, bytes.size()), source, stopAtFirst);
 }
 
@@ -227,7 +227,7 @@ std::vector<std::pair<char, std::string>> SamplesOf(const std::string& bytes) {
   Check(report.problems.empty(), "the samples of an invalid pulse file were asked for");
   std::vector<std::pair<char, std::string>> samples;
   for (const RecordExtent& record : report.records) {
-    const RecordTypeInfo& info = InfoOf(record.type);
+    const RecordDescription& info = DescribeRecord(record.type);
     samples.emplace_back(info.letter, bytes.substr(uint64_t{record.offset} + info.headerSize,
                                                    record.availableSamples * info.sampleBytes));
   }

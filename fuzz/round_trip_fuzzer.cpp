@@ -93,11 +93,11 @@ void MakeFieldRoundTrip(std::string& file, uint64_t position) {
 // and the checksum word), so the header's fields are made to come back
 // however short the file.
 std::string WithRoundTripText(std::string file) {
-  for (uint16_t field : {format::file::DESC, format::file::PNAM, format::file::PDES})
+  for (uint16_t field : {format::kFileHeader.Offset("DESC"), format::kFileHeader.Offset("PNAM"), format::kFileHeader.Offset("PDES")})
     MakeFieldRoundTrip(file, field);
-  if (file.size() < format::file::kSize) return file;
+  if (file.size() < format::kFileHeader.size) return file;
   PulseFileHeader header;
-  std::memcpy(header.bytes.data(), file.data(), format::file::kSize);
+  std::memcpy(header.bytes.data(), file.data(), format::kFileHeader.size);
   for (uint64_t entry = 0; entry < header.EntryCount(); ++entry) {
     const uint64_t position = format::EntryPosition(entry);
     if (position + format::kOffsetEntrySize > file.size()) break;

@@ -44,7 +44,7 @@ void CheckReport(const StructureReport& report, uint64_t length, bool stopAtFirs
   }
   for (size_t n = 0; n < report.records.size(); ++n) {
     const RecordExtent& record = report.records[n];
-    const RecordTypeInfo& info = InfoOf(record.type);
+    const RecordDescription& info = DescribeRecord(record.type);
     const size_t kind = static_cast<size_t>(record.type);
     Check(!finished || (n >= report.firstOf[kind] && n < report.firstOf[kind + 1]),
           "a record is listed among another kind");
@@ -126,7 +126,7 @@ void CheckBytes(const std::string& bytes, PulseFileView::Verify verify) {
   for (bool stopAtFirst : {true, false}) {
     ExactSource source(exact.get(), bytes.size());
     const StructureReport report =
-        CheckStructure(all.first(std::min<size_t>(bytes.size(), format::file::kSize)), bytes.size(),
+        CheckStructure(all.first(std::min<size_t>(bytes.size(), format::kFileHeader.size)), bytes.size(),
                        WordSum(exact.get(), bytes.size()), source, stopAtFirst);
     CheckReport(report, bytes.size(), stopAtFirst);
     if (stopAtFirst) {

@@ -15,21 +15,21 @@ namespace orvane::testing {
 // Writes records T records of samplesPerRecord samples each to path,
 // sealed so that the file's word sum is zero.
 inline void WriteLongPulseFile(const std::string& path, uint32_t records, uint32_t samplesPerRecord) {
-  const uint64_t recordBytes = format::t::kSize + 2ull * samplesPerRecord;
-  std::string head(format::file::kSize + format::kOffsetEntrySize * records, '\0');
+  const uint64_t recordBytes = format::kTHeader.size + 2ull * samplesPerRecord;
+  std::string head(format::kFileHeader.size + format::kOffsetEntrySize * records, '\0');
   auto* bytes = reinterpret_cast<uint8_t*>(head.data());
-  StoreU32(bytes + format::file::MAGC, format::kMagic);
-  StoreU32(bytes + format::file::TCNT, records);
+  StoreU32(bytes + format::kFileHeader.Offset("MAGC"), format::kMagic);
+  StoreU32(bytes + format::kFileHeader.Offset("TCNT"), records);
   for (uint32_t n = 0; n < records; ++n)
     StoreU32(bytes + format::EntryPosition(n), static_cast<uint32_t>(head.size() + n * recordBytes));
 
   std::string record(recordBytes, '\0');
   auto* r = reinterpret_cast<uint8_t*>(record.data());
-  StoreF32(r + format::t::RATE, 1000.0f);
-  StoreF32(r + format::t::GAIN, 0.5f);
-  StoreU32(r + format::t::SIZE, samplesPerRecord);
+  StoreF32(r + format::kTHeader.Offset("RATE"), 1000.0f);
+  StoreF32(r + format::kTHeader.Offset("GAIN"), 0.5f);
+  StoreU32(r + format::kTHeader.Offset("SIZE"), samplesPerRecord);
   for (uint32_t k = 0; k < samplesPerRecord; ++k)
-    StoreU16(r + format::t::kSize + 2 * k,
+    StoreU16(r + format::kTHeader.size + 2 * k,
              static_cast<uint16_t>(static_cast<int16_t>((k * 7919u) % 65536u - 32768)));
 
   auto wordSum = [](const std::string& part) {

@@ -28,7 +28,7 @@ void AppendRecords(std::string& bytes, const PowerFileLayout& layout) {
     bytes.append(layout.gap, '\x5a');
     Put32(bytes, format::EntryPosition(n), static_cast<uint32_t>(bytes.size()));
     const bool t = n < layout.gains.size();
-    std::string record(t ? format::t::kSize : format::r::kSize, '\0');
+    std::string record(t ? format::kTHeader.size : format::kRHeader.size, '\0');
     std::string desc = std::string(t ? "T" : "R") + " record " + std::to_string(n);
     record.replace(0, desc.size(), desc);
     if (t) {

@@ -111,7 +111,7 @@ std::string GeneratedPulseFile(uint32_t tCount, uint32_t tSamples, uint32_t seed
   };
   for (uint32_t n = 0; n < tCount; ++n) {
     enterOffset(n);
-    AppendRecord(file, format::t::kSize, "T record", 100, tSamples, WordSamples(tSamples, random));
+    AppendRecord(file, format::kTHeader.size, "T record", 100, tSamples, WordSamples(tSamples, random));
   }
   enterOffset(tCount);
   std::string reals;
@@ -120,9 +120,9 @@ std::string GeneratedPulseFile(uint32_t tCount, uint32_t tSamples, uint32_t seed
     StoreF32(bytes, 1.25f * static_cast<float>(k) - 2.0f);
     reals.append(reinterpret_cast<const char*>(bytes), 4);
   }
-  AppendRecord(file, format::r::kSize, "R record", 116, 6, reals);
+  AppendRecord(file, format::kRHeader.size, "R record", 116, 6, reals);
   enterOffset(tCount + 1);
-  AppendRecord(file, format::i::kSize, "I record", 88, 5, WordSamples(5, random));
+  AppendRecord(file, format::kIHeader.size, "I record", 88, 5, WordSamples(5, random));
   return SealedBytes(file);
 }
 

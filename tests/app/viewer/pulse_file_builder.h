@@ -16,19 +16,19 @@ namespace orvane::testing {
 class PulseFileBuilder {
  public:
   PulseFileBuilder& T(const std::vector<int16_t>& samples, float gain = 0.5f, const std::string& desc = "t") {
-    std::string r(format::t::kSize, '\0');
-    Header(r, desc, format::t::RATE);
-    StoreF32(Bytes(r) + format::t::GAIN, gain);
-    StoreU32(Bytes(r) + format::t::SIZE, static_cast<uint32_t>(samples.size()));
+    std::string r(format::kTHeader.size, '\0');
+    Header(r, desc, format::kTHeader.Offset("RATE"));
+    StoreF32(Bytes(r) + format::kTHeader.Offset("GAIN"), gain);
+    StoreU32(Bytes(r) + format::kTHeader.Offset("SIZE"), static_cast<uint32_t>(samples.size()));
     for (int16_t v : samples) Append16(r, static_cast<uint16_t>(v));
     if (samples.size() % 2) Append16(r, 0);
     t_.push_back(r);
     return *this;
   }
   PulseFileBuilder& R(const std::vector<float>& samples, const std::string& desc = "r") {
-    std::string r(format::r::kSize, '\0');
-    Header(r, desc, format::r::RATE);
-    StoreU32(Bytes(r) + format::r::SIZE, static_cast<uint32_t>(samples.size()));
+    std::string r(format::kRHeader.size, '\0');
+    Header(r, desc, format::kRHeader.Offset("RATE"));
+    StoreU32(Bytes(r) + format::kRHeader.Offset("SIZE"), static_cast<uint32_t>(samples.size()));
     for (float v : samples) {
       uint8_t word[4];
       StoreF32(word, v);
@@ -38,9 +38,9 @@ class PulseFileBuilder {
     return *this;
   }
   PulseFileBuilder& I(const std::vector<int16_t>& samples, const std::string& desc = "i") {
-    std::string r(format::i::kSize, '\0');
-    Header(r, desc, format::i::RATE);
-    StoreU32(Bytes(r) + format::i::SIZE, static_cast<uint32_t>(samples.size()));
+    std::string r(format::kIHeader.size, '\0');
+    Header(r, desc, format::kIHeader.Offset("RATE"));
+    StoreU32(Bytes(r) + format::kIHeader.Offset("SIZE"), static_cast<uint32_t>(samples.size()));
     for (int16_t v : samples) Append16(r, static_cast<uint16_t>(v));
     if (samples.size() % 2) Append16(r, 0);
     i_.push_back(r);
@@ -50,11 +50,11 @@ class PulseFileBuilder {
   // The whole file, sealed.
   std::string Build() const {
     const size_t entries = t_.size() + r_.size() + i_.size();
-    std::string file(format::file::kSize + format::kOffsetEntrySize * entries, '\0');
-    StoreU32(Bytes(file) + format::file::MAGC, format::kMagic);
-    StoreU32(Bytes(file) + format::file::TCNT, static_cast<uint32_t>(t_.size()));
-    StoreU32(Bytes(file) + format::file::RCNT, static_cast<uint32_t>(r_.size()));
-    StoreU32(Bytes(file) + format::file::ICNT, static_cast<uint32_t>(i_.size()));
+    std::string file(format::kFileHeader.size + format::kOffsetEntrySize * entries, '\0');
+    StoreU32(Bytes(file) + format::kFileHeader.Offset("MAGC"), format::kMagic);
+    StoreU32(Bytes(file) + format::kFileHeader.Offset("TCNT"), static_cast<uint32_t>(t_.size()));
+    StoreU32(Bytes(file) + format::kFileHeader.Offset("RCNT"), static_cast<uint32_t>(r_.size()));
+    StoreU32(Bytes(file) + format::kFileHeader.Offset("ICNT"), static_cast<uint32_t>(i_.size()));
     size_t entry = 0;
     for (const auto* kind : {&t_, &r_, &i_})
       for (const std::string& record : *kind) {
