@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "run/ordered_runner.h"
+#include "orvane/ordered_runner.h"
 
 namespace orvane::cli {
 

@@ -14,11 +14,9 @@ namespace orvane::cli {
 
 namespace {
 
-constexpr HeaderKind kKinds[] = {HeaderKind::T, HeaderKind::R, HeaderKind::I};
-
 std::string RecordLine(const RecordView& record) {
   char line[96];
-  const HeaderKind kind = kKinds[static_cast<size_t>(record.type)];
+  const HeaderKind kind = HeaderKindOf(record.type);
   std::snprintf(line, sizeof line, "%-4c %6" PRIu32 " %12" PRIu32 " %11s  ", record.Info().letter,
                 record.number, record.offset, FieldText(kind, record.header.data(), "SIZE").c_str());
   return Printable(line + FieldText(kind, record.header.data(), "DESC")) + "\n";

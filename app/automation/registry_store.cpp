@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "io/file_io.h"
+#include "orvane/whole_file.h"
 
 namespace orvane::automation {
 
@@ -49,19 +49,14 @@ bool RegistryStore::SetValue(const std::string& key, const std::string& value) {
 std::optional<std::string> RegistryStore::Value(const std::string& key) const {
   std::optional<fs::path> path = KeyPath(key);
   if (!path) return std::nullopt;
-  std::unique_ptr<io::File> file = io::File::Open((*path / kValueFile).string(), io::File::Mode::Read);
-  if (!file) return std::nullopt;
-  std::string text(file->Size(), '\0');
-  if (!file->ReadExact(text.data(), text.size())) return std::nullopt;
-  if (!text.empty() && text.back() == '\n') text.pop_back();
+  std::optional<std::string> text = ReadWholeFile((*path / kValueFile).string());
+  if (!text) return std::nullopt;
+  if (!text->empty() && text->back() == '\n') text->pop_back();
   return text;
 }
 
 bool ReplaceFileContents(const fs::path& path, const std::string& text) {
-  std::unique_ptr<io::ReplacementFile> file = io::ReplacementFile::Create(path.string());
-  if (!file) return false;
-  if (!file->Stream().Write(text.data(), text.size())) return false;
-  return file->Commit(false);
+  return ReplaceWholeFile(path.string(), text);
 }
 
 }  // namespace orvane::automation

@@ -4,13 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "orvane/convert.h"
 #include "orvane/format.h"
 
 namespace orvane {
-
-// The file name with a trailing ".spf" or ".pfh" removed (exact case). A
-// name whose last '.' is its first character keeps its suffix.
-std::string DeriveBaseName(const std::string& fileName);
 
 // The text file of record n of a kind: BASE.T0, BASE.R2, ...
 inline std::string RecordTextName(const RecordDescription& kind, const std::string& baseName, uint32_t n) {

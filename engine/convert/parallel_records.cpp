@@ -10,7 +10,7 @@
 #include "convert/drivers.h"
 #include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
-#include "run/ordered_runner.h"
+#include "orvane/ordered_runner.h"
 #include "text/header_lines.h"
 #include "text/text_line_reader.h"
 

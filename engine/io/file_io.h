@@ -142,7 +142,6 @@ class File {
   size_t readPos_ = 0;        // next byte to deliver, when reading
   size_t readLen_ = 0;        // bytes of buffer_ holding file contents
   size_t writeLen_ = 0;       // pending bytes to write at bufferStart_
-  uint64_t position_ = 0;     // logical position when no bytes are buffered
   bool eof_ = false;
   bool error_ = false;
   bool written_ = false;  // any Write was made on it

@@ -56,6 +56,4 @@ void InstallInterruptionHandler(const char* message) {
 UninterruptedSection::UninterruptedSection() { temporary::EnterCritical(); }
 UninterruptedSection::~UninterruptedSection() { temporary::LeaveCritical(); }
 
-void RemoveTemporaryFilesNow() { temporary::RemoveAll(); }
-
 }  // namespace orvane

@@ -1,4 +1,4 @@
-#include "run/worker_pool.h"
+#include "orvane/worker_pool.h"
 
 #include <pthread.h>
 

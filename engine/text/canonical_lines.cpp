@@ -8,12 +8,16 @@
 #endif
 
 #include "orvane/byte_order.h"
+#include "text/swar_digits.h"
 #include "text/text_scan.h"
 #include "text/word_fields.h"
 
 namespace orvane {
 
 namespace {
+
+using text::EightDigitsValue;
+using text::NonDigits;
 
 constexpr uint64_t kLow48 = 0x0000FFFFFFFFFFFFull;
 
@@ -29,22 +33,6 @@ inline uint64_t Load8(const char* p) {
   uint64_t w;
   std::memcpy(&w, p, sizeof w);
   return w;
-}
-
-// Eight digit characters, the first in the lowest byte, as their number.
-inline uint32_t EightDigitsValue(uint64_t w) {
-  w &= 0x0F0F0F0F0F0F0F0Full;
-  w = (w * 2561) >> 8;
-  w = ((w & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
-  return static_cast<uint32_t>(((w & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32);
-}
-
-// Bytes of w that are not decimal digits, as a nonzero byte each: a byte is
-// a digit when its high nibble is 3 before and after adding 6.
-inline uint64_t NonDigits(uint64_t w) {
-  constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
-  constexpr uint64_t kThrees = 0x3030303030303030ull;
-  return ((w & kHigh) ^ kThrees) | (((w + 0x0606060606060606ull) & kHigh) ^ kThrees);
 }
 
 // The value of a "%6d" field of the table's shape, read without looking at

@@ -8,6 +8,7 @@
 #include "text/line_index.h"
 #include "orvane/byte_order.h"
 #include "text/text_format.h"
+#include "text/swar_digits.h"
 #include "text/text_scan.h"
 #include "text/word_fields.h"
 
@@ -67,8 +68,6 @@ char* AppendRealLine(char* out, const uint8_t* samples) {
 // must be readable for eight bytes past its end.
 bool QuickInteger(const char*& p, int64_t* value) {
   constexpr uint64_t kBlanks = 0x2020202020202020ull;
-  constexpr uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
-  constexpr uint64_t kDigitNibble = 0x3030303030303030ull;
   const char* q = p;
   uint64_t w;
   for (;;) {
@@ -82,16 +81,11 @@ bool QuickInteger(const char*& p, int64_t* value) {
   const bool negative = *q == '-';
   q += (negative || *q == '+') ? 1 : 0;
   std::memcpy(&w, q, sizeof w);
-  // A byte is a digit when its high nibble is 3, before and after adding 6.
-  const uint64_t nonDigits =
-      ((w & kHighNibbles) ^ kDigitNibble) | (((w + 0x0606060606060606ull) & kHighNibbles) ^ kDigitNibble);
+  const uint64_t nonDigits = text::NonDigits(w);
   const int digits = nonDigits == 0 ? 8 : std::countr_zero(nonDigits) / 8;
   if (digits == 0 || digits == 8) return false;
   // Leading zero bytes, then the digits, most significant first.
-  uint64_t n = w << (8 * (8 - digits));
-  n = ((n & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
-  n = ((n & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
-  n = ((n & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+  const uint64_t n = text::EightDigitsValue(w << (8 * (8 - digits)));
   p = q + digits;
   *value = negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
   return true;
@@ -102,8 +96,6 @@ bool QuickInteger(const char*& p, int64_t* value) {
 // blanks. Nothing when the field has another shape.
 std::optional<int64_t> CanonicalWordField(const char* field) {
   constexpr uint64_t kBlanks = 0x2020202020202020ull;
-  constexpr uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
-  constexpr uint64_t kDigitNibble = 0x3030303030303030ull;
   uint64_t w;
   std::memcpy(&w, field, sizeof w);
   if ((w >> 48) != 0x2020) return std::nullopt;  // the two blanks after it
@@ -111,15 +103,10 @@ std::optional<int64_t> CanonicalWordField(const char* field) {
   const bool negative = field[blanks] == '-';
   const int first = blanks + (negative ? 1 : 0);
   if (first >= 6) return std::nullopt;
-  const uint64_t nonDigits =
-      ((w & kHighNibbles) ^ kDigitNibble) | (((w + 0x0606060606060606ull) & kHighNibbles) ^ kDigitNibble);
   const uint64_t fieldDigits = (uint64_t{1} << 48) - (uint64_t{1} << (8 * first));
-  if ((nonDigits & fieldDigits) != 0) return std::nullopt;
+  if ((text::NonDigits(w) & fieldDigits) != 0) return std::nullopt;
   // Digits right-aligned in six bytes: clear the rest, then convert.
-  uint64_t n = (w & fieldDigits) << 16;
-  n = ((n & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
-  n = ((n & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
-  n = ((n & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+  const uint64_t n = text::EightDigitsValue((w & fieldDigits) << 16);
   return negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
 }
 

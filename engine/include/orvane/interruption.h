@@ -26,9 +26,4 @@ class UninterruptedSection {
   UninterruptedSection& operator=(const UninterruptedSection&) = delete;
 };
 
-// Removes every temporary file the engine has open, for a program that
-// handles the signals itself; async-signal-safe. The runs that wrote them
-// fail if they go on.
-void RemoveTemporaryFilesNow();
-
 }  // namespace orvane

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "run/worker_pool.h"
+#include "orvane/worker_pool.h"
 
 namespace orvane {
 
