@@ -107,10 +107,12 @@ void ExportToAscii(const ConversionRequest& request, const std::string& baseName
     binary.reset();
     ExportRecordsInParallel(run, spf, header, threads, report);
   } else {
-    for (const auto& [kind, count] : RecordCounts(header)) {
-      for (uint32_t n = 0; n < count; ++n) ExportRecord(*kind, run, *binary, n, report);
-      report.StepProgress();
-    }
+    for (uint32_t n = 0; n < header.TCount(); ++n) ExportTRecord(run, *binary, n, report);
+    report.StepProgress();
+    for (uint32_t n = 0; n < header.RCount(); ++n) ExportRRecord(run, *binary, n, report);
+    report.StepProgress();
+    for (uint32_t n = 0; n < header.ICount(); ++n) ExportIRecord(run, *binary, n, report);
+    report.StepProgress();
   }
   if (staged) PutStagedFilesInPlace(*staged, report);
   report.ReportCompletion();

@@ -66,38 +66,54 @@ bool ReadHeaderText(TextSource& pfh, PulseFileHeader& header, bool labelled, Run
   return true;
 }
 
-// Steps 9 of an import: enters each record's position into the table and
+// Enters the position of the next record, the file's end, into its table
+// entry and leaves the file there. False when the run must stop.
+bool EnterTableEntry(io::File& binary, uint64_t& tablePos, const std::string& spf, RunReport& report) {
+  const uint64_t recPos = binary.Tell();
+  if (recPos >= format::kOffsetLimit) {
+    report.ReportStatus(Failure::FileTooLarge, spf.c_str());
+    return false;
+  }
+  uint8_t entry[format::kOffsetEntrySize];
+  StoreU32(entry, static_cast<uint32_t>(recPos));
+  if (!binary.Seek(tablePos)) {
+    report.ReportSeekFailure(binary, spf);
+    return false;
+  }
+  if (!binary.Write(entry, sizeof entry)) {
+    report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+    return false;
+  }
+  tablePos += format::kOffsetEntrySize;
+  if (!binary.Seek(recPos)) {
+    report.ReportSeekFailure(binary, spf);
+    return false;
+  }
+  return true;
+}
+
+// Step 9 of an import: enters each record's position into the table and
 // appends the record. False at the first failure.
 bool ImportRecords(const RecordRun& run, const std::string& spf, io::File& binary, const PulseFileHeader& header,
                    RunReport& report) {
   uint64_t tablePos = format::kTableStart;
-  for (const auto& [kind, count] : RecordCounts(header)) {
-    for (uint32_t n = 0; n < count; ++n) {
-      const uint64_t recPos = binary.Tell();
-      if (recPos >= format::kOffsetLimit) {
-        report.ReportStatus(Failure::FileTooLarge, spf.c_str());
-        return false;
-      }
-      uint8_t entry[format::kOffsetEntrySize];
-      StoreU32(entry, static_cast<uint32_t>(recPos));
-      if (!binary.Seek(tablePos)) {
-        report.ReportSeekFailure(binary, spf);
-        return false;
-      }
-      if (!binary.Write(entry, sizeof entry)) {
-        report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
-        return false;
-      }
-      tablePos += format::kOffsetEntrySize;
-      if (!binary.Seek(recPos)) {
-        report.ReportSeekFailure(binary, spf);
-        return false;
-      }
-      ImportRecord(*kind, run, binary, n, report);
-      if (report.Failed()) return false;
-    }
-    report.StepProgress();
-  }
+  // A record's result is not used: a record that failed has reported it,
+  // which stops the run; an R record cut short by a short value line ends
+  // silently, and the run goes on.
+  const auto importOne = [&](auto importer, uint32_t n) {
+    if (!EnterTableEntry(binary, tablePos, spf, report)) return false;
+    importer(run, binary, n, report);
+    return !report.Failed();
+  };
+  for (uint32_t n = 0; n < header.TCount(); ++n)
+    if (!importOne(ImportTRecord, n)) return false;
+  report.StepProgress();
+  for (uint32_t n = 0; n < header.RCount(); ++n)
+    if (!importOne(ImportRRecord, n)) return false;
+  report.StepProgress();
+  for (uint32_t n = 0; n < header.ICount(); ++n)
+    if (!importOne(ImportIRecord, n)) return false;
+  report.StepProgress();
   return true;
 }
 

@@ -36,4 +36,24 @@ void ExportRecord(const RecordDescription& kind, const RecordRun& run, io::File&
 bool ImportRecord(const RecordDescription& kind, const RecordRun& run, io::File& binary, uint32_t n,
                   RunReport& report);
 
+// The converter under the names of the three kinds.
+inline void ExportTRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
+  ExportRecord(format::kTRecord, run, binary, n, report);
+}
+inline void ExportRRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
+  ExportRecord(format::kRRecord, run, binary, n, report);
+}
+inline void ExportIRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
+  ExportRecord(format::kIRecord, run, binary, n, report);
+}
+inline bool ImportTRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
+  return ImportRecord(format::kTRecord, run, binary, n, report);
+}
+inline bool ImportRRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
+  return ImportRecord(format::kRRecord, run, binary, n, report);
+}
+inline bool ImportIRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
+  return ImportRecord(format::kIRecord, run, binary, n, report);
+}
+
 }  // namespace orvane
