@@ -14,6 +14,7 @@
 
 #include "format/checksum.h"
 #include "format/structure_check.h"
+#include "io/file_io.h"
 
 namespace orvane {
 
@@ -22,19 +23,30 @@ namespace {
 // Opens path for reading without blocking: a FIFO or device must not hold
 // the caller up, and anything but a regular file is refused.
 // *reason says why not.
-int OpenRegularFile(const std::string& path, struct stat* st, std::string* reason) {
+int OpenRegularFile(const std::string& path, struct stat* st, io::FailureReason* reason) {
   if (path.empty()) return -1;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
-    *reason = std::strerror(errno);
+    *reason = {std::strerror(errno), errno};
     return -1;
   }
   if (::fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
-    *reason = S_ISREG(st->st_mode) ? std::strerror(errno) : "not a regular file";
+    if (S_ISREG(st->st_mode))
+      *reason = {std::strerror(errno), errno};
+    else
+      *reason = {"not a regular file", S_ISDIR(st->st_mode) ? EISDIR : 0};
     ::close(fd);
     return -1;
   }
   return fd;
+}
+
+Outcome CantRead(const std::string& path, const io::FailureReason& reason) {
+  Outcome outcome{Failure::CantOpenForReading, FormatMessage(Failure::CantOpenForReading, path.c_str()),
+                  reason.text};
+  outcome.path = path;
+  outcome.error = reason.error;
+  return outcome;
 }
 
 // Reads from the mapping itself.
@@ -61,11 +73,10 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
   Outcome& outcome = why ? *why : ignored;
   outcome = Outcome{Failure::None, MessageFormat(Failure::None)};
   struct stat st {};
-  std::string reason;
+  io::FailureReason reason;
   const int fd = OpenRegularFile(path, &st, &reason);
   if (fd < 0) {
-    outcome = Outcome{Failure::CantOpenForReading, FormatMessage(Failure::CantOpenForReading, path.c_str()),
-                      reason};
+    outcome = CantRead(path, reason);
     return nullptr;
   }
   std::shared_ptr<PulseFileView> view(new PulseFileView);
@@ -74,9 +85,9 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
   if (view->length_ > 0) {
     void* map = ::mmap(nullptr, view->length_, PROT_READ, MAP_SHARED, fd, 0);
     if (map == MAP_FAILED) {
+      const int error = errno;
       ::close(fd);
-      outcome = Outcome{Failure::CantOpenForReading, FormatMessage(Failure::CantOpenForReading, path.c_str()),
-                        std::strerror(errno)};
+      outcome = CantRead(path, {std::strerror(error), error});
       return nullptr;
     }
     view->data_ = static_cast<const uint8_t*>(map);
@@ -136,7 +147,9 @@ void PulseFileView::AddProblem(Failure code, const std::string& value, int64_t r
       break;
     default: text = FormatMessage(code, value.c_str()); break;
   }
-  problems_.push_back({Outcome{code, std::move(text)}, record});
+  Outcome what{code, std::move(text)};
+  what.path = path_;
+  problems_.push_back({std::move(what), record});
 }
 
 std::span<const RecordView> PulseFileView::Records(RecordType type) const {
