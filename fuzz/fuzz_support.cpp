@@ -92,6 +92,12 @@ std::string Sealed(std::string bytes) {
   return bytes;
 }
 
+bool IsSealedPulseFile(const std::string& bytes) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  return bytes.size() >= sizeof format::kMagic && LoadU32(data) == format::kMagic &&
+         WordSum(data, bytes.size()) == 0;
+}
+
 std::string SmallTRecordFile(const std::vector<float>& gains) {
   PulseFileHeader header;
   header.SetMagic(format::kMagic);

@@ -43,6 +43,12 @@ bool HasTemporaryFiles(const fs::path& dir);
 // that brings the 16-bit word sum to zero.
 std::string Sealed(std::string bytes);
 
+// True when bytes start with the magic number and their word sum is zero:
+// what a completed import promises. A complete import may still give a
+// file the structure check refuses (an R record cut short by a short value
+// line keeps its SIZE), so that check is not asked here.
+bool IsSealedPulseFile(const std::string& bytes);
+
 // A valid pulse file with T records of the given GAIN values and a few
 // samples each.
 std::string SmallTRecordFile(const std::vector<float>& gains);

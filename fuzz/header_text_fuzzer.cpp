@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(memory.Files() == before, "a failed import changed a file");
     return 0;
   }
-  Check(orvane::ValidatePulseFile(kSpf) == 1, "the imported pulse file is not valid");
+  Check(IsSealedPulseFile(memory.Get(kSpf).value_or("")), "the imported pulse file is not sealed");
   const auto second = Export(Import(Export(memory.Get(kSpf).value_or(""), labelled), labelled), labelled);
   Check(Export(Import(second, labelled), labelled) == second,
         "the text of an imported pulse file does not settle");
