@@ -13,7 +13,7 @@
 
 #include "text/canonical_lines.h"
 #include "format/checksum.h"
-#include "run/ordered_runner.h"
+#include "orvane/ordered_runner.h"
 #include "orvane/pulse_file.h"
 #include "text/text_format.h"
 #include "text/text_scan.h"

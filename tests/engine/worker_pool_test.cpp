@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "run/ordered_runner.h"
+#include "orvane/ordered_runner.h"
 
 namespace orvane {
 namespace {
