@@ -3,18 +3,6 @@
 #include "orvane/header_text.h"
 
 namespace orvane::viewer {
-namespace {
-
-HeaderKind KindOf(RecordType type) {
-  switch (type) {
-    case RecordType::T: return HeaderKind::T;
-    case RecordType::R: return HeaderKind::R;
-    case RecordType::I: return HeaderKind::I;
-  }
-  return HeaderKind::T;
-}
-
-}  // namespace
 
 std::string NotAPulseFile(const PulseFileView& file) {
   for (const StructureProblem& problem : file.Problems())
@@ -28,9 +16,9 @@ std::vector<RecordRow> ListRecords(const PulseFileView& file) {
     RecordRow row;
     row.name = record.Name();
     if (!record.header.empty()) {
-      const HeaderKind kind = KindOf(record.type);
+      const HeaderKind kind = HeaderKindOf(record.type);
       row.size = FieldText(kind, record.header.data(), "SIZE");
-      if (record.type == RecordType::T) row.gain = FieldText(kind, record.header.data(), "GAIN");
+      if (DescribeHeader(kind).Find("GAIN")) row.gain = FieldText(kind, record.header.data(), "GAIN");
       row.desc = FieldText(kind, record.header.data(), "DESC");
     }
     rows.push_back(std::move(row));
@@ -48,7 +36,8 @@ int FindRecord(const PulseFileView& file, const std::string& name) {
 PlotContent LoadRecord(const PulseFileView& file, size_t index) {
   PlotContent content;
   const RecordView& record = file.Records().at(index);
-  const auto kind = record.Info().sampleBytes == 4 ? SampleSource::Kind::Float32 : SampleSource::Kind::Int16;
+  const auto kind =
+      record.Info().sample == SampleType::Real32 ? SampleSource::Kind::Float32 : SampleSource::Kind::Int16;
   content.pyramid = std::make_shared<MinMaxPyramid>(SampleSource(record.samples, kind));
   if (record.header.empty())
     content.message =
