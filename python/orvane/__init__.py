@@ -17,6 +17,7 @@ from ._errors import (
     Error,
     Failure,
     FormatError,
+    LayoutError,
 )
 from ._headers import MAGIC, Header
 from ._reader import Problem, PulseFile, Record, Records, open
@@ -31,6 +32,7 @@ __all__ = [
     "Failure",
     "FormatError",
     "Header",
+    "LayoutError",
     "Problem",
     "PulseFile",
     "Record",

@@ -43,7 +43,9 @@ class Failure(enum.IntEnum):
     NOT_A_VALID_PULSE_FILE = 24
     RECORD_OUTSIDE_FILE = 25
     SAMPLES_OUTSIDE_FILE = 26
-    INCOMPLETE = 27
+    TOO_MANY_SAMPLES = 27
+    WRONG_HEADER_SIZE = 28
+    INCOMPLETE = 29
 
 class Error(Exception):
     code: Failure | None
@@ -53,6 +55,7 @@ class Error(Exception):
 
 class FormatError(Error, ValueError): ...
 class ChecksumError(FormatError): ...
+class LayoutError(Error, ValueError): ...
 class ConversionError(Error):
     code: Failure
 

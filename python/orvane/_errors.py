@@ -1,8 +1,13 @@
-"""The exceptions of the orvane package and the failure codes of the engine."""
+"""The exceptions of the orvane package and the failure codes of the engine.
+
+Every exception of a failed engine command is chosen from the command's
+outcome as the engine gives it: its code, the file it is about, the
+system's reason and error number. The message is only ever shown.
+"""
 
 import enum
-import errno as _errno
 import os
+import typing
 
 from . import _orvane
 
@@ -13,6 +18,21 @@ Failure.__module__ = "orvane"
 
 # The printf format of each code's message.
 MESSAGE_FORMATS = {Failure(code): fmt for code, (_, fmt) in enumerate(_orvane.failure_formats())}
+
+
+class Outcome(typing.NamedTuple):
+    """How an engine command ended, as the extension hands it over."""
+
+    code: int
+    message: str  # the status text, exactly as the desktop program shows it
+    reason: str  # why the system or the file layer refused, or ""
+    path: str  # the file the failure is about, or ""
+    error: int  # the system's error number behind reason, 0 when it gave none
+
+    @property
+    def ok(self):
+        return self.code == Failure.NONE
+
 
 # Codes that say a file is not a valid pulse file.
 _FORMAT_FAILURES = frozenset(
@@ -26,11 +46,20 @@ _FORMAT_FAILURES = frozenset(
         Failure.BINARY_READ_ERROR_ON,
     }
 )
-# Codes whose message names a file the system could not open.
-_OPEN_FAILURES = {
-    Failure.CANT_OPEN_FOR_READING: ("Can't open ", " for reading"),
-    Failure.CANT_OPEN_FOR_WRITING: ("Can't open ", " for writing"),
-}
+# Codes of a file the system would not open or write: OSErrors even when
+# the refusal is the file layer's own and carries no error number.
+_SYSTEM_FAILURES = frozenset(
+    {
+        Failure.CANT_OPEN_FOR_READING,
+        Failure.CANT_OPEN_FOR_WRITING,
+        Failure.BINARY_WRITE_ERROR,
+        Failure.BINARY_WRITE_ERROR_ON,
+        Failure.SEAL_WRITE_ERROR,
+        Failure.ASCII_WRITE_ERROR,
+    }
+)
+# Codes of records that no pulse file can hold as given.
+_LAYOUT_FAILURES = frozenset({Failure.TOO_MANY_SAMPLES, Failure.WRONG_HEADER_SIZE, Failure.FILE_TOO_LARGE})
 
 
 class Error(Exception):
@@ -45,6 +74,10 @@ class Error(Exception):
         self.code = Failure(code) if code is not None else None
         self.path = path
 
+    def __reduce__(self):
+        # Whole across processes (a Dask worker's failure): code and path too.
+        return (type(self), (self.message, self.code, self.path), self.__dict__)
+
 
 class FormatError(Error, ValueError):
     """A file that is not a valid pulse file."""
@@ -52,6 +85,12 @@ class FormatError(Error, ValueError):
 
 class ChecksumError(FormatError):
     """A pulse file whose 16-bit word sum is not zero."""
+
+
+class LayoutError(Error, ValueError):
+    """Records that no pulse file can hold: more samples than a SIZE can
+    count, or a record that would start beyond the 32-bit offsets. Nothing
+    was written."""
 
 
 class ConversionError(Error):
@@ -74,64 +113,100 @@ class ConversionChecksumError(ConversionFormatError, ChecksumError):
 
 
 class ConversionOSError(ConversionError, OSError):
-    """A conversion that could not open one of its files."""
+    """An engine command that the system, or the file layer, refused a file.
 
-    def __init__(self, message, code, path, err):
-        OSError.__init__(self, err, os.strerror(err) if err else message, path)
+    errno is the system's error number, None when the refusal is the file
+    layer's own (a target with other hard links); strerror is the reason
+    given; filename and path name the file.
+    """
+
+    def __init__(self, message, code, path, err, reason=None):
+        err = err or None
+        OSError.__init__(self, err, reason or (os.strerror(err) if err else message), path)
         self.message = message
         self.code = Failure(code)
         self.path = path
+
+    def __reduce__(self):
+        return (type(self), (self.message, self.code, self.path, self.errno, self.strerror), self.__dict__)
 
     def __str__(self):
         return self.message
 
 
-def _named_path(code, message):
-    prefix, suffix = _OPEN_FAILURES[code]
-    if message.startswith(prefix) and message.endswith(suffix):
-        return message[len(prefix) : len(message) - len(suffix)]
-    return None
+def _joined_with(base):
+    """ConversionOSError as the OSError subclass base too, so that a command
+    whose file is missing is caught as a FileNotFoundError as well."""
+    name = f"Conversion{base.__name__}"
+    cls = type(name, (ConversionOSError, base), {"__doc__": f"A ConversionOSError that is a {base.__name__}."})
+    cls.__module__ = __name__
+    globals()[name] = cls
+    return cls
 
 
-def _errno_of(path):
-    """The operating system's reason a file cannot be read, when it tells one."""
-    try:
-        fd = os.open(path, os.O_RDONLY | os.O_NONBLOCK | os.O_CLOEXEC)
-    except OSError as e:
-        return e.errno
-    os.close(fd)
-    return _errno.EINVAL  # exists and opens: not something the engine reads (a folder, a FIFO)
+# Python's own OSError subclasses by error number; each gets its joined class.
+_OS_ERROR_CLASSES = {
+    base: _joined_with(base)
+    for base in (
+        BlockingIOError,
+        ChildProcessError,
+        BrokenPipeError,
+        ConnectionAbortedError,
+        ConnectionRefusedError,
+        ConnectionResetError,
+        FileExistsError,
+        FileNotFoundError,
+        InterruptedError,
+        IsADirectoryError,
+        NotADirectoryError,
+        PermissionError,
+        ProcessLookupError,
+        TimeoutError,
+    )
+}
 
 
-def conversion_error(code, message):
+def _system_error(outcome, path):
+    """The OSError of a refused file: the class Python gives the error
+    number, or the plain one when the file layer refused without one."""
+    cls = ConversionOSError
+    if outcome.error:
+        cls = _OS_ERROR_CLASSES.get(type(OSError(outcome.error, "")), ConversionOSError)
+    return cls(outcome.message, outcome.code, path, outcome.error, outcome.reason)
+
+
+def conversion_error(outcome):
     """The exception of a failed engine command."""
-    code = Failure(code)
+    code = Failure(outcome.code)
+    path = outcome.path or None
+    if outcome.error or code in _SYSTEM_FAILURES:
+        return _system_error(outcome, path)
     if code == Failure.CHECKSUM_ERROR:
-        return ConversionChecksumError(message, code)
+        return ConversionChecksumError(outcome.message, code, path)
     if code in _FORMAT_FAILURES:
-        return ConversionFormatError(message, code)
-    if code in _OPEN_FAILURES:
-        path = _named_path(code, message)
-        err = _errno_of(path) if path is not None and code == Failure.CANT_OPEN_FOR_READING else None
-        return ConversionOSError(message, code, path, err)
-    return ConversionError(message, code)
+        return ConversionFormatError(outcome.message, code, path)
+    return ConversionError(outcome.message, code, path)
 
 
-def open_error(code, message, path):
+def write_error(outcome):
+    """The exception of a pulse file the engine did not write."""
+    code = Failure(outcome.code)
+    if code in _LAYOUT_FAILURES:
+        why = ""
+        if code == Failure.FILE_TOO_LARGE:
+            why = "; a record would start beyond the 32-bit offsets of a pulse file"
+        return LayoutError(f"{outcome.message}{why}; nothing was written", code, outcome.path or None)
+    return conversion_error(outcome)
+
+
+def open_error(outcome):
     """The exception of a pulse file that cannot be opened or is not valid."""
-    code = Failure(code)
+    code = Failure(outcome.code)
+    path = outcome.path
     if code == Failure.CANT_OPEN_FOR_READING:
-        err = _errno_of(path)
-        if err == _errno.EINVAL and os.path.isdir(path):
-            err = _errno.EISDIR
-        if err != _errno.EINVAL:
-            reason = os.strerror(err)
-        elif os.path.isfile(path):
-            reason = "cannot be mapped into memory"
-        else:
-            reason = "not a regular file"
-        return OSError(err, reason, path)
-    text = f"{path}: {message}"
+        # OSError picks FileNotFoundError, PermissionError... by the number.
+        return OSError(outcome.error or None, outcome.reason or outcome.message, path)
+    text = f"{path}: {outcome.message}"
     if code == Failure.CHECKSUM_ERROR:
         return ChecksumError(text, code, path)
     return FormatError(text, code, path)

@@ -6,98 +6,53 @@ import operator
 
 import numpy as np
 
-MAGIC = 0x35799753
-TEXT_SIZE = 80
+from . import _orvane
 
-# (label, dtype, offset) of every field, in the order of the header text
-# lines; RS words are listed one by one as rs0, rs1, ...
-_FILE_FIELDS = [
-    ("magc", "<u4", 0),
-    ("desc", "S80", 4),
-    ("subs", "<i4", 84),
-    ("pnam", "S80", 88),
-    ("pdes", "S80", 168),
-    ("fmin", "<i4", 248),
-    ("fmax", "<i4", 252),
-    ("time", "<i4", 256),
-    ("pid", "<u2", 260),
-    ("unus", "<u2", 262),
-    ("styp", "<i4", 264),
-    ("ptyp", "<i4", 268),
-    ("tcnt", "<u4", 272),
-    ("rcnt", "<u4", 276),
-    ("icnt", "<u4", 280),
-    ("mxpr", "<f4", 284),
-] + [(f"rs{k}", "<i4", 288 + 4 * k) for k in range(7)]
+MAGIC = _orvane.MAGIC
+TEXT_SIZE = _orvane.TEXT_FIELD_SIZE
 
-_T_FIELDS = [
-    ("desc", "S80", 0),
-    ("chan", "<u4", 80),
-    ("rate", "<f4", 84),
-    ("offs", "<i4", 88),
-    ("gain", "<f4", 92),
-    ("type", "<i4", 96),
-    ("size", "<i4", 100),
-    ("fhz0", "<f4", 104),
-    ("fhzn", "<f4", 108),
-] + [(f"rs{k}", "<i4", 112 + 4 * k) for k in range(6)]
+# The numpy dtype of each way the engine stores a field.
+_DTYPES = {"Text80": f"S{TEXT_SIZE}", "UInt32": "<u4", "Int32": "<i4", "UInt16": "<u2", "Real32": "<f4"}
 
-_R_FIELDS = [
-    ("desc", "S80", 0),
-    ("chan", "<u4", 80),
-    ("rate", "<f4", 84),
-    ("pfdf", "<i4", 88),
-    ("pfas", "<i4", 92),
-    ("ffsz", "<i4", 96),
-    ("ffdf", "<i4", 100),
-    ("ifsz", "<i4", 104),
-    ("samp", "<i4", 108),
-    ("fcoe", "<i4", 112),
-    ("size", "<u4", 116),
-    ("fhz0", "<f4", 120),
-    ("fhzn", "<f4", 124),
-] + [(f"rs{k}", "<i4", 128 + 4 * k) for k in range(6)]
 
-_I_FIELDS = [
-    ("desc", "S80", 0),
-    ("chan", "<u4", 80),
-    ("rate", "<f4", 84),
-    ("size", "<u4", 88),
-] + [(f"rs{k}", "<i4", 92 + 4 * k) for k in range(8)]
+def _fields(kind):
+    """(label, dtype, offset) of every field of a header kind as the engine
+    describes it, in the order of the header text lines, labels in lower
+    case; RS words are listed one by one as rs0, rs1, ..."""
+    return [(label.lower(), _DTYPES[stored], offset) for label, offset, stored in _orvane.header_fields(kind)]
 
 
 class _Kind:
     """What sets one header apart: its size, fields and samples."""
 
-    def __init__(self, name, size, fields, sample_dtype):
+    def __init__(self, name):
         self.name = name
-        self.size = size
-        self.fields = fields
-        self.sample_dtype = np.dtype(sample_dtype) if sample_dtype else None
+        self.size = _orvane.header_size(name)
+        self.fields = _fields(name)
+        self.sample_dtype = None if name == "file" else np.dtype(_orvane.sample_dtype(name))
         # The structured dtype of headers(): one field per label, RS words
         # apart (rs0, rs1, ...), so that pandas takes it as it is.
         self.dtype = np.dtype(
             {
-                "names": [f[0] for f in fields],
-                "formats": [f[1] for f in fields],
-                "offsets": [f[2] for f in fields],
-                "itemsize": size,
+                "names": [f[0] for f in self.fields],
+                "formats": [f[1] for f in self.fields],
+                "offsets": [f[2] for f in self.fields],
+                "itemsize": self.size,
             }
         )
-        self.rs_count = sum(1 for f in fields if f[0].startswith("rs"))
-        self.rs_offset = next(f[2] for f in fields if f[0] == "rs0")
-        self.labels = tuple(f[0] for f in fields if not f[0].startswith("rs")) + ("rs",)
-        self.by_label = {f[0]: f for f in fields}
+        rs = [f for f in self.fields if f[0].startswith("rs")]
+        self.rs_count = len(rs)
+        self.rs_dtype = rs[0][1]
+        self.rs_offset = rs[0][2]
+        self.labels = tuple(f[0] for f in self.fields if not f[0].startswith("rs")) + ("rs",)
+        self.by_label = {f[0]: f for f in self.fields}
 
 
-FILE = _Kind("file", 316, _FILE_FIELDS, None)
-T = _Kind("T", 136, _T_FIELDS, "<i2")
-R = _Kind("R", 152, _R_FIELDS, "<f4")
-I = _Kind("I", 124, _I_FIELDS, "<i2")  # noqa: E741 - the record kind's letter
+FILE = _Kind("file")
+T = _Kind("T")
+R = _Kind("R")
+I = _Kind("I")  # noqa: E741 - the record kind's letter
 KINDS = {"file": FILE, "T": T, "R": R, "I": I}
-
-_INT_RANGES = {"<u4": (0, 2**32 - 1), "<i4": (-(2**31), 2**31 - 1), "<u2": (0, 2**16 - 1)}
-
 
 def _text(raw):
     return raw.split(b"\0", 1)[0].decode("latin-1")
@@ -155,11 +110,11 @@ class Header(collections.abc.Mapping):
     def __getitem__(self, label):
         if label == "rs":
             k = self._kind
-            return tuple(np.frombuffer(self._raw, "<i4", k.rs_count, k.rs_offset).tolist())
+            return tuple(np.frombuffer(self._raw, k.rs_dtype, k.rs_count, k.rs_offset).tolist())
         if not isinstance(label, str):
             raise KeyError(label)
         _, fmt, offset = self._field(label)
-        if fmt == "S80":
+        if fmt == _DTYPES["Text80"]:
             return _text(self._raw[offset : offset + TEXT_SIZE])
         return np.frombuffer(self._raw, fmt, 1, offset)[0].item()
 
@@ -197,7 +152,7 @@ def _encode_int(label, fmt, value):
         number = operator.index(value)
     except TypeError:
         raise TypeError(f"{label} must be an integer, not {type(value).__name__}") from None
-    low, high = _INT_RANGES[fmt]
+    low, high = int(np.iinfo(fmt).min), int(np.iinfo(fmt).max)
     if not low <= number <= high:
         raise OverflowError(f"{label} = {number} is outside {low}..{high}")
     return np.array(number, fmt).tobytes()
@@ -206,7 +161,7 @@ def _encode_int(label, fmt, value):
 def _encode_real(label, value):
     if isinstance(value, (str, bytes)) or not isinstance(value, (int, float, np.floating, np.integer)):
         raise TypeError(f"{label} must be a real number, not {type(value).__name__}")
-    return np.array(value, "<f4").tobytes()
+    return np.array(value, _DTYPES["Real32"]).tobytes()
 
 
 def _encode_text(label, value):
@@ -226,7 +181,7 @@ def _encode_rs(kind, value):
     words = list(value)
     if len(words) != kind.rs_count:
         raise ValueError(f"rs of a {kind.name} header has {kind.rs_count} words, not {len(words)}")
-    return b"".join(_encode_int(f"rs{k}", "<i4", w) for k, w in enumerate(words))
+    return b"".join(_encode_int(f"rs{k}", kind.rs_dtype, w) for k, w in enumerate(words))
 
 
 def encode(kind, raw, fields):
@@ -239,9 +194,9 @@ def encode(kind, raw, fields):
             if label not in kind.by_label:
                 raise KeyError(f"a {kind.name} header has no field {label!r}")
             _, fmt, offset = kind.by_label[label]
-            if fmt == "S80":
+            if fmt == _DTYPES["Text80"]:
                 data = _encode_text(label, value)
-            elif fmt == "<f4":
+            elif fmt == _DTYPES["Real32"]:
                 data = _encode_real(label, value)
             else:
                 data = _encode_int(label, fmt, value)

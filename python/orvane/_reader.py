@@ -148,8 +148,8 @@ def open(path, verify=True):  # noqa: A001 - orvane.open, like io.open
     far as it goes and f.problems lists what is wrong.
     """
     path = os.fspath(path)
-    mapping, code, message = _orvane.open_mapping(os.fsencode(path), bool(verify))
+    mapping, outcome = _orvane.open_mapping(os.fsencode(path), bool(verify))
     if mapping is None:
-        raise _errors.open_error(code, message, path)
+        raise _errors.open_error(_errors.Outcome(*outcome))
     problems = [Problem(*p) for p in mapping.problems()]
     return PulseFile(mapping, path, problems)

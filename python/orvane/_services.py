@@ -33,9 +33,9 @@ def _output_base(path, output_dir):
 
 def _convert(path, to_text, labelled, output_dir, progress, threads):
     out_dir = b"" if output_dir is None else _name(output_dir)
-    code, message = _orvane.convert(_name(path), to_text, bool(labelled), out_dir, int(threads), progress)
-    if code != _errors.Failure.NONE:
-        raise _errors.conversion_error(code, message)
+    outcome = _errors.Outcome(*_orvane.convert(_name(path), to_text, bool(labelled), out_dir, int(threads), progress))
+    if not outcome.ok:
+        raise _errors.conversion_error(outcome)
 
 
 def _counts(spf):
@@ -73,20 +73,21 @@ def validate(path):
     """True when BASE.spf is a valid pulse file (magic number, checksum, the
     offset table and every record inside the file), as orvane-cli check
     tells; False when it is not; OSError when it cannot be read."""
-    code, message = _orvane.validate(_name(path))
-    if code == _errors.Failure.NONE:
+    outcome = _errors.Outcome(*_orvane.validate(_name(path)))
+    if outcome.ok:
         return True
-    if code == _errors.Failure.CANT_OPEN_FOR_READING:
-        raise _errors.open_error(code, message, base_name(path) + ".spf")
+    if outcome.code == _errors.Failure.CANT_OPEN_FOR_READING:
+        raise _errors.open_error(outcome)
     return False
 
 
 def get_power(path, progress=None):
     """The pulse power of every T record of BASE.spf: its GAIN in whole
     hundredths, as "Get Pulse Power" shows it."""
-    code, message, powers, _ = _orvane.get_power(_name(path), progress)
-    if code != _errors.Failure.NONE:
-        raise _errors.conversion_error(code, message)
+    outcome, powers, _ = _orvane.get_power(_name(path), progress)
+    outcome = _errors.Outcome(*outcome)
+    if not outcome.ok:
+        raise _errors.conversion_error(outcome)
     return list(powers)
 
 
@@ -101,6 +102,6 @@ def set_power(path, values, progress=None):
             words.append(str(operator.index(v)))
         except TypeError:
             raise TypeError(f"pulse power values are whole numbers, not {type(v).__name__}") from None
-    code, message = _orvane.set_power(_name(path), " ".join(words).encode("ascii"), progress)
-    if code != _errors.Failure.NONE:
-        raise _errors.conversion_error(code, message)
+    outcome = _errors.Outcome(*_orvane.set_power(_name(path), " ".join(words).encode("ascii"), progress))
+    if not outcome.ok:
+        raise _errors.conversion_error(outcome)

@@ -28,15 +28,6 @@ py::array ReadOnly(py::array a) {
   return a;
 }
 
-RecordType TypeOf(char kind) {
-  switch (kind) {
-    case 'T': return RecordType::T;
-    case 'R': return RecordType::R;
-    case 'I': return RecordType::I;
-  }
-  throw py::value_error("record kind must be 'T', 'R' or 'I'");
-}
-
 class Mapping {
  public:
   explicit Mapping(ViewPtr view) : view_(std::move(view)) {}
@@ -44,11 +35,11 @@ class Mapping {
   py::bytes HeaderBytes() const {
     auto bytes = view_->Bytes();
     return py::bytes(reinterpret_cast<const char*>(bytes.data()),
-                     std::min<size_t>(bytes.size(), format::file::kSize));
+                     std::min<size_t>(bytes.size(), format::kFileHeader.size));
   }
-  size_t Count(char kind) const { return view_->Records(TypeOf(kind)).size(); }
+  size_t Count(char kind) const { return view_->Records(RecordTypeOf(kind)).size(); }
   const RecordView& Record(char kind, size_t n) const {
-    auto records = view_->Records(TypeOf(kind));
+    auto records = view_->Records(RecordTypeOf(kind));
     if (n >= records.size()) throw py::index_error("record index out of range");
     return records[n];
   }
@@ -59,7 +50,7 @@ class Mapping {
   // The samples of a record: a read-only view into the mapping.
   py::array Samples(char kind, size_t n) const {
     const RecordView& r = Record(kind, n);
-    const py::dtype dtype(r.Info().sampleBytes == 4 ? "<f4" : "<i2");
+    const py::dtype dtype(SampleDtype(r.Info().sample));
     const auto count = static_cast<py::ssize_t>(r.SampleCount());
     const void* data = r.samples.data() ? static_cast<const void*>(r.samples.data()) : view_->Bytes().data();
     return ReadOnly(
@@ -68,8 +59,8 @@ class Mapping {
   // Every header of a kind, gathered into one (count, header size) array of
   // bytes; records whose header lies outside the file are zeros.
   py::array Headers(char kind) const {
-    auto records = view_->Records(TypeOf(kind));
-    const size_t size = InfoOf(TypeOf(kind)).headerSize;
+    auto records = view_->Records(RecordTypeOf(kind));
+    const size_t size = DescribeRecord(RecordTypeOf(kind)).headerSize;
     py::array_t<uint8_t> out({static_cast<py::ssize_t>(records.size()), static_cast<py::ssize_t>(size)});
     uint8_t* dst = out.mutable_data();
     std::memset(dst, 0, records.size() * size);
@@ -97,7 +88,8 @@ class Mapping {
   ViewPtr view_;
 };
 
-// Opens path; on failure returns (None, code, message).
+// Opens path: (mapping or None, outcome), the outcome of the opening and
+// its first problem.
 py::tuple OpenMapping(const std::string& path, bool verify) {
   Outcome why;
   ViewPtr view;
@@ -106,8 +98,9 @@ py::tuple OpenMapping(const std::string& path, bool verify) {
     view = PulseFileView::Open(path, verify ? PulseFileView::Verify::Full : PulseFileView::Verify::Salvage,
                                &why);
   }
-  if (!view) return py::make_tuple(py::none(), static_cast<int>(why.code), FsText(why.message));
-  return py::make_tuple(Mapping(view), static_cast<int>(why.code), FsText(why.message));
+  if (!why.ok() && why.path.empty()) why.path = path;  // the one file it is about
+  if (!view) return py::make_tuple(py::none(), OutcomeTuple(why));
+  return py::make_tuple(Mapping(view), OutcomeTuple(why));
 }
 
 }  // namespace

@@ -66,8 +66,6 @@ class CallbackReporter final : public ConversionReporter {
   std::optional<py::error_already_set> error_;
 };
 
-py::tuple Result(const Outcome& o) { return py::make_tuple(static_cast<int>(o.code), FsText(o.message)); }
-
 py::tuple RunConvert(const std::string& fileName, bool toText, bool labelled, const std::string& outputDir,
                      unsigned threads, py::object progress) {
   ConversionRequest request;
@@ -83,7 +81,7 @@ py::tuple RunConvert(const std::string& fileName, bool toText, bool labelled, co
     outcome = Convert(request, reporter);
   }
   reporter.RaiseIfFailed();
-  return Result(outcome);
+  return OutcomeTuple(outcome);
 }
 
 py::tuple GetPower(const std::string& fileName, py::object progress) {
@@ -94,8 +92,7 @@ py::tuple GetPower(const std::string& fileName, py::object progress) {
     reading = GetPulsePower(fileName, reporter);
   }
   reporter.RaiseIfFailed();
-  return py::make_tuple(static_cast<int>(reading.outcome.code), FsText(reading.outcome.message),
-                        reading.powers, reading.text.has_value());
+  return py::make_tuple(OutcomeTuple(reading.outcome), reading.powers, reading.text.has_value());
 }
 
 py::tuple SetPower(const std::string& fileName, const std::string& text, py::object progress) {
@@ -106,17 +103,19 @@ py::tuple SetPower(const std::string& fileName, const std::string& text, py::obj
     outcome = SetPulsePower(fileName, text, reporter);
   }
   reporter.RaiseIfFailed();
-  return Result(outcome);
+  return OutcomeTuple(outcome);
 }
 
 // The check of orvane-cli check: BASE.spf opened with the full structure check.
 py::tuple Validate(const std::string& fileName) {
+  const std::string spf = DeriveBaseName(fileName) + ".spf";
   Outcome why;
   {
     py::gil_scoped_release release;
-    PulseFileView::Open(DeriveBaseName(fileName) + ".spf", PulseFileView::Verify::Full, &why);
+    PulseFileView::Open(spf, PulseFileView::Verify::Full, &why);
   }
-  return Result(why);
+  if (!why.ok() && why.path.empty()) why.path = spf;  // the one file it is about
+  return OutcomeTuple(why);
 }
 
 // The name of a code in Python's orvane.Failure.
@@ -149,6 +148,8 @@ const char* FailureName(Failure code) {
     case Failure::NotAValidPulseFile: return "NOT_A_VALID_PULSE_FILE";
     case Failure::RecordOutsideFile: return "RECORD_OUTSIDE_FILE";
     case Failure::SamplesOutsideFile: return "SAMPLES_OUTSIDE_FILE";
+    case Failure::TooManySamples: return "TOO_MANY_SAMPLES";
+    case Failure::WrongHeaderSize: return "WRONG_HEADER_SIZE";
     case Failure::Incomplete: return "INCOMPLETE";
   }
   return "UNKNOWN";

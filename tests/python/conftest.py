@@ -17,7 +17,7 @@ GOLDEN_CASES = sorted(p.name for p in GOLDEN_DIR.iterdir() if (p / "data.spf").i
 
 
 def pytest_configure(config):
-    config.addinivalue_line("markers", "slow: runs a Dask cluster; ctest label slow")
+    config.addinivalue_line("markers", "slow: runs a Dask cluster or a long loop; ctest label slow (python.dask)")
 
 
 def cli_path():

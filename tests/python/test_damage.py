@@ -2,8 +2,6 @@
 FormatError, never a crash; verify=False opens what is left and lists what is
 wrong."""
 
-import os
-
 import numpy as np
 import pytest
 
@@ -78,30 +76,3 @@ def test_salvage_lists_the_problems_and_opens_what_is_left(sample, tmp_path):
         assert f.t[0].complete
     with orvane.open(path, verify=False) as f:
         assert f.problems == []
-
-
-def test_missing_files_and_folders_are_oserrors_with_the_path(tmp_path):
-    with pytest.raises(FileNotFoundError) as err:
-        orvane.open(tmp_path / "nothing.spf")
-    assert err.value.filename == str(tmp_path / "nothing.spf")
-    with pytest.raises(IsADirectoryError):
-        orvane.open(tmp_path)
-    with pytest.raises(FileNotFoundError):
-        orvane.validate(tmp_path / "nothing.spf")
-
-
-def test_a_fifo_is_refused_without_blocking(tmp_path):
-    fifo = tmp_path / "pipe.spf"
-    os.mkfifo(fifo)
-    with pytest.raises(OSError, match="not a regular file") as err:
-        orvane.open(fifo)
-    assert err.value.filename == str(fifo)
-
-
-def test_an_unreadable_file_is_a_permission_error(make_file):
-    path, _ = make_file()
-    path.chmod(0)
-    if os.access(path, os.R_OK):
-        pytest.skip("running with the right to read anything")
-    with pytest.raises(PermissionError):
-        orvane.open(path)

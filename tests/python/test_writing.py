@@ -2,6 +2,9 @@
 byte, refused dtypes and layouts, and replacement of a file being read."""
 
 import os
+import threading
+import time
+import tracemalloc
 
 import numpy as np
 import pytest
@@ -123,19 +126,87 @@ def test_bad_header_values_are_refused(tmp_path):
             orvane.write(path, header)
     with pytest.raises(TypeError):
         orvane.write(path, t=[orvane.Header("R")])
+    none = np.zeros(0, "<i2")
+    for records, error, where in (
+        ({"t": [({}, none), ({"chan": -1}, none)]}, OverflowError, "T record 1: "),
+        ({"i": [({"desc": 3}, none)]}, TypeError, "I record 0: "),
+        ({"r": [(orvane.Header("T"), np.zeros(0, "<f4"))]}, TypeError, "R record 0: "),
+    ):
+        with pytest.raises(error, match=where):
+            orvane.write(path, **records)
     assert os.listdir(tmp_path) == []
 
 
-def test_offsets_beyond_32_bits_are_refused_before_anything_is_written(tmp_path):
-    # Two records of 2^31 - 1 samples: the second would start past 4 GiB.
-    # Broadcast arrays take no memory, and nothing may copy them.
-    huge = np.broadcast_to(np.zeros(1, "<i2"), (2**31 - 1,))
+def sparse_samples(folder, count):
+    """count zero T samples that take no memory: a read-only mapping of a
+    sparse file, which nothing may copy."""
+    path = folder / f"sparse-{count}"
+    with open(path, "wb") as f:
+        f.truncate(2 * count)
+    return np.memmap(path, "<i2", "r", shape=(count,))
+
+
+@pytest.mark.parametrize(
+    "counts, code, named",
+    [
+        # SIZE of a T record counts up to 2^31 - 1 samples.
+        ((3, 2**31), orvane.Failure.TOO_MANY_SAMPLES, "T1"),
+        # The second record would start past 4 GiB.
+        ((2**31 - 1, 2**31 - 1), orvane.Failure.FILE_TOO_LARGE, "32-bit offsets"),
+    ],
+)
+def test_records_no_file_can_hold_are_refused_before_anything_is_copied_or_written(tmp_path, counts, code, named):
+    (tmp_path / "sparse").mkdir()
+    records = [({}, sparse_samples(tmp_path / "sparse", n)) for n in counts]
     path = tmp_path / "huge.spf"
     path.write_bytes(b"old")
-    with pytest.raises(ValueError, match="32-bit"):
-        orvane.write(path, t=[({}, huge), ({}, huge)])
+    tracemalloc.start()
+    try:
+        with pytest.raises(orvane.LayoutError) as err:
+            orvane.write(path, t=records)
+        peak = tracemalloc.get_traced_memory()[1]
+    finally:
+        tracemalloc.stop()
+    e = err.value
+    assert isinstance(e, ValueError) and e.code == code and e.path == str(path)
+    assert named in str(e) and str(e).endswith("nothing was written")
+    assert peak < 2**24
     assert path.read_bytes() == b"old"
-    assert os.listdir(tmp_path) == ["huge.spf"]
+    assert sorted(os.listdir(tmp_path)) == ["huge.spf", "sparse"]
+
+
+def test_samples_are_written_from_the_arrays_while_other_threads_run(tmp_path):
+    samples = np.full(40_000_000, 3, "<i2")
+    path = tmp_path / "big.spf"
+    window = {}
+
+    def write():
+        window["start"] = time.perf_counter()
+        orvane.write(path, t=[({}, samples)], i=[({}, samples[:1000])])
+        window["end"] = time.perf_counter()
+
+    tracemalloc.start()
+    try:
+        worker = threading.Thread(target=write)
+        # The main thread's first and last step while the write runs; kept,
+        # not listed, so that stepping allocates nothing.
+        first = last = None
+        worker.start()
+        while worker.is_alive():
+            if "start" in window and "end" not in window:
+                last = time.perf_counter()
+                first = first or last
+            sum(range(200))
+        worker.join()
+        peak = tracemalloc.get_traced_memory()[1]
+    finally:
+        tracemalloc.stop()
+    assert peak < samples.nbytes // 8  # no copy of the samples
+    # Held, the GIL would give the main thread one switch interval at most.
+    took = window["end"] - window["start"]
+    assert first is not None and last - first > took / 2, f"steps over {last - first:.3f} s of {took:.3f} s"
+    with orvane.open(path) as f:
+        assert f.t[0].header["size"] == len(samples) and (f.t[0].samples == 3).all()
 
 
 def test_open_arrays_survive_the_file_being_replaced(make_file):
@@ -148,13 +219,6 @@ def test_open_arrays_survive_the_file_being_replaced(make_file):
     f.close()
     with orvane.open(path) as g:
         assert (g.t[0].samples == 7).all()
-
-
-def test_write_refusals_of_the_system_are_oserrors_with_the_path(tmp_path):
-    target = tmp_path / "missing-folder" / "x.spf"
-    with pytest.raises(FileNotFoundError) as err:
-        orvane.write(target, None)
-    assert err.value.filename == str(target)
 
 
 def test_records_of_another_kind_are_refused(make_file, tmp_path):
