@@ -79,10 +79,10 @@ void ExportRecord(const RecordDescription& kind, const RecordRun& run, io::File&
     report.ReportStatus(Failure::BinaryReadError);
   } else {
     const uint64_t start = LoadU32(entry);
-    ReadCredit credit(run.progress, binary, start,
-                      start + kind.headerSize + kind.DeclaredSamples(header.data()) * kind.sampleBytes);
+    const uint64_t count = kind.DeclaredSamples(header.data());
+    ReadCredit credit(run.progress, binary, start, start + kind.headerSize + count * kind.sampleBytes);
     WriteHeaderLines(*out, kind.header, header.data(), labelled);
-    if (!ExportSamples(kind.sample, binary, kind.DeclaredSamples(header.data()), labelled, *out))
+    if (!ExportSamples(kind.sample, binary, count, labelled, *out))
       report.ReportStatus(Failure::BinaryReadError);
     out->Append("\n", 1);
     wroteLines = true;

@@ -81,9 +81,9 @@ struct RecordDescription {
   const HeaderDescription& header;
   size_t headerSize;  // header.size
   SampleType sample;
-  unsigned sampleBytes;  // 2: little-endian int16; 4: little-endian float32
-  int samplesPerLine;    // 8 or 4
-  uint16_t sizeOffset;   // where SIZE lies in the header
+  unsigned sampleBytes;   // 2: little-endian int16; 4: little-endian float32
+  int samplesPerLine;     // 8 or 4
+  uint16_t sizeOffset;    // where SIZE lies in the header
   bool sizeSigned;        // the binary form reads SIZE signed: zero or less means none (T)
   bool importSizeSigned;  // the import counts SIZE signed (T and R)
   bool padOddCount;       // a 16-bit zero follows an odd number of samples (T and I)
@@ -124,10 +124,11 @@ constexpr FieldDescription Word(std::string_view label, uint16_t offset) {
 // RS field k of a header whose RS fields start at first.
 constexpr std::string_view kRsLabels[] = {"RS0", "RS1", "RS2", "RS3", "RS4", "RS5", "RS6", "RS7"};
 constexpr FieldDescription Rs(int k, uint16_t first) {
-  return {kRsLabels[k], static_cast<uint16_t>(first + 4 * k), F::Int32, X::Int32, X::Int32, X::Int32,
+  return {kRsLabels[k],          static_cast<uint16_t>(first + 4 * k), F::Int32, X::Int32, X::Int32, X::Int32,
           static_cast<int8_t>(k)};
 }
 
+// clang-format off
 inline constexpr FieldDescription kFileFields[] = {
     {"MAGC", 0, F::UInt32, X::Hex32, X::Hex32, X::Hex32},
     Text("DESC", 4),
@@ -188,6 +189,7 @@ inline constexpr FieldDescription kIFields[] = {
     {"SIZE", 88, F::UInt32, X::UInt32, X::UInt32, X::UInt32},
     Rs(0, 92), Rs(1, 92), Rs(2, 92), Rs(3, 92), Rs(4, 92), Rs(5, 92), Rs(6, 92), Rs(7, 92),
 };
+// clang-format on
 }  // namespace detail
 
 inline constexpr HeaderDescription kFileHeader{HeaderKind::File, "PulseFileHeader", 316, detail::kFileFields};
@@ -195,15 +197,29 @@ inline constexpr HeaderDescription kTHeader{HeaderKind::T, "TRecordHeader", 136,
 inline constexpr HeaderDescription kRHeader{HeaderKind::R, "RRecordHeader", 152, detail::kRFields};
 inline constexpr HeaderDescription kIHeader{HeaderKind::I, "IRecordHeader", 124, detail::kIFields};
 
-inline constexpr RecordDescription kTRecord{
-    RecordType::T, 'T', kTHeader, kTHeader.size, SampleType::Int16, unsigned{SampleBytes(SampleType::Int16)},
-    SamplesPerLine(SampleType::Int16), kTHeader.Offset("SIZE"), true, true, true};
-inline constexpr RecordDescription kRRecord{
-    RecordType::R, 'R', kRHeader, kRHeader.size, SampleType::Real32, unsigned{SampleBytes(SampleType::Real32)},
-    SamplesPerLine(SampleType::Real32), kRHeader.Offset("SIZE"), false, true, false};
-inline constexpr RecordDescription kIRecord{
-    RecordType::I, 'I', kIHeader, kIHeader.size, SampleType::Int16, unsigned{SampleBytes(SampleType::Int16)},
-    SamplesPerLine(SampleType::Int16), kIHeader.Offset("SIZE"), false, false, true};
+consteval RecordDescription Record(RecordType type, char letter, const HeaderDescription& header,
+                                   SampleType sample, bool sizeSigned, bool importSizeSigned,
+                                   bool padOddCount) {
+  return {.type = type,
+          .letter = letter,
+          .header = header,
+          .headerSize = header.size,
+          .sample = sample,
+          .sampleBytes = SampleBytes(sample),
+          .samplesPerLine = SamplesPerLine(sample),
+          .sizeOffset = header.Offset("SIZE"),
+          .sizeSigned = sizeSigned,
+          .importSizeSigned = importSizeSigned,
+          .padOddCount = padOddCount};
+}
+
+// clang-format off
+//                                                                                                     SIZE read signed by the
+//                                                                                                     export  import  pad after an odd count
+inline constexpr RecordDescription kTRecord = Record(RecordType::T, 'T', kTHeader, SampleType::Int16,  true,   true,   true);
+inline constexpr RecordDescription kRRecord = Record(RecordType::R, 'R', kRHeader, SampleType::Real32, false,  true,   false);
+inline constexpr RecordDescription kIRecord = Record(RecordType::I, 'I', kIHeader, SampleType::Int16,  false,  false,  true);
+// clang-format on
 
 // The record offset table follows the header: TCNT + RCNT + ICNT entries,
 // T records first, then R, then I.
@@ -221,7 +237,8 @@ consteval bool Contiguous(const HeaderDescription& header) {
   }
   return at == header.size;
 }
-static_assert(Contiguous(kFileHeader) && Contiguous(kTHeader) && Contiguous(kRHeader) && Contiguous(kIHeader));
+static_assert(Contiguous(kFileHeader) && Contiguous(kTHeader) && Contiguous(kRHeader) &&
+              Contiguous(kIHeader));
 
 }  // namespace format
 
@@ -229,6 +246,8 @@ static_assert(Contiguous(kFileHeader) && Contiguous(kTHeader) && Contiguous(kRHe
 const HeaderDescription& DescribeHeader(HeaderKind kind);
 const RecordDescription& DescribeRecord(RecordType type);
 // The header of a record kind.
-constexpr HeaderKind HeaderKindOf(RecordType type) { return static_cast<HeaderKind>(static_cast<int>(type) + 1); }
+constexpr HeaderKind HeaderKindOf(RecordType type) {
+  return static_cast<HeaderKind>(static_cast<int>(type) + 1);
+}
 
 }  // namespace orvane
