@@ -125,7 +125,8 @@ std::string SmallMixedFile() {
   file.append(4 * 3, '\0');
   auto bytes = [&file] { return reinterpret_cast<uint8_t*>(file.data()); };
   const size_t sizes[] = {format::kTHeader.size, format::kRHeader.size, format::kIHeader.size};
-  const uint16_t sizeAt[] = {format::kTHeader.Offset("SIZE"), format::kRHeader.Offset("SIZE"), format::kIHeader.Offset("SIZE")};
+  const uint16_t sizeAt[] = {format::kTHeader.Offset("SIZE"), format::kRHeader.Offset("SIZE"),
+                             format::kIHeader.Offset("SIZE")};
   const std::string samples[] = {std::string("\x01\x00\xfe\xff\x00\x80\x00\x00", 8),
                                  std::string("\x00\x00\xc0\x3f\x00\x00\x80\xbf", 8),
                                  std::string("\x07\x00\xff\x7f\x00\x00\x00\x00", 8)};

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "format/structure_check.h"
 #include "memory_file_system.h"
 #include "orvane/reporter.h"
-#include "format/structure_check.h"
 
 namespace orvane::fuzz {
 

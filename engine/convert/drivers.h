@@ -5,8 +5,8 @@
 
 #include <array>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "convert/record_converter.h"
 #include "convert/run_report.h"
@@ -17,8 +17,10 @@
 namespace orvane {
 
 // The record kinds in table order with their counts in header.
-inline std::array<std::pair<const RecordDescription*, uint32_t>, 3> RecordCounts(const PulseFileHeader& header) {
-  return {{{&format::kTRecord, header.TCount()}, {&format::kRRecord, header.RCount()},
+inline std::array<std::pair<const RecordDescription*, uint32_t>, 3> RecordCounts(
+    const PulseFileHeader& header) {
+  return {{{&format::kTRecord, header.TCount()},
+           {&format::kRRecord, header.RCount()},
            {&format::kIRecord, header.ICount()}}};
 }
 

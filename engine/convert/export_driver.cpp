@@ -89,7 +89,8 @@ void ExportToAscii(const ConversionRequest& request, const std::string& baseName
   if (!ExportHeaderPhase(spf, *binary, header, report)) return;
   // The header and the offset table are read once they are checked.
   std::optional<ByteProgress> progress;
-  if (report.Reporter()) run.progress = &progress.emplace(*report.Reporter(), binary->Size(), header.TableEnd());
+  if (report.Reporter())
+    run.progress = &progress.emplace(*report.Reporter(), binary->Size(), header.TableEnd());
 
   const bool labelled = request.labelled;
   for (const FieldDescription& field : format::kFileHeader.fields) {

@@ -94,8 +94,8 @@ bool EnterTableEntry(io::File& binary, uint64_t& tablePos, const std::string& sp
 
 // Step 9 of an import: enters each record's position into the table and
 // appends the record. False at the first failure.
-bool ImportRecords(const RecordRun& run, const std::string& spf, io::File& binary, const PulseFileHeader& header,
-                   RunReport& report) {
+bool ImportRecords(const RecordRun& run, const std::string& spf, io::File& binary,
+                   const PulseFileHeader& header, RunReport& report) {
   uint64_t tablePos = format::kTableStart;
   // A record's result is not used: a record that failed has reported it,
   // which stops the run; an R record cut short by a short value line ends
@@ -148,7 +148,8 @@ void ImportFromAscii(const ConversionRequest& request, const std::string& baseNa
   RecordRun run{baseName, request.labelled, request.outputDir, nullptr, nullptr};
   std::optional<ByteProgress> progress;
   if (report.Reporter())
-    run.progress = &progress.emplace(*report.Reporter(), headerBytes + RecordTextBytes(baseName, header), headerBytes);
+    run.progress =
+        &progress.emplace(*report.Reporter(), headerBytes + RecordTextBytes(baseName, header), headerBytes);
   if (!binary.Write(header.bytes.data(), header.bytes.size())) {
     report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
@@ -171,7 +172,8 @@ void ImportFromAscii(const ConversionRequest& request, const std::string& baseNa
 
   const unsigned threads = request.threads != 0 ? request.threads : DefaultThreadCount();
   std::optional<bool> parallel;
-  if (threads > 1 && entries > 1) parallel = ImportRecordsInParallel(run, spf, *output, header, threads, report);
+  if (threads > 1 && entries > 1)
+    parallel = ImportRecordsInParallel(run, spf, *output, header, threads, report);
   if (parallel ? !*parallel : !ImportRecords(run, spf, binary, header, report)) return;
   if (!AppendSealWord(spf, binary, report)) return;
   if (!output->Commit(true)) {

@@ -9,8 +9,8 @@
 #include "convert/base_name.h"
 #include "convert/drivers.h"
 #include "orvane/byte_order.h"
-#include "orvane/pulse_file.h"
 #include "orvane/ordered_runner.h"
+#include "orvane/pulse_file.h"
 #include "text/header_lines.h"
 #include "text/text_line_reader.h"
 
@@ -113,14 +113,15 @@ constexpr uint64_t kMaxPlannedRecords = 1 << 16;
 
 // Bytes the import of a record text file will write, from its header lines;
 // nothing when its header cannot be read.
-std::optional<uint64_t> PlannedRecordBytes(const RecordDescription& kind, const std::string& baseName, uint32_t n,
-                                           bool labelled) {
+std::optional<uint64_t> PlannedRecordBytes(const RecordDescription& kind, const std::string& baseName,
+                                           uint32_t n, bool labelled) {
   auto text = io::File::Open(RecordTextName(kind, baseName, n), io::File::Mode::Read);
   if (!text) return std::nullopt;
   uint8_t header[format::kLargestRecordHeader] = {};
   char line[kTextLineChars + 1];
   for (const FieldDescription& field : kind.header.fields) {
-    if (ReadLineOfText(text.get(), line) != LineStatus::Delivered || !ReadHeaderLine(line, field, header, labelled))
+    if (ReadLineOfText(text.get(), line) != LineStatus::Delivered ||
+        !ReadHeaderLine(line, field, header, labelled))
       return std::nullopt;
     if (field.offset == kind.sizeOffset) break;
   }

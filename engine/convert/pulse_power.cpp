@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "convert/base_name.h"
-#include "orvane/pulse_power.h"
 #include "convert/run_report.h"
 #include "format/open_pulse_file.h"
+#include "orvane/pulse_power.h"
 #include "text/pulse_power_text.h"
 
 namespace orvane {

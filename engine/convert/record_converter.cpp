@@ -129,7 +129,8 @@ bool ImportRecord(const RecordDescription& kind, const RecordRun& run, io::File&
     if (remaining >= perLine) {
       // Lines of the export's own shape are read in runs, straight from the
       // buffered text; whatever line ends a run takes the line reader.
-      const int64_t lines = TakeCanonicalRun(kind.sample, labelled, text, binary, remaining / perLine, canonical);
+      const int64_t lines =
+          TakeCanonicalRun(kind.sample, labelled, text, binary, remaining / perLine, canonical);
       if (lines < 0) {
         report.ReportStatus(Failure::BinaryWriteError);
         return false;

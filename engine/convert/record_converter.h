@@ -19,8 +19,8 @@ class StagedFiles;
 struct RecordRun {
   std::string baseName;
   bool labelled = true;
-  std::string outputDir;            // where new text files go; empty: beside the input
-  StagedFiles* staged = nullptr;    // complete text files wait here for the run's end; null: each goes in place
+  std::string outputDir;          // where new text files go; empty: beside the input
+  StagedFiles* staged = nullptr;  // complete text files wait here for the run's end; null: each goes in place
   ByteProgress* progress = nullptr;  // bytes of input done; null: not counted
 };
 

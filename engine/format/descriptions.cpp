@@ -5,13 +5,14 @@
 namespace orvane {
 
 const HeaderDescription& DescribeHeader(HeaderKind kind) {
-  static constexpr const HeaderDescription* kAll[] = {&format::kFileHeader, &format::kTHeader, &format::kRHeader,
-                                                      &format::kIHeader};
+  static constexpr const HeaderDescription* kAll[] = {&format::kFileHeader, &format::kTHeader,
+                                                      &format::kRHeader, &format::kIHeader};
   return *kAll[static_cast<size_t>(kind)];
 }
 
 const RecordDescription& DescribeRecord(RecordType type) {
-  static constexpr const RecordDescription* kAll[] = {&format::kTRecord, &format::kRRecord, &format::kIRecord};
+  static constexpr const RecordDescription* kAll[] = {&format::kTRecord, &format::kRRecord,
+                                                      &format::kIRecord};
   return *kAll[static_cast<size_t>(type)];
 }
 

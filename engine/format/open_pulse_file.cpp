@@ -88,7 +88,8 @@ std::optional<uint64_t> OpenPulseFile::TRecordPosition(uint32_t n) {
   // The bound is the count the file holds now: a record header written
   // earlier may lie over the header's counts.
   uint8_t count[4];
-  if (!ReadAt(format::kFileHeader.Offset("TCNT"), count, sizeof count) || n >= LoadU32(count)) return std::nullopt;
+  if (!ReadAt(format::kFileHeader.Offset("TCNT"), count, sizeof count) || n >= LoadU32(count))
+    return std::nullopt;
   return EntryOffset(n);
 }
 

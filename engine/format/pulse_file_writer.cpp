@@ -26,7 +26,7 @@ std::string NameOf(RecordType type, uint32_t n) { return DescribeRecord(type).le
 
 Outcome Refusal(Failure code, const std::string& path, const std::string& name, unsigned size = 0) {
   Outcome outcome{code, code == Failure::WrongHeaderSize ? FormatMessage(code, name.c_str(), size)
-                                                          : FormatMessage(code, name.c_str())};
+                                                         : FormatMessage(code, name.c_str())};
   outcome.path = path;
   return outcome;
 }
@@ -75,8 +75,7 @@ Outcome WritePulseFile(const std::string& path, std::span<const uint8_t> fileHea
       const std::string name = NameOf(type, counts[static_cast<size_t>(type)]++);
       if (record.header.size() != kind.headerSize)
         return Refusal(Failure::WrongHeaderSize, path, name, static_cast<unsigned>(kind.headerSize));
-      if (record.samples.size() % kind.sampleBytes != 0)
-        return Refusal(Failure::TooManySamples, path, name);
+      if (record.samples.size() % kind.sampleBytes != 0) return Refusal(Failure::TooManySamples, path, name);
       PlacedRecord p{&record, {}, record.samples.size() / kind.sampleBytes};
       std::copy(record.header.begin(), record.header.end(), p.header.begin());
       if (!SetSize(kind, p.header.data(), p.count)) return Refusal(Failure::TooManySamples, path, name);
@@ -103,7 +102,8 @@ Outcome WritePulseFile(const std::string& path, std::span<const uint8_t> fileHea
   if (!output) return Failed(Failure::CantOpenForWriting, path);
   io::File& file = output->Stream();
   uint64_t sum = 0;
-  bool ok = Put(file, header.bytes.data(), header.bytes.size(), sum) && Put(file, table.data(), table.size(), sum);
+  bool ok =
+      Put(file, header.bytes.data(), header.bytes.size(), sum) && Put(file, table.data(), table.size(), sum);
   static constexpr uint8_t kPad[2] = {0, 0};
   for (size_t k = 0; ok && k < placed.size(); ++k) {
     const PlacedRecord& p = placed[k];

@@ -5,10 +5,10 @@
 #include <optional>
 #include <vector>
 
-#include "text/line_index.h"
 #include "orvane/byte_order.h"
-#include "text/text_format.h"
+#include "text/line_index.h"
 #include "text/swar_digits.h"
+#include "text/text_format.h"
 #include "text/text_scan.h"
 #include "text/word_fields.h"
 
