@@ -1,6 +1,7 @@
-// Layout of the pulse file as the benchmark tools need it. The tools are
-// built from this folder alone, so they carry their own copy of the few
-// offsets and sizes they touch. Every number is little-endian.
+// Layout of the pulse file as the naive conversion needs it. That tool is
+// the benchmark's reference, a plain stdio conversion built apart from the
+// engine on purpose, so it carries its own copy of the few offsets and
+// sizes it touches. Every number is little-endian.
 #pragma once
 
 #include <cstddef>

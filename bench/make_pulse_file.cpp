@@ -2,7 +2,10 @@
 // benchmarks. The records follow the offset table in table order, T and I
 // records are padded to an even sample count as an import writes them, and
 // the file ends with the word that brings its word sum to zero. The file is
-// streamed through one fixed buffer, so memory use does not grow with it.
+// streamed through one fixed buffer, so memory use does not grow with it
+// (the engine's own writer takes every sample in memory, which a file of
+// gigabytes cannot afford); every offset and size comes from the engine's
+// format description.
 //
 // Usage: make_pulse_file OUT.spf TCOUNT TSAMPLES RCOUNT RSAMPLES ICOUNT ISAMPLES [SEED]
 //
@@ -18,12 +21,14 @@
 #include <cstring>
 #include <vector>
 
-#include "bench_layout.h"
+#include "orvane/byte_order.h"
+#include "orvane/format.h"
 
 namespace {
 
-using bench::StoreF32;
-using bench::StoreU32;
+using orvane::StoreF32;
+using orvane::StoreU32;
+namespace format = orvane::format;
 
 // splitmix64: fast, deterministic, and good enough for test content.
 class Random {
@@ -91,18 +96,11 @@ class SealedWriter {
 };
 
 struct RecordSet {
-  char kind;
+  const orvane::RecordDescription& kind;
   uint32_t count;
   uint32_t samples;
-  size_t headerBytes;
-  size_t sizeOffset;
-  size_t sampleBytes;
 
-  uint64_t RecordBytes() const {
-    uint64_t data = uint64_t{samples} * sampleBytes;
-    if (sampleBytes == 2 && samples % 2 == 1) data += 2;  // odd-count pad
-    return headerBytes + data;
-  }
+  uint64_t RecordBytes() const { return kind.RecordBytes(samples); }
 };
 
 void FillDescription(Random& random, uint8_t* field) {
@@ -124,27 +122,23 @@ float HeaderReal(Random& random) {
   return random.Below(2) ? magnitude : -magnitude;
 }
 
-// Header of a T, R or I record: random words, then the fields that must
-// make sense put in place.
-void FillRecordHeader(Random& random, const RecordSet& set, uint8_t* h) {
-  random.Fill(h, set.headerBytes);
-  FillDescription(random, h);
-  StoreF32(h + 84, HeaderReal(random));  // RATE
-  StoreU32(h + set.sizeOffset, set.samples);
-  if (set.kind == 'T') {
-    StoreF32(h + bench::kTGainOffset, static_cast<float>(static_cast<int>(random.Below(201)) - 100) / 100.0f);
-    StoreF32(h + 104, HeaderReal(random));
-    StoreF32(h + 108, HeaderReal(random));
-  } else if (set.kind == 'R') {
-    StoreF32(h + 120, HeaderReal(random));
-    StoreF32(h + 124, HeaderReal(random));
+// A header: random words, then the texts and reals put in place so that
+// they come back from their text lines unchanged.
+void FillHeader(Random& random, const orvane::HeaderDescription& header, uint8_t* h) {
+  random.Fill(h, header.size);
+  for (const orvane::FieldDescription& field : header.fields) {
+    if (field.type == orvane::FieldType::Text80) FillDescription(random, h + field.offset);
+    if (field.type != orvane::FieldType::Real32) continue;
+    const bool gain = field.label == "GAIN";  // hundredths between -1 and 1, as pulse power sets it
+    StoreF32(h + field.offset, gain ? static_cast<float>(static_cast<int>(random.Below(201)) - 100) / 100.0f
+                                    : HeaderReal(random));
   }
 }
 
 // Random samples: any 16-bit word, or any finite float.
 void FillSamples(Random& random, const RecordSet& set, uint8_t* out, size_t n) {
-  random.Fill(out, n * set.sampleBytes);
-  if (set.sampleBytes != 4) return;
+  random.Fill(out, n * set.kind.sampleBytes);
+  if (set.kind.sample != orvane::SampleType::Real32) return;
   for (size_t i = 0; i < n; ++i) {
     uint8_t* p = out + 4 * i;
     if ((p[3] & 0x7F) == 0x7F && (p[2] & 0x80)) p[2] &= 0x7F;  // exponent 255 (inf, NaN)
@@ -152,33 +146,33 @@ void FillSamples(Random& random, const RecordSet& set, uint8_t* out, size_t n) {
 }
 
 void WriteRecord(SealedWriter& out, Random& random, const RecordSet& set) {
-  FillRecordHeader(random, set, out.Reserve(set.headerBytes));
+  uint8_t* header = out.Reserve(set.kind.headerSize);
+  FillHeader(random, set.kind.header, header);
+  StoreU32(header + set.kind.sizeOffset, set.samples);
   const size_t chunk = SealedWriter::kCapacity / 8;  // samples per step
   for (uint32_t done = 0; done < set.samples;) {
     size_t n = std::min<size_t>(chunk, set.samples - done);
-    FillSamples(random, set, out.Reserve(n * set.sampleBytes), n);
+    FillSamples(random, set, out.Reserve(n * set.kind.sampleBytes), n);
     done += static_cast<uint32_t>(n);
   }
-  if (set.sampleBytes == 2 && set.samples % 2 == 1) std::memset(out.Reserve(2), 0, 2);
+  const uint64_t pad = set.RecordBytes() - set.kind.headerSize - uint64_t{set.samples} * set.kind.sampleBytes;
+  if (pad > 0) std::memset(out.Reserve(pad), 0, pad);
 }
 
 void WriteFileHeader(SealedWriter& out, Random& random, const RecordSet (&sets)[3]) {
-  uint8_t* h = out.Reserve(bench::kFileHeaderBytes);
-  random.Fill(h, bench::kFileHeaderBytes);
-  StoreU32(h, bench::kMagic);
-  FillDescription(random, h + 4);    // DESC
-  FillDescription(random, h + 88);   // PNAM
-  FillDescription(random, h + 168);  // PDES
-  for (int k = 0; k < 3; ++k) StoreU32(h + bench::kTCountOffset + 4 * k, sets[k].count);
-  StoreF32(h + 284, HeaderReal(random));  // MXPR
+  uint8_t* h = out.Reserve(format::kFileHeader.size);
+  FillHeader(random, format::kFileHeader, h);
+  StoreU32(h + format::kFileHeader.Offset("MAGC"), format::kMagic);
+  StoreU32(h + format::kFileHeader.Offset("TCNT"), sets[0].count);
+  StoreU32(h + format::kFileHeader.Offset("RCNT"), sets[1].count);
+  StoreU32(h + format::kFileHeader.Offset("ICNT"), sets[2].count);
 }
 
 void WriteOffsetTable(SealedWriter& out, const RecordSet (&sets)[3]) {
-  uint64_t entries = uint64_t{sets[0].count} + sets[1].count + sets[2].count;
-  uint64_t next = bench::kFileHeaderBytes + bench::kEntryBytes * entries;
+  uint64_t next = format::EntryPosition(uint64_t{sets[0].count} + sets[1].count + sets[2].count);
   for (const RecordSet& set : sets) {
     for (uint32_t n = 0; n < set.count; ++n) {
-      StoreU32(out.Reserve(bench::kEntryBytes), static_cast<uint32_t>(next));
+      StoreU32(out.Reserve(format::kOffsetEntrySize), static_cast<uint32_t>(next));
       next += set.RecordBytes();
     }
   }
@@ -201,9 +195,7 @@ int main(int argc, char** argv) {
                  argv[0]);
     return 2;
   }
-  RecordSet sets[3] = {{'T', 0, 0, bench::kTHeaderBytes, bench::kTSizeOffset, 2},
-                       {'R', 0, 0, bench::kRHeaderBytes, bench::kRSizeOffset, 4},
-                       {'I', 0, 0, bench::kIHeaderBytes, bench::kISizeOffset, 2}};
+  RecordSet sets[3] = {{format::kTRecord, 0, 0}, {format::kRRecord, 0, 0}, {format::kIRecord, 0, 0}};
   uint32_t seed = 1;
   bool ok = argc == 8 || ParseCount(argv[8], &seed);
   for (int k = 0; k < 3; ++k)
@@ -212,9 +204,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: counts must be unsigned 32-bit numbers (T samples below 2^31)\n", argv[0]);
     return 2;
   }
-  uint64_t total = bench::kFileHeaderBytes;
-  for (const RecordSet& set : sets) total += set.count * (bench::kEntryBytes + set.RecordBytes());
-  if (total > 0xFFFFFFFFull) {
+  uint64_t total = format::kFileHeader.size;
+  for (const RecordSet& set : sets) total += set.count * (format::kOffsetEntrySize + set.RecordBytes());
+  if (total >= format::kOffsetLimit) {
     std::fprintf(stderr, "%s: a pulse file addresses at most 4 GiB\n", argv[0]);
     return 2;
   }

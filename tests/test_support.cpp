@@ -19,6 +19,33 @@ std::string TraceRecorder::Joined() const {
   return out;
 }
 
+namespace {
+std::vector<std::string> LinesStartingWith(const TraceRecorder& trace, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const auto& line : trace.lines)
+    if (line.rfind(prefix, 0) == 0) out.push_back(line.substr(prefix.size()));
+  return out;
+}
+}  // namespace
+
+std::vector<std::string> Statuses(const TraceRecorder& trace) { return LinesStartingWith(trace, "status: "); }
+
+std::vector<int> ProgressPositions(const TraceRecorder& trace) {
+  std::vector<int> out;
+  for (const auto& p : LinesStartingWith(trace, "progress: ")) out.push_back(std::stoi(p));
+  return out;
+}
+
+std::string FirstStatus(const TraceRecorder& trace) {
+  auto all = Statuses(trace);
+  return all.empty() ? std::string() : all.front();
+}
+
+std::string LastStatus(const TraceRecorder& trace) {
+  auto all = Statuses(trace);
+  return all.empty() ? std::string() : all.back();
+}
+
 void RecordedConverter::Convert(const std::string& name, bool toAscii, bool labelled) {
   ConversionRequest request;
   request.fileName = name;
@@ -81,6 +108,14 @@ fs::path GoldenDir() {
   return env ? fs::path(env) : fs::path(ORVANE_GOLDEN_DIR);
 }
 
+std::vector<std::string> GoldenCaseNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(GoldenDir()))
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::string SealedBytes(std::string bytes) {
   if (bytes.size() % 2 == 1) bytes.push_back('\0');
   uint16_t sum = WordSum(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -88,6 +123,33 @@ std::string SealedBytes(std::string bytes) {
   bytes.push_back(static_cast<char>(word & 0xFF));
   bytes.push_back(static_cast<char>(word >> 8));
   return bytes;
+}
+
+DirSnapshot SnapshotDir(const fs::path& dir) {
+  DirSnapshot snapshot;
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (entry.is_regular_file()) snapshot[entry.path().filename().string()] = ReadFile(entry.path().string());
+  return snapshot;
+}
+
+DirSnapshot GoldenTexts(const fs::path& layoutDir) {
+  DirSnapshot texts;
+  for (const auto& [name, bytes] : SnapshotDir(layoutDir))
+    if (name.rfind("data.", 0) == 0 && name != "data.spf") texts[name] = bytes;
+  return texts;
+}
+
+void WriteSnapshot(const fs::path& dir, const DirSnapshot& snapshot) {
+  for (const auto& [name, bytes] : snapshot) WriteFile((dir / name).string(), bytes);
+}
+
+std::vector<std::string> TemporaryFilesIn(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind(".orvane-", 0) == 0) names.push_back(name);
+  }
+  return names;
 }
 
 }  // namespace orvane::testing

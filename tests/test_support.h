@@ -1,10 +1,12 @@
-// Shared helpers of the engine tests: a reporter that records the protocol
-// of a run, scratch directories and file helpers.
+// Shared helpers of the tests: a reporter that records the protocol of a
+// run and views of what it recorded, scratch directories, file helpers and
+// snapshots of a directory.
 #pragma once
 
 #include <bit>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +30,13 @@ class TraceRecorder : public ConversionReporter {
   std::string Joined() const;
   std::vector<std::string> lines;
 };
+
+// What a run recorded: its status messages and its progress positions.
+std::vector<std::string> Statuses(const TraceRecorder& trace);
+std::vector<int> ProgressPositions(const TraceRecorder& trace);
+// The first and the last status message, "" when there was none.
+std::string FirstStatus(const TraceRecorder& trace);
+std::string LastStatus(const TraceRecorder& trace);
 
 // Runs of the engine's public API, each recorded by its own recorder.
 struct RecordedConverter {
@@ -62,8 +71,23 @@ std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
 // The golden data directory, given to the tests by the build.
 fs::path GoldenDir();
+// The names of the golden cases, sorted.
+std::vector<std::string> GoldenCaseNames();
 // Builds a pulse file with a zero word sum from a header and records.
 std::string SealedBytes(std::string bytes);
+
+// Every regular file of a directory with its contents, by name.
+using DirSnapshot = std::map<std::string, std::string>;
+DirSnapshot SnapshotDir(const fs::path& dir);
+// Writes every file of snapshot into dir.
+void WriteSnapshot(const fs::path& dir, const DirSnapshot& snapshot);
+// The golden text files of one case and layout (the record text files and
+// data.pfh), by name.
+DirSnapshot GoldenTexts(const fs::path& layoutDir);
+// Names of the temporary files (".orvane-*") that replacement files left in dir.
+std::vector<std::string> TemporaryFilesIn(const fs::path& dir);
+// A text that no run writes, standing for the previous version of a file.
+inline std::string OldVersionOf(const std::string& name) { return "previous contents of " + name + "\n"; }
 
 // A float's bits and back, for tests that go over float values by their bits.
 inline float FromBits(uint32_t bits) { return std::bit_cast<float>(bits); }

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "orvane/byte_order.h"
+#include "orvane/format.h"
 #include "test_support.h"
 
 namespace orvane::testing {
@@ -58,7 +59,7 @@ std::map<std::string, std::string> GoldenTexts(const std::string& name, const st
 
 // Points table entry `entry` somewhere else and seals the file again.
 std::string WithEntry(std::string spf, size_t entry, uint32_t offset) {
-  StoreU32(reinterpret_cast<uint8_t*>(&spf[316 + 4 * entry]), offset);
+  StoreU32(reinterpret_cast<uint8_t*>(&spf[format::EntryPosition(entry)]), offset);
   return SealedBytes(spf);
 }
 

@@ -9,7 +9,7 @@
 
 #include "orvane/format.h"
 #include "pulse_file_builder.h"
-#include "run_checks.h"
+#include "text_lines.h"
 
 namespace orvane::testing {
 namespace {
@@ -17,34 +17,19 @@ namespace {
 // A pulse file of one T record and one R record, long enough that their
 // text spans several buffers of the line reader.
 PulseFileBuilder LongRecords() {
+  std::vector<int16_t> words;
+  for (int k = 0; k < 300002; ++k) words.push_back(static_cast<int16_t>(k * 7919));
+  std::vector<float> reals;
+  for (int k = 0; k < 150002; ++k) reals.push_back(static_cast<float>(k % 1013) * -0.375f + 1e-3f * k);
   PulseFileBuilder file;
-  TRecordSpec t;
-  t.desc = "words";
-  for (int k = 0; k < 300002; ++k) t.samples.push_back(static_cast<int16_t>(k * 7919));
-  file.t.push_back(t);
-  RRecordSpec r;
-  r.desc = "reals";
-  for (int k = 0; k < 150002; ++k) r.samples.push_back(static_cast<float>(k % 1013) * -0.375f + 1e-3f * k);
-  file.r.push_back(r);
+  file.records = {BuiltRecord::T(words), BuiltRecord::R(reals)};
+  file.records[0].header.Text("DESC", "words");
+  file.records[1].header.Text("DESC", "reals");
   return file;
 }
 
 // Line n (from 1) of text, without its line feed.
 std::string& LineOf(std::vector<std::string>& lines, size_t n) { return lines.at(n - 1); }
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t at = 0;
-  for (size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
-    lines.push_back(text.substr(at, end - at));
-  return lines;
-}
-
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
-}
 
 class CanonicalRuns : public ::testing::TestWithParam<bool> {
  protected:

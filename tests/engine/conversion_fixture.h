@@ -10,7 +10,6 @@
 #include <tuple>
 
 #include "../test_support.h"
-#include "run_checks.h"
 
 namespace orvane::testing {
 
@@ -31,10 +30,12 @@ inline std::string LayoutName(const ::testing::TestParamInfo<LayoutAndThreads>& 
          (threads == 1 ? "_OneThread" : "_Threads" + std::to_string(threads));
 }
 
-class ConversionTest : public ::testing::TestWithParam<LayoutAndThreads> {
+// The ground of a conversion test, in a given layout on a given number of threads.
+class Conversion : public ::testing::Test {
  protected:
-  bool Labelled() const { return std::get<0>(GetParam()); }
-  unsigned Threads() const { return std::get<1>(GetParam()); }
+  Conversion(bool labelled, unsigned threads) : labelled_(labelled), threads_(threads) {}
+  bool Labelled() const { return labelled_; }
+  unsigned Threads() const { return threads_; }
   // The label of a labelled line; nothing in the bare layout.
   std::string Label(const std::string& label) const { return Labelled() ? label : ""; }
 
@@ -65,7 +66,7 @@ class ConversionTest : public ::testing::TestWithParam<LayoutAndThreads> {
     EXPECT_EQ(LastStatus(trace), message);
     EXPECT_NE(ProgressPositions(trace).back(), 0);
     EXPECT_EQ(ReadFile(Spf()), kOldPulseFile);
-    EXPECT_TRUE(TemporaryFiles(scratch).empty());
+    EXPECT_TRUE(TemporaryFilesIn(scratch.path()).empty());
   }
 
   // Exports put each text file in place as soon as it is complete, so that
@@ -73,6 +74,16 @@ class ConversionTest : public ::testing::TestWithParam<LayoutAndThreads> {
   bool keepPartial = false;
   const std::string kOldPulseFile = "old pulse file";
   ScratchDir scratch;
+
+ private:
+  bool labelled_;
+  unsigned threads_;
+};
+
+// A conversion test run in both layouts or the labelled one, on one thread and on four.
+class ConversionTest : public Conversion, public ::testing::WithParamInterface<LayoutAndThreads> {
+ protected:
+  ConversionTest() : Conversion(std::get<0>(GetParam()), std::get<1>(GetParam())) {}
 };
 
 }  // namespace orvane::testing

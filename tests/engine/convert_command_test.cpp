@@ -6,7 +6,7 @@
 #include "orvane/convert.h"
 #include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
-#include "run_checks.h"
+#include "text_lines.h"
 
 namespace orvane::testing {
 namespace {

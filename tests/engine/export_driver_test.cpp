@@ -1,16 +1,13 @@
 // Convert to ASCII: the header text file, the failure table of the export
-// driver, its progress protocol, and what a failed export leaves behind.
+// driver, its progress protocol, and what a failed export leaves behind
+// (every failing call of an export: fault_walk_test.cpp).
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <map>
-#include <set>
 
 #include "conversion_fixture.h"
 #include "header_text_fixture.h"
 #include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
-#include "run_checks.h"
+#include "text_lines.h"
 
 namespace orvane::testing {
 namespace {
@@ -23,16 +20,8 @@ class ExportDriver : public ConversionTest {
 // One record of each kind.
 PulseFileBuilder OneOfEach() {
   PulseFileBuilder b;
-  b.header.desc = "one of each";
-  TRecordSpec t;
-  t.samples = {1, -2, 3};
-  RRecordSpec r;
-  r.samples = {1.5f};
-  IRecordSpec i;
-  i.samples = {7};
-  b.t = {t};
-  b.r = {r};
-  b.i = {i};
+  b.header.Text("DESC", "one of each");
+  b.records = {BuiltRecord::T({1, -2, 3}), BuiltRecord::R({1.5f}), BuiltRecord::I({7})};
   return b;
 }
 
@@ -59,9 +48,7 @@ TEST_P(ExportDriver, ProgressIsTheSameWithRecords) {
 
 TEST_P(ExportDriver, TextFieldsKeepTheirLineAndHashesStay) {
   PulseFileBuilder b;
-  b.header.desc = "a\nb\rc#d";
-  b.header.pnam = "\r\n";
-  b.header.pdes = "#";
+  b.header.Text("DESC", "a\nb\rc#d").Text("PNAM", "\r\n").Text("PDES", "#");
   b.WriteSealed(Spf());
   Export();
   std::vector<std::string> lines = SplitLines(ReadFile(Pfh()));
@@ -84,7 +71,7 @@ TEST_P(ExportDriver, HeaderTextFileThatCannotBeCreated) {
   TraceRecorder trace = Export();
   EXPECT_EQ(trace.Joined(), "progress: 1\nstatus: Can't open " + Pfh() + " for writing\n");
   EXPECT_TRUE(fs::is_directory(Pfh()));
-  EXPECT_TRUE(TemporaryFiles(scratch).empty());
+  EXPECT_TRUE(TemporaryFilesIn(scratch.path()).empty());
 }
 
 // The rows of the failure table that stop the run at a test of the pulse
@@ -102,7 +89,7 @@ std::vector<StoppingCase> StoppingCases() {
   std::string sumFF = valid;
   sumFF[10] = '\xff';
   PulseFileBuilder wrongMagic;
-  wrongMagic.header.magic = 0x35799754;
+  wrongMagic.header.Int("MAGC", 0x35799754);
   std::string wrongMagicAndSum = wrongMagic.Sealed();
   wrongMagicAndSum[10] = 1;
   PulseFileBuilder hugeCount;
@@ -160,61 +147,6 @@ TEST_P(ExportDriver, StoppingTestsLeaveTheProgressWhereItWas) {
   EXPECT_EQ(ProgressPositions(Export()), (std::vector<int>{1, 2, 3}));
   WriteFile(Spf(), cases[5].bytes);  // word sum 255
   EXPECT_EQ(ProgressPositions(Export()), (std::vector<int>{1, 2, 3}));
-}
-
-// Every single failing system call of an export over old text files: the
-// old header text stays or the complete new one replaces it, no temporary
-// file is left, and a failed run ends on its first failure message.
-TEST_P(ExportDriver, EveryFailingCallLeavesWholeFilesAndReportsItsFirstFailure) {
-  OneOfEach().WriteSealed(Spf());
-  ASSERT_EQ(LastStatus(Export()), "conversion complete");
-  std::map<std::string, std::string> fresh;
-  for (const auto& name : scratch.Files()) fresh[name] = ReadFile(scratch / name);
-  const std::vector<std::string> textFiles = {"data.pfh", "data.T0", "data.R0", "data.I0"};
-
-  auto writeOld = [&] {
-    for (const auto& name : textFiles) WriteFile(scratch / name, "old " + name + "\n");
-  };
-  writeOld();
-  io::FaultSeam::Arm(0);
-  Export();
-  const uint64_t calls = io::FaultSeam::CallsSeen();
-  std::set<std::string> messages;
-  for (uint64_t k = 1; k <= calls; ++k) {
-    writeOld();
-    io::FaultSeam::Arm(k);
-    TraceRecorder trace = Export();
-    io::FaultSeam::Disarm();
-    const std::vector<std::string> statuses = Statuses(trace);
-    ASSERT_FALSE(statuses.empty()) << k;
-    EXPECT_TRUE(TemporaryFiles(scratch).empty()) << k;
-    const std::string pfh = ReadFile(Pfh());
-    EXPECT_TRUE(pfh == "old data.pfh\n" || pfh == fresh["data.pfh"]) << k;
-    if (statuses.back() == "conversion complete") {
-      EXPECT_EQ(statuses.size(), 1u) << k;
-      for (const auto& name : textFiles) EXPECT_EQ(ReadFile(scratch / name), fresh[name]) << k << name;
-      continue;
-    }
-    messages.insert(statuses.front());
-    EXPECT_EQ(statuses.back(), statuses.front()) << k;
-    EXPECT_EQ(std::find(statuses.begin(), statuses.end(), "conversion complete"), statuses.end()) << k;
-    const std::vector<int> progress = ProgressPositions(trace);
-    EXPECT_NE(progress.back(), 0) << k;
-    // A run that stops before the header text is written keeps the old one.
-    if (std::find(progress.begin(), progress.end(), 6) == progress.end()) {
-      EXPECT_EQ(pfh, "old data.pfh\n") << k;
-    }
-    // A failed read during the checksum pass, whatever the partial sum, and
-    // a failed seek to the offset table stop the run where they happen.
-    if (statuses.front() == "binary read error:  " + Spf() || statuses.front() == "seek error:  " + Spf()) {
-      EXPECT_EQ(statuses.size(), 1u) << k;
-      EXPECT_EQ(progress, (std::vector<int>{1, 2, 3})) << k;
-    }
-  }
-  // The checksum pass and the seek to the offset table were among the
-  // failing calls: either failure stops the run before the header text.
-  EXPECT_TRUE(messages.count("binary read error:  " + Spf())) << ::testing::PrintToString(messages);
-  EXPECT_TRUE(messages.count("seek error:  " + Spf())) << ::testing::PrintToString(messages);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLayouts, ExportDriver, BothLayoutsAnyThreads(), LayoutName);

@@ -11,20 +11,13 @@ namespace orvane::testing {
 inline const std::string kEightyChars =
     "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!$%&()*+,-./:;<=>?";
 
-inline FileHeaderSpec EdgeHeader() {
-  FileHeaderSpec h;
-  h.desc = kEightyChars;
-  h.subs = -1;
-  h.pnam = "name";
-  h.fmin = INT32_MIN;
-  h.fmax = INT32_MAX;
-  h.time = 0;
-  h.pid = 0xFFFF;
-  h.unus = 0x8000;
-  h.styp = 5;
-  h.ptyp = -5;
-  h.mxpr = 1.5f;
-  h.rs = {0, 1, 2, -7, 4, 5, 6};
+inline HeaderFields EdgeHeader() {
+  HeaderFields h(format::kFileHeader);
+  h.Int("MAGC", format::kMagic).Text("DESC", kEightyChars).Int("SUBS", -1).Text("PNAM", "name");
+  h.Int("FMIN", INT32_MIN).Int("FMAX", INT32_MAX).Int("TIME", 0).Int("PID", 0xFFFF).Int("UNUS", 0x8000);
+  h.Int("STYP", 5).Int("PTYP", -5).Real("MXPR", 1.5f);
+  const int32_t rs[] = {0, 1, 2, -7, 4, 5, 6};
+  for (int k = 0; k < 7; ++k) h.Int("RS" + std::to_string(k), rs[k]);
   return h;
 }
 
@@ -63,11 +56,10 @@ inline std::string EdgeHeaderText(bool labelled, uint32_t t = 0, uint32_t r = 0,
 
 // The header an import builds from EdgeHeaderText: text fields padded with
 // blanks to 79 characters, or cut there.
-inline FileHeaderSpec EdgeHeaderImported() {
-  FileHeaderSpec h = EdgeHeader();
-  h.desc = kEightyChars.substr(0, 79);
-  h.pnam = "name" + std::string(75, ' ');
-  h.pdes = std::string(79, ' ');
+inline HeaderFields EdgeHeaderImported() {
+  HeaderFields h = EdgeHeader();
+  h.Text("DESC", kEightyChars.substr(0, 79)).Text("PNAM", "name" + std::string(75, ' '));
+  h.Text("PDES", std::string(79, ' '));
   return h;
 }
 

@@ -8,9 +8,9 @@
 
 #include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
-#include "run_checks.h"
 #include "text/text_format.h"
 #include "text/text_scan.h"
+#include "text_lines.h"
 
 namespace orvane::testing {
 namespace {
@@ -37,16 +37,10 @@ class CommaLocale : public ::testing::Test {
 
 PulseFileBuilder RealsEverywhere() {
   PulseFileBuilder b;
-  b.header.mxpr = 1.5f;
-  TRecordSpec t;
-  t.rate = 0.25f;
-  t.gain = -12.125f;
-  t.samples = {1, -1};
-  RRecordSpec r;
-  r.rate = 3.5f;
-  r.samples = {1.5f, -2.25e-10f, 6.02e23f};
-  b.t = {t};
-  b.r = {r};
+  b.header.Real("MXPR", 1.5f);
+  b.records = {BuiltRecord::T({1, -1}), BuiltRecord::R({1.5f, -2.25e-10f, 6.02e23f})};
+  b.records[0].header.Real("RATE", 0.25f).Real("GAIN", -12.125f);
+  b.records[1].header.Real("RATE", 3.5f);
   return b;
 }
 

@@ -9,11 +9,11 @@ namespace {
 
 TEST(LongRecord, AnRRecordOfMoreThanAMillionSamplesComesBackInTheLabelledLayout) {
   ScratchDir dir;
+  std::vector<float> samples;
+  for (int k = 0; k < 1000003; ++k) samples.push_back(static_cast<float>(k % 977) * 0.25f);
   PulseFileBuilder file;
-  RRecordSpec record;
-  record.desc = "long";
-  for (int k = 0; k < 1000003; ++k) record.samples.push_back(static_cast<float>(k % 977) * 0.25f);
-  file.r.push_back(record);
+  file.records = {BuiltRecord::R(samples)};
+  file.records[0].header.Text("DESC", "long");
   file.WriteSealed(dir / "data.spf");
   const std::string original = ReadFile(dir / "data.spf");
 

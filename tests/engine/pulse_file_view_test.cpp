@@ -14,16 +14,8 @@ namespace {
 
 PulseFileBuilder ThreeKinds() {
   PulseFileBuilder b;
-  TRecordSpec t0, t1;
-  t0.samples = {1, -2, 3};
-  t1.samples = {};
-  RRecordSpec r;
-  r.samples = {0.5f, -1.5f};
-  IRecordSpec i;
-  i.samples = {7, 8, 9, 10};
-  b.t = {t0, t1};
-  b.r = {r};
-  b.i = {i};
+  b.records = {BuiltRecord::T({1, -2, 3}), BuiltRecord::T(), BuiltRecord::R({0.5f, -1.5f}),
+               BuiltRecord::I({7, 8, 9, 10})};
   return b;
 }
 
@@ -54,14 +46,12 @@ TEST_F(PulseFileViewTest, RecordsAreSpansIntoTheMappingInTableOrder) {
   ASSERT_EQ(view->Records(RecordType::I).size(), 1u);
   const std::optional<ParsedPulseFile> parsed = ParsePulseFile(bytes);
   ASSERT_TRUE(parsed);
-  std::vector<ParsedRecord> expected = parsed->t;
-  expected.insert(expected.end(), parsed->r.begin(), parsed->r.end());
-  expected.insert(expected.end(), parsed->i.begin(), parsed->i.end());
+  const std::vector<ParsedRecord>& expected = parsed->records;
   const std::span<const uint8_t> all = view->Bytes();
   for (size_t k = 0; k < view->Records().size(); ++k) {
     const RecordView& record = view->Records()[k];
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.header.data()), record.header.size()),
-              expected[k].header);
+              expected[k].header.Bytes());
     EXPECT_TRUE(record.complete);
     EXPECT_GE(record.header.data(), all.data());
     EXPECT_LE(record.samples.data() + record.samples.size(), all.data() + all.size());
@@ -109,24 +99,23 @@ TEST_F(PulseFileViewTest, FileLevelProblemsCarryTheExportsMessages) {
 
 TEST_F(PulseFileViewTest, RecordProblemsAreNamedByRecord) {
   std::string unsealed = ThreeKinds().Unsealed();
-  PutU32(unsealed, 316 + 4 * 2, static_cast<uint32_t>(unsealed.size() - 10));  // R0's header
+  PutU32(unsealed, format::EntryPosition(2), static_cast<uint32_t>(unsealed.size() - 10));  // R0's header
   EXPECT_FALSE(OpenBytes(SealedBytes(unsealed)));
   EXPECT_EQ(why.code, Failure::RecordOutsideFile);
   EXPECT_EQ(why.message, "Record R0 lies outside the file");
 
-  unsealed = ThreeKinds().Unsealed();
-  const uint32_t t0 = GetU32(unsealed, 316);
-  PutI32(unsealed, t0 + 100, 1 << 20);  // T0 claims a million samples
-  EXPECT_FALSE(OpenBytes(SealedBytes(unsealed)));
+  PulseFileBuilder b = ThreeKinds();
+  b.records[0].size = 1 << 20;  // T0 claims a million samples
+  EXPECT_FALSE(OpenBytes(b.Sealed()));
   EXPECT_EQ(why.message, "Samples of record T0 end past the end of the file");
 }
 
 TEST_F(PulseFileViewTest, SalvageOpensWhatIsThereAndListsEveryProblem) {
-  std::string unsealed = ThreeKinds().Unsealed();
-  const uint32_t t0 = GetU32(unsealed, 316);
-  PutI32(unsealed, t0 + 100, 1 << 20);
-  PutU32(unsealed, 316 + 4 * 3, 0xFFFFFFF0u);  // I0's entry
-  unsealed += "x";                             // and the word sum is wrong
+  PulseFileBuilder b = ThreeKinds();
+  b.records[0].size = 1 << 20;
+  std::string unsealed = b.Unsealed();
+  PutU32(unsealed, format::EntryPosition(3), 0xFFFFFFF0u);  // I0's entry
+  unsealed += "x";                                          // and the word sum is wrong
   auto view = OpenBytes(unsealed + "yz", PulseFileView::Verify::Salvage);
   ASSERT_TRUE(view);
   EXPECT_EQ(why.code, Failure::ChecksumError);

@@ -11,7 +11,7 @@
 
 #include "orvane/pulse_file.h"
 #include "pulse_file_builder.h"
-#include "run_checks.h"
+#include "text_lines.h"
 
 namespace orvane::testing {
 namespace {
@@ -22,35 +22,19 @@ class RandomPulseFiles {
 
   PulseFileBuilder Next() {
     PulseFileBuilder b;
-    FileHeaderSpec& h = b.header;
-    h.desc = Text();
-    h.pnam = Text();
-    h.pdes = Text();
-    h.subs = Word();
-    h.fmin = Word();
-    h.fmax = Word();
-    h.time = Word();
-    h.pid = static_cast<uint16_t>(rng_());
-    h.unus = static_cast<uint16_t>(rng_());
-    h.styp = Word();
-    h.ptyp = Word();
-    h.mxpr = Real();
-    for (auto& rs : h.rs) rs = Word();
-    for (uint32_t n = Below(4); n > 0; --n) b.t.push_back(TRecord());
-    for (uint32_t n = Below(4); n > 0; --n) b.r.push_back(RRecord());
-    for (uint32_t n = Below(4); n > 0; --n) b.i.push_back(IRecord());
+    Fill(b.header);
+    b.header.Int("MAGC", format::kMagic);
+    for (RecordType type : {RecordType::T, RecordType::R, RecordType::I})
+      for (uint32_t n = Below(4); n > 0; --n) b.records.push_back(Record(type));
     return b;
   }
 
  private:
   uint32_t Below(uint32_t n) { return rng_() % n; }
-  int32_t Word() { return static_cast<int32_t>(rng_()); }
   // Any bits but those of a NaN with a payload, which no text carries.
   float Real() {
-    uint32_t bits = rng_();
-    if (Below(16) == 0) bits = Below(2) ? 0x7FC00000 : 0xFF800000;
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
+    float f = FromBits(rng_());
+    if (Below(16) == 0) f = FromBits(Below(2) ? 0x7FC00000 : 0xFF800000);
     return std::isnan(f) ? std::copysign(std::numeric_limits<float>::quiet_NaN(), f) : f;
   }
   // Printable text without '#', of the lengths that matter most.
@@ -64,6 +48,17 @@ class RandomPulseFiles {
     }
     return s;
   }
+  // Every field of a header by its type.
+  void Fill(HeaderFields& header) {
+    for (const FieldDescription& field : header.Description().fields) {
+      if (field.type == FieldType::Text80)
+        header.Text(field.label, Text());
+      else if (field.type == FieldType::Real32)
+        header.Real(field.label, Real());
+      else
+        header.Int(field.label, rng_());
+    }
+  }
   // A sample count: none, odd, multiples of 8 and of 4, small, large.
   uint32_t Count() {
     switch (Below(8)) {
@@ -76,51 +71,25 @@ class RandomPulseFiles {
       default: return Below(64);
     }
   }
-  std::vector<int16_t> Words(uint32_t n) {
-    std::vector<int16_t> v(n);
-    for (auto& s : v) s = static_cast<int16_t>(rng_());
-    return v;
-  }
-  TRecordSpec TRecord() {
-    TRecordSpec t;
-    t.desc = Text();
-    t.chan = rng_();
-    t.rate = Real();
-    t.offs = Word();
-    t.gain = Real();
-    t.type = Word();
-    t.fhz0 = Real();
-    t.fhzN = Real();
-    for (auto& rs : t.rs) rs = Word();
-    if (Below(8) == 0) {
-      t.size =
+  BuiltRecord Record(RecordType type) {
+    BuiltRecord record(type);
+    Fill(record.header);
+    // A T record may have a SIZE of zero or less: none.
+    if (type == RecordType::T && Below(8) == 0) {
+      record.size =
           Below(2) ? INT32_MIN + static_cast<int32_t>(Below(1000)) : -1 - static_cast<int32_t>(Below(1000));
-    } else {
-      t.samples = Words(Count());
+      return record;
     }
-    return t;
-  }
-  RRecordSpec RRecord() {
-    RRecordSpec r;
-    r.desc = Text();
-    r.chan = rng_();
-    r.rate = Real();
-    for (auto& w : r.words) w = Word();
-    r.fhz0 = Real();
-    r.fhzN = Real();
-    for (auto& rs : r.rs) rs = Word();
-    r.samples.resize(Count());
-    for (auto& s : r.samples) s = Real();
-    return r;
-  }
-  IRecordSpec IRecord() {
-    IRecordSpec i;
-    i.desc = Text();
-    i.chan = rng_();
-    i.rate = Real();
-    for (auto& rs : i.rs) rs = Word();
-    i.samples = Words(Count());
-    return i;
+    const uint32_t count = Count();
+    for (uint32_t k = 0; k < count; ++k) {
+      std::string sample(record.Kind().sampleBytes, '\0');
+      if (type == RecordType::R)
+        StoreF32(BytesAt(sample, 0), Real());
+      else
+        PutU16(sample, 0, static_cast<uint16_t>(rng_()));
+      record.samples += sample;
+    }
+    return record;
   }
 
   std::mt19937 rng_;
@@ -132,50 +101,41 @@ float ThroughText(float f, const char* format) {
   std::snprintf(text, sizeof text, format, static_cast<double>(f));
   return std::strtof(text, nullptr);
 }
-float ThroughFixed6(float f) { return ThroughText(f, "%f"); }
 
-std::string PaddedText(const std::string& text) {
-  return text.size() >= 79 ? text.substr(0, 79) : text + std::string(79 - text.size(), ' ');
+// Text fields padded with blanks or cut to 79 characters, header reals as
+// "%f" gives them back.
+void AsImported(HeaderFields& header) {
+  for (const FieldDescription& field : header.Description().fields) {
+    if (field.type == FieldType::Text80) {
+      const std::string text = header.TextOf(field.label);
+      header.Text(field.label,
+                  text.size() >= 79 ? text.substr(0, 79) : text + std::string(79 - text.size(), ' '));
+    } else if (field.type == FieldType::Real32) {
+      header.Real(field.label, ThroughText(header.RealOf(field.label), "%f"));
+    }
+  }
 }
 
 // The pulse file an import of the export of b builds: records one after
 // another in table order, odd sample counts padded, texts padded with
 // blanks, reals as their text reads back.
 PulseFileBuilder AfterImport(PulseFileBuilder b) {
-  FileHeaderSpec& h = b.header;
-  h.desc = PaddedText(h.desc);
-  h.pnam = PaddedText(h.pnam);
-  h.pdes = PaddedText(h.pdes);
-  h.mxpr = ThroughFixed6(h.mxpr);
-  for (auto& t : b.t) {
-    t.desc = PaddedText(t.desc);
-    for (float* f : {&t.rate, &t.gain, &t.fhz0, &t.fhzN}) *f = ThroughFixed6(*f);
-    if (t.samples.size() % 2 == 1) {
-      t.size = static_cast<int32_t>(t.samples.size());
-      t.samples.push_back(0);
-    }
-  }
-  for (auto& r : b.r) {
-    r.desc = PaddedText(r.desc);
-    for (float* f : {&r.rate, &r.fhz0, &r.fhzN}) *f = ThroughFixed6(*f);
-    for (float& s : r.samples) s = ThroughText(s, "%.7e");
-  }
-  for (auto& i : b.i) {
-    i.desc = PaddedText(i.desc);
-    i.rate = ThroughFixed6(i.rate);
-    if (i.samples.size() % 2 == 1) {
-      i.size = static_cast<uint32_t>(i.samples.size());
-      i.samples.push_back(0);
-    }
+  AsImported(b.header);
+  for (BuiltRecord& record : b.records) {
+    AsImported(record.header);
+    if (record.type != RecordType::R) continue;
+    for (size_t at = 0; at < record.samples.size(); at += 4)
+      StoreF32(BytesAt(record.samples, at), ThroughText(GetF32(record.samples, at), "%.7e"));
   }
   return b;
 }
 
 std::vector<std::string> TextFileNames(const PulseFileBuilder& b) {
   std::vector<std::string> names = {"data.pfh"};
-  for (size_t n = 0; n < b.t.size(); ++n) names.push_back("data.T" + std::to_string(n));
-  for (size_t n = 0; n < b.r.size(); ++n) names.push_back("data.R" + std::to_string(n));
-  for (size_t n = 0; n < b.i.size(); ++n) names.push_back("data.I" + std::to_string(n));
+  uint32_t next[3] = {0, 0, 0};
+  for (const BuiltRecord& record : b.records)
+    names.push_back("data." + std::string(1, record.Kind().letter) +
+                    std::to_string(next[static_cast<size_t>(record.type)]++));
   return names;
 }
 
@@ -243,33 +203,22 @@ TEST_P(RoundTrip, EveryIntegerFieldAndSixteenBitSampleSurvivesExactly) {
     ASSERT_TRUE(parsed);
     auto original = ParsePulseFile(b.Sealed());
     ASSERT_TRUE(original);
-    for (size_t at :
-         {file_header::kMagic, file_header::kSubs, file_header::kFmin, file_header::kFmax, file_header::kTime,
-          file_header::kStyp, file_header::kPtyp, file_header::kTcnt, file_header::kRcnt, file_header::kIcnt})
-      EXPECT_EQ(GetU32(parsed->header, at), GetU32(original->header, at)) << at;
-    EXPECT_EQ(GetU16(parsed->header, file_header::kPid), GetU16(original->header, file_header::kPid));
-    EXPECT_EQ(GetU16(parsed->header, file_header::kUnus), GetU16(original->header, file_header::kUnus));
-    for (size_t n = 0; n < b.t.size(); ++n) {
-      for (size_t at : {80, 88, 96, 100, 112, 116, 120, 124, 128, 132})
-        EXPECT_EQ(GetU32(parsed->t[n].header, at), GetU32(original->t[n].header, at))
-            << "T" << n << " @" << at;
-      EXPECT_EQ(parsed->t[n].samples, original->t[n].samples) << "T" << n;
-    }
-    // Every word of the R and I record headers but the reals at 84, 120, 124.
-    for (size_t n = 0; n < b.r.size(); ++n) {
-      for (size_t at = 80; at < 152; at += 4) {
-        if (at == 84 || at == 120 || at == 124) continue;
-        EXPECT_EQ(GetU32(parsed->r[n].header, at), GetU32(original->r[n].header, at))
-            << "R" << n << " @" << at;
+    ASSERT_EQ(parsed->records.size(), original->records.size());
+    // Every integer field of every header, and the 16-bit samples.
+    auto expectSameIntegers = [](const HeaderFields& now, const HeaderFields& was, const std::string& what) {
+      for (const FieldDescription& field : was.Description().fields)
+        if (field.type != FieldType::Text80 && field.type != FieldType::Real32) {
+          EXPECT_EQ(now.IntOf(field.label), was.IntOf(field.label)) << what << " " << field.label;
+        }
+    };
+    expectSameIntegers(parsed->header, original->header, "file header");
+    for (size_t n = 0; n < original->records.size(); ++n) {
+      const ParsedRecord& record = original->records[n];
+      const std::string what = "record " + std::to_string(n);
+      expectSameIntegers(parsed->records[n].header, record.header, what);
+      if (record.type != RecordType::R) {
+        EXPECT_EQ(parsed->records[n].samples, record.samples) << what;
       }
-    }
-    for (size_t n = 0; n < b.i.size(); ++n) {
-      for (size_t at = 80; at < 124; at += 4) {
-        if (at == 84) continue;
-        EXPECT_EQ(GetU32(parsed->i[n].header, at), GetU32(original->i[n].header, at))
-            << "I" << n << " @" << at;
-      }
-      EXPECT_EQ(parsed->i[n].samples, original->i[n].samples) << "I" << n;
     }
   }
 }

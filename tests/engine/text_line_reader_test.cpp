@@ -1,11 +1,11 @@
 // The text line reader: every line delivered as exactly 120 characters, cut,
-// stripped of remarks and padded with blanks; line ends of both platforms.
+// stripped of remarks and padded with blanks (line ends: line_ends_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "run_checks.h"
 #include "text/text_line_reader.h"
+#include "text_lines.h"
 
 namespace orvane::testing {
 namespace {
@@ -55,14 +55,6 @@ TEST_F(TextLineReader, LongLineIsCutAndItsRestIsNotTheNextLine) {
   EXPECT_EQ(Next(), "next" + Blanks(116));
 }
 
-TEST_F(TextLineReader, LineOfExactly120CharactersIsWhole) {
-  const std::string exact(120, 'q');
-  Open(exact + "\n" + exact + "\r\nz");
-  EXPECT_EQ(Next(), exact);
-  EXPECT_EQ(Next(), exact);
-  EXPECT_EQ(Next(), "z" + Blanks(119));
-}
-
 TEST_F(TextLineReader, RemarkIsDropped) {
   Open("value 12 # a remark # another\n#whole line remark\nafter\n");
   EXPECT_EQ(Next(), "value 12 " + Blanks(111));
@@ -88,51 +80,6 @@ TEST_F(TextLineReader, EmptyFileGivesBlanksWithoutAMessage) {
 TEST_F(TextLineReader, TabIsAnOrdinaryCharacter) {
   Open("a\tb\t\n");
   EXPECT_EQ(Next(), "a\tb\t" + Blanks(116));
-}
-
-TEST_F(TextLineReader, CarriageReturnBeforeLineFeedEndsTheLine) {
-  Open("abc\r\n\r\nlast\r\n# remark\r\nx # y\r\n");
-  EXPECT_EQ(Next(), "abc" + Blanks(117));
-  EXPECT_EQ(Next(), Blanks(120));
-  EXPECT_EQ(Next(), "last" + Blanks(116));
-  EXPECT_EQ(Next(), Blanks(120));
-  EXPECT_EQ(Next(), "x " + Blanks(118));
-}
-
-TEST_F(TextLineReader, CarriageReturnElsewhereIsKept) {
-  Open("a\rb\n\r\r\nc\r");
-  EXPECT_EQ(Next(), "a\rb" + Blanks(117));
-  EXPECT_EQ(Next(), "\r" + Blanks(119));
-  EXPECT_EQ(Next(), "c\r" + Blanks(118));
-}
-
-TEST_F(TextLineReader, LongWindowsLineIsCutLikeAnyOther) {
-  const std::string longLine(130, 'w');
-  Open(longLine + "\r\nnext\r\n");
-  EXPECT_EQ(Next(), std::string(120, 'w'));
-  EXPECT_EQ(Next(), "next" + Blanks(116));
-}
-
-TEST_F(TextLineReader, CarriageReturnAsThe120thCharacterBelongsToTheLineEnd) {
-  Open(std::string(119, 'a') + "\r\nb\n");
-  EXPECT_EQ(Next(), std::string(119, 'a') + " ");
-  EXPECT_EQ(Next(), "b" + Blanks(119));
-}
-
-TEST_F(TextLineReader, LineEndSplitAcrossTheFileBufferIsStillOneLineEnd) {
-  // The carriage return is the last byte of the first megabyte read.
-  const size_t megabyte = size_t{1} << 20;
-  Open(std::string(megabyte - 4, 'f') + "\nab\r\ncd\n");
-  EXPECT_EQ(Next(), std::string(120, 'f'));
-  EXPECT_EQ(Next(), "ab" + Blanks(118));
-  EXPECT_EQ(Next(), "cd" + Blanks(118));
-}
-
-TEST_F(TextLineReader, LinesLongerThanTheFileBufferStayInStep) {
-  const std::string huge((size_t{1} << 20) + 77, 'h');
-  Open(huge + "\r\n" + "second\n");
-  EXPECT_EQ(Next(), std::string(120, 'h'));
-  EXPECT_EQ(Next(), "second" + Blanks(114));
 }
 
 TEST_F(TextLineReader, NullFileIsNoFile) {

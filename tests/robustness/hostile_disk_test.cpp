@@ -1,6 +1,7 @@
 // Runs on disks that refuse: a full file system, a read-only directory, a
-// read-only target and a target that is a directory. Each run reports its
-// failure, keeps every existing file and leaves no temporary file.
+// read-only target and a target that is a directory, for the conversions
+// and for a pulse power "Set". Each run reports its failure, keeps every
+// existing file and leaves no temporary file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fault_walk.h"
 #include "robustness_support.h"
 
 namespace orvane::testing {
@@ -70,64 +72,45 @@ struct GoldenCase {
   std::string pulseFile = ReadFile((caseDir / "data.spf").string());
   std::string importedFile = ReadFile((layoutDir / "data.spf").string());
   DirSnapshot texts = GoldenTexts(layoutDir);
-  DirSnapshot oldTexts() const {
-    DirSnapshot old;
-    for (const auto& [name, bytes] : texts) old[name] = OldVersionOf(name);
-    return old;
-  }
 };
 
 constexpr size_t kTmpfsSize = 1 << 20;
 
-TEST(FullDisk, ExportKeepsEveryFileOldOrCompletelyNew) {
-  GoldenCase golden("larger");
-  int runs = 0;
+// The disk filled but for some room, 4096 bytes more on each run, until the
+// run completes; every run is checked as a fault walk checks it.
+void WalkFullDisk(const FaultWalk& walk) {
+  DirSnapshot complete = walk.before;
+  for (const auto& [name, bytes] : walk.expected) complete[name] = bytes;
   for (off_t room = 0;; room += 4096) {
     SmallTmpfs disk(kTmpfsSize);
     if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs: " << disk.Error();
-    WriteFile(disk / "data.spf", golden.pulseFile);
-    WriteSnapshot(disk.path(), golden.oldTexts());
+    WriteSnapshot(disk.path(), walk.before);
     FillLeaving(disk.path(), room);
-    RecordedConverter run;
-    run.Convert(disk / "data.spf", true, true);
-    ++runs;
-    DirSnapshot after = SnapshotDir(disk.path());
-    EXPECT_TRUE(TemporaryFilesIn(disk.path()).empty()) << room;
-    EXPECT_EQ(after["data.spf"], golden.pulseFile);
-    if (!run.RunFailed()) {
-      for (const auto& [name, bytes] : golden.texts) EXPECT_EQ(after[name], bytes) << name;
-      break;
+    FaultedRun run{static_cast<uint64_t>(room), std::nullopt, {}, disk.path(), walk.before, complete, {}};
+    walk.operation(run.run, disk.path());
+    run.after = SnapshotDir(disk.path());
+    run.after.erase("filler");
+    CheckRun(walk, run);
+    if (!run.Failed()) {
+      std::cout << "[ full disk ] " << walk.name << ": " << room / 4096 + 1 << " runs\n";
+      return;
     }
-    EXPECT_NE(LastStatus(run.trace), "conversion complete");
-    for (const auto& [name, bytes] : golden.texts)
-      EXPECT_TRUE(after[name] == bytes || after[name] == OldVersionOf(name)) << name << " with " << room;
-    ASSERT_LT(room, off_t{kTmpfsSize}) << "the export never found room enough";
+    ASSERT_LT(room, off_t{kTmpfsSize}) << walk.name << " never found room enough";
   }
-  std::cout << "[ full disk ] export: " << runs << " runs\n";
+}
+
+TEST(FullDisk, ExportKeepsEveryFileOldOrCompletelyNew) {
+  GoldenCase golden("larger");
+  FaultWalk walk = ExportWalk("export", golden.pulseFile, true);
+  walk.expected = golden.texts;
+  WalkFullDisk(walk);
 }
 
 TEST(FullDisk, ImportKeepsTheOldPulseFile) {
   GoldenCase golden("larger");
-  int runs = 0;
-  for (off_t room = 0;; room += 4096) {
-    SmallTmpfs disk(kTmpfsSize);
-    if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs: " << disk.Error();
-    WriteSnapshot(disk.path(), golden.texts);
-    WriteFile(disk / "data.spf", golden.pulseFile);
-    FillLeaving(disk.path(), room);
-    RecordedConverter run;
-    run.Convert(disk / "data.pfh", false, true);
-    ++runs;
-    EXPECT_TRUE(TemporaryFilesIn(disk.path()).empty()) << room;
-    if (!run.RunFailed()) {
-      EXPECT_EQ(ReadFile(disk / "data.spf"), golden.importedFile);
-      break;
-    }
-    EXPECT_NE(LastStatus(run.trace), "conversion complete") << room;
-    EXPECT_EQ(ReadFile(disk / "data.spf"), golden.pulseFile) << room;
-    ASSERT_LT(room, off_t{kTmpfsSize}) << "the import never found room enough";
-  }
-  std::cout << "[ full disk ] import: " << runs << " runs\n";
+  FaultWalk walk = ImportWalk("import", golden.texts, golden.pulseFile, true);
+  walk.expected = {{"data.spf", golden.importedFile}};
+  WalkFullDisk(walk);
 }
 
 // A directory whose entries cannot change. Root ignores permission bits, so
@@ -254,6 +237,25 @@ TEST_F(RefusedTarget, DirectoryInPlaceOfARecordTextFile) {
   EXPECT_TRUE(fs::is_directory(dir / "data.R0"));
   EXPECT_EQ(ReadFile(dir / "data.T0"), golden.texts["data.T0"]);
   EXPECT_TRUE(TemporaryFilesIn(dir.path()).empty());
+}
+
+// Pulse power refuses such targets too, whoever runs the program.
+TEST_F(RefusedTarget, ReadOnlyPulseFileStopsAPulsePowerSet) {
+  const std::string original = GeneratedPulseFile(2, 9, 3);
+  WriteFile(dir / "data.spf", original);
+  fs::permissions(dir / "data.spf", fs::perms::owner_read);
+  RecordedConverter run;
+  run.SetPulsePower(dir / "data.spf", "50 -20");
+  EXPECT_TRUE(run.RunFailed()) << run.trace.Joined();
+  EXPECT_TRUE(ReadFile(dir / "data.spf") == original) << "the read-only pulse file was changed";
+}
+
+TEST_F(RefusedTarget, DirectoryInPlaceOfThePulseFileStopsAPulsePowerSet) {
+  fs::create_directory(dir / "data.spf");
+  RecordedConverter run;
+  run.SetPulsePower(dir / "data.spf", "50");
+  EXPECT_TRUE(run.RunFailed());
+  EXPECT_TRUE(fs::is_directory(dir / "data.spf"));
 }
 
 TEST_F(RefusedTarget, DirectoryInPlaceOfThePulseFile) {
