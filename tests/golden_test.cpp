@@ -18,9 +18,8 @@ std::vector<GoldenCase> AllCases() {
     if (!dir.is_directory()) continue;
     for (const char* layout : {"labelled", "bare"}) cases.push_back({dir.path().filename().string(), layout});
   }
-  std::sort(cases.begin(), cases.end(), [](const auto& a, const auto& b) {
-    return a.name + a.layout < b.name + b.layout;
-  });
+  std::sort(cases.begin(), cases.end(),
+            [](const auto& a, const auto& b) { return a.name + a.layout < b.name + b.layout; });
   return cases;
 }
 
@@ -97,13 +96,9 @@ TEST_P(Golden, SecondExportRepeatsTheTextOfTheImportedFile) {
   for (const auto& file : TextFilesOf(LayoutDir())) EXPECT_EQ(ReadFile(scratch / file), texts[i++]) << file;
 }
 
-INSTANTIATE_TEST_SUITE_P(AllGoldenCases, Golden, ::testing::ValuesIn(AllCases()),
-                         [](const auto& testInfo) {
-                           std::string name = testInfo.param.name + "_" + testInfo.param.layout;
-                           for (char& c : name)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(AllGoldenCases, Golden, ::testing::ValuesIn(AllCases()), [](const auto& testInfo) {
+  return TestNameOf(testInfo.param.name + "_" + testInfo.param.layout);
+});
 
 }  // namespace
 }  // namespace orvane::testing

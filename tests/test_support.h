@@ -4,6 +4,7 @@
 #pragma once
 
 #include <bit>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -92,5 +93,13 @@ inline std::string OldVersionOf(const std::string& name) { return "previous cont
 // A float's bits and back, for tests that go over float values by their bits.
 inline float FromBits(uint32_t bits) { return std::bit_cast<float>(bits); }
 inline uint32_t Bits(float f) { return std::bit_cast<uint32_t>(f); }
+
+// A test's name from the name of its case: whatever is not a letter or a
+// digit becomes '_', as GoogleTest wants.
+inline std::string TestNameOf(std::string name) {
+  for (char& c : name)
+    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
 
 }  // namespace orvane::testing

@@ -74,12 +74,8 @@ TEST_P(CliCase, GivesTheExpectedOutputMessagesAndStatus) {
   EXPECT_EQ(got.status, ReadFile(base + ".status")) << "exit status";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CliCase, ::testing::ValuesIn(CaseNames()), [](const auto& testInfo) {
-  std::string name = testInfo.param;
-  for (char& c : name)
-    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, CliCase, ::testing::ValuesIn(CaseNames()),
+                         [](const auto& testInfo) { return TestNameOf(testInfo.param); });
 
 }  // namespace
 }  // namespace orvane::testing

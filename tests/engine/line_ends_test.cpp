@@ -141,12 +141,7 @@ TEST_P(LineEndsOfGoldenCase, RemarksBeforeCrLfAreDropped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(GoldenCases, LineEndsOfGoldenCase, ::testing::ValuesIn(GoldenCaseNames()),
-                         [](const auto& testInfo) {
-                           std::string name = testInfo.param;
-                           for (char& c : name)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+                         [](const auto& testInfo) { return TestNameOf(testInfo.param); });
 
 }  // namespace
 }  // namespace orvane::testing

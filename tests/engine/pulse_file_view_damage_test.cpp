@@ -204,12 +204,8 @@ TEST_P(DamagedGoldenFile, FullCheckRefusesWithTheFirstProblemAndSalvageStaysInsi
 // Records of every kind in table order, records out of it at odd offsets,
 // and no records at all: what the other cases hold, these hold too.
 INSTANTIATE_TEST_SUITE_P(GoldenCases, DamagedGoldenFile,
-                         ::testing::Values("mixed", "mixed-edge", "no-records"), [](const auto& testInfo) {
-                           std::string name = testInfo.param;
-                           for (char& c : name)
-                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+                         ::testing::Values("mixed", "mixed-edge", "no-records"),
+                         [](const auto& testInfo) { return TestNameOf(testInfo.param); });
 
 }  // namespace
 }  // namespace orvane::testing

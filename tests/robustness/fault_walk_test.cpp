@@ -68,12 +68,8 @@ std::vector<WalkCase> AllWalks() {
   return walks;
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, FaultWalkOf, ::testing::ValuesIn(AllWalks()), [](const auto& testInfo) {
-  std::string name = testInfo.param.name;
-  for (char& c : name)
-    if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Operations, FaultWalkOf, ::testing::ValuesIn(AllWalks()),
+                         [](const auto& testInfo) { return TestNameOf(testInfo.param.name); });
 
 }  // namespace
 }  // namespace orvane::testing
