@@ -67,14 +67,20 @@ def as_read(text, stored, label):
 @pytest.mark.parametrize("case", GOLDEN_CASES)
 def test_every_field_at_its_offset_holds_what_the_labelled_export_shows(case):
     with orvane.open(GOLDEN_DIR / case / "data.spf") as f:
-        headers = [("file", f.header.raw, GOLDEN_DIR / case / "labelled" / "data.pfh")]
-        headers += [(rec.kind, rec.header.raw, GOLDEN_DIR / case / "labelled" / f"data.{rec.name}")
+        headers = [("file", f.header, GOLDEN_DIR / case / "labelled" / "data.pfh")]
+        headers += [(rec.kind, rec.header, GOLDEN_DIR / case / "labelled" / f"data.{rec.name}")
                     for rec in f.records()]
-    for kind, raw, text_file in headers:
+    for kind, header, text_file in headers:
         fields = _orvane.header_fields(kind)
         lines = labelled_header(text_file)
         assert [label for label, _ in lines] == [label for label, _, _ in fields], text_file.name
-        row = np.frombuffer(raw, orvane.dtypes[kind])[0]
+        row = np.frombuffer(header.raw, orvane.dtypes[kind])[0]
+        rs = iter(header["rs"])
         for (label, _, stored), (_, text) in zip(fields, lines):
-            value = row[label.lower()]
-            assert shown(value, stored, label) == as_read(text, stored, label), f"{text_file.name} {label}"
+            want = as_read(text, stored, label)
+            assert shown(row[label.lower()], stored, label) == want, f"{text_file.name} {label}"
+            # The same field through the Header mapping, as users read it.
+            mapped = next(rs) if label.startswith("RS") else header[label.lower()]
+            if stored == "Text80":
+                mapped = mapped.encode("latin-1")
+            assert shown(mapped, stored, label) == want, f"{text_file.name} {label} through Header"

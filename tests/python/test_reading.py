@@ -10,33 +10,24 @@ import orvane
 from conftest import GOLDEN_CASES, GOLDEN_DIR
 
 
-def cli_info(cli, path):
-    """The header fields and the record lines of orvane-cli info."""
+def cli_records(cli, path):
+    """The record lines of orvane-cli info: kind, number, offset, SIZE. The
+    header fields are checked field by field in test_header_fields."""
     text = cli("info", path).stdout.decode("latin-1")
-    fields = {}
     records = []
     for line in text.splitlines():
-        m = re.match(r"^([A-Z][A-Za-z0-9 ]{3}): ?(.*)$", line)
-        if m and not line.startswith(("Length", "Records", "Kind")):
-            fields[m.group(1).strip()] = m.group(2)
         m = re.match(r"^([TRI])\s+(\d+)\s+(\d+)\s+(-?\d+)", line)
         if m:
             records.append((m.group(1), int(m.group(2)), int(m.group(3)), int(m.group(4))))
-    return fields, records
+    return records
 
 
 @pytest.mark.parametrize("case", GOLDEN_CASES)
-def test_header_and_records_agree_with_the_command_line(cli, case):
+def test_records_agree_with_the_command_line(cli, case):
     path = GOLDEN_DIR / case / "data.spf"
-    fields, records = cli_info(cli, path)
+    records = cli_records(cli, path)
     with orvane.open(path) as f:
-        h = f.header
-        assert h["magc"] == orvane.MAGIC == int(fields["MAGC"], 16)
-        assert h["desc"] == fields["DESC"]
-        for label in ("subs", "fmin", "fmax", "time", "pid", "unus", "styp", "ptyp", "tcnt", "rcnt", "icnt"):
-            assert h[label] == int(fields[label.upper()]), label
-        assert h["rs"] == tuple(int(fields[f"RS {k}"]) for k in range(7))
-        assert f"{h['mxpr']:f}" == fields["MXPR"]
+        assert f.header["magc"] == orvane.MAGIC
         mine = [(rec.kind, rec.number, rec.offset, rec.header["size"]) for rec in f.records()]
         assert mine == records
         for rec in f.records():
