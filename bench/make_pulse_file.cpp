@@ -146,7 +146,7 @@ void FillSamples(Random& random, const RecordSet& set, uint8_t* out, size_t n) {
 }
 
 void WriteRecord(SealedWriter& out, Random& random, const RecordSet& set) {
-  uint8_t* header = out.Reserve(set.kind.headerSize);
+  uint8_t* header = out.Reserve(set.kind.header.size);
   FillHeader(random, set.kind.header, header);
   StoreU32(header + set.kind.sizeOffset, set.samples);
   const size_t chunk = SealedWriter::kCapacity / 8;  // samples per step
@@ -155,7 +155,7 @@ void WriteRecord(SealedWriter& out, Random& random, const RecordSet& set) {
     FillSamples(random, set, out.Reserve(n * set.kind.sampleBytes), n);
     done += static_cast<uint32_t>(n);
   }
-  const uint64_t pad = set.RecordBytes() - set.kind.headerSize - uint64_t{set.samples} * set.kind.sampleBytes;
+  const uint64_t pad = set.RecordBytes() - set.kind.header.size - uint64_t{set.samples} * set.kind.sampleBytes;
   if (pad > 0) std::memset(out.Reserve(pad), 0, pad);
 }
 

@@ -235,7 +235,7 @@ std::vector<std::pair<char, std::string>> SamplesOf(const std::string& bytes) {
   std::vector<std::pair<char, std::string>> samples;
   for (const RecordExtent& record : report.records) {
     const RecordDescription& info = DescribeRecord(record.type);
-    samples.emplace_back(info.letter, bytes.substr(uint64_t{record.offset} + info.headerSize,
+    samples.emplace_back(info.letter, bytes.substr(uint64_t{record.offset} + info.header.size,
                                                    record.availableSamples * info.sampleBytes));
   }
   return samples;

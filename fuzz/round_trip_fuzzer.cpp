@@ -93,7 +93,8 @@ void MakeFieldRoundTrip(std::string& file, uint64_t position) {
 // and the checksum word), so the header's fields are made to come back
 // however short the file.
 std::string WithRoundTripText(std::string file) {
-  for (uint16_t field : {format::kFileHeader.Offset("DESC"), format::kFileHeader.Offset("PNAM"), format::kFileHeader.Offset("PDES")})
+  for (uint16_t field : {format::kFileHeader.Offset("DESC"), format::kFileHeader.Offset("PNAM"),
+                         format::kFileHeader.Offset("PDES")})
     MakeFieldRoundTrip(file, field);
   if (file.size() < format::kFileHeader.size) return file;
   PulseFileHeader header;
@@ -118,7 +119,7 @@ HeaderKind KindOfText(const std::string& path) {
 // keeps and without blanks at its end: the import of a full 80-character
 // description keeps 79, and it pads shorter ones with blanks.
 std::string WithDescriptionsAsImported(const std::string& path, const std::string& text, bool labelled) {
-  const auto& fields = DescribeFields(KindOfText(path));
+  const auto& fields = DescribeHeader(KindOfText(path)).fields;
   const size_t keep = (labelled ? 6 : 0) + format::kTextFieldSize - 1;
   std::string result;
   size_t start = 0;

@@ -56,7 +56,7 @@ void CheckReport(const StructureReport& report, uint64_t length, bool stopAtFirs
       continue;
     }
     const uint64_t end =
-        uint64_t{record.offset} + info.headerSize + record.availableSamples * info.sampleBytes;
+        uint64_t{record.offset} + info.header.size + record.availableSamples * info.sampleBytes;
     Check(end <= length, "a record reaches beyond the end of the file");
   }
   if (!report.problems.empty()) return;
@@ -78,7 +78,7 @@ void CheckView(const PulseFileView& view, const std::string& bytes) {
   for (const RecordView& record : view.Records()) {
     Check(inside(record.header), "a record header span lies outside the file");
     Check(inside(record.samples), "a sample span lies outside the file");
-    Check(record.header.empty() || record.header.size() == record.Info().headerSize,
+    Check(record.header.empty() || record.header.size() == record.Info().header.size,
           "a record header span has the wrong size");
     Check(record.samples.size() <= record.declaredSamples * record.Info().sampleBytes,
           "more sample bytes than declared");

@@ -178,12 +178,12 @@ std::optional<ParsedPulseFile> ParsePulseFile(const std::string& bytes) {
     for (int64_t n = 0; n < count; ++n, ++entry) {
       if (format::EntryPosition(entry + 1) > bytes.size()) return std::nullopt;
       const uint64_t at = GetU32(bytes, format::EntryPosition(entry));
-      if (at + kind.headerSize > bytes.size()) return std::nullopt;
-      HeaderFields header(kind.header, bytes.substr(at, kind.headerSize));
+      if (at + kind.header.size > bytes.size()) return std::nullopt;
+      HeaderFields header(kind.header, bytes.substr(at, kind.header.size));
       const int64_t size = header.IntOf("SIZE");
       const uint64_t sampleBytes = kind.sampleBytes * static_cast<uint64_t>(std::max<int64_t>(size, 0));
-      if (at + kind.headerSize + sampleBytes > bytes.size()) return std::nullopt;
-      parsed.records.push_back({type, header, bytes.substr(at + kind.headerSize, sampleBytes)});
+      if (at + kind.header.size + sampleBytes > bytes.size()) return std::nullopt;
+      parsed.records.push_back({type, header, bytes.substr(at + kind.header.size, sampleBytes)});
     }
   }
   return parsed;

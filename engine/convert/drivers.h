@@ -3,10 +3,8 @@
 // the request as it is and writes what happens to the run's report.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "convert/record_converter.h"
 #include "convert/run_report.h"
@@ -15,14 +13,6 @@
 #include "orvane/pulse_file.h"
 
 namespace orvane {
-
-// The record kinds in table order with their counts in header.
-inline std::array<std::pair<const RecordDescription*, uint32_t>, 3> RecordCounts(
-    const PulseFileHeader& header) {
-  return {{{&format::kTRecord, header.TCount()},
-           {&format::kRRecord, header.RCount()},
-           {&format::kIRecord, header.ICount()}}};
-}
 
 // The Convert command: derives the base name from the file name and runs
 // the export or the import.

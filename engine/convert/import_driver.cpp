@@ -1,7 +1,9 @@
 // Convert from ASCII: reads the header text file, builds a new pulse file
 // from the record text files under a temporary name, seals it and puts it in
 // place only when every step succeeded.
+#include <array>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -20,6 +22,13 @@ namespace orvane {
 namespace {
 
 constexpr uint64_t kLargeTable = uint64_t{1} << 20;
+
+// The record kinds in table order with their counts in header.
+std::array<std::pair<const RecordDescription*, uint32_t>, 3> RecordCounts(const PulseFileHeader& header) {
+  return {{{&format::kTRecord, header.TCount()},
+           {&format::kRRecord, header.RCount()},
+           {&format::kIRecord, header.ICount()}}};
+}
 
 // Bytes of the record text files an import will read, for its progress:
 // 0 when there are too many to count.

@@ -75,12 +75,12 @@ void ExportRecord(const RecordDescription& kind, const RecordRun& run, io::File&
   bool wroteLines = false;
   if (!binary.Seek(LoadU32(entry))) {
     report.ReportStatus(Failure::BinarySeekError);
-  } else if (!binary.ReadExact(header.data(), kind.headerSize)) {
+  } else if (!binary.ReadExact(header.data(), kind.header.size)) {
     report.ReportStatus(Failure::BinaryReadError);
   } else {
     const uint64_t start = LoadU32(entry);
     const uint64_t count = kind.DeclaredSamples(header.data());
-    ReadCredit credit(run.progress, binary, start, start + kind.headerSize + count * kind.sampleBytes);
+    ReadCredit credit(run.progress, binary, start, start + kind.header.size + count * kind.sampleBytes);
     WriteHeaderLines(*out, kind.header, header.data(), labelled);
     if (!ExportSamples(kind.sample, binary, count, labelled, *out))
       report.ReportStatus(Failure::BinaryReadError);
@@ -118,7 +118,7 @@ bool ImportRecord(const RecordDescription& kind, const RecordRun& run, io::File&
       return false;
     }
   }
-  if (!binary.Write(header.data(), kind.headerSize)) {
+  if (!binary.Write(header.data(), kind.header.size)) {
     report.ReportStatus(Failure::BinaryWriteError);
     return false;
   }

@@ -124,9 +124,9 @@ void PulseFileView::Check(Verify verify) {
     const RecordDescription& info = DescribeRecord(extent.type);
     RecordView record{extent.type, extent.number, extent.entry, extent.offset, {}, {}, 0, false};
     if (extent.headerInside) {
-      record.header = bytes.subspan(extent.offset, info.headerSize);
+      record.header = bytes.subspan(extent.offset, info.header.size);
       record.samples =
-          bytes.subspan(extent.offset + info.headerSize, extent.availableSamples * info.sampleBytes);
+          bytes.subspan(extent.offset + info.header.size, extent.availableSamples * info.sampleBytes);
       record.declaredSamples = extent.declaredSamples;
       record.complete = extent.availableSamples == extent.declaredSamples;
     }

@@ -14,8 +14,8 @@ namespace orvane {
 
 namespace {
 
-// One record as it will be written: its header with SIZE set, and where
-// it starts.
+// One record as it will be written: its header with SIZE set, and its
+// number of samples.
 struct PlacedRecord {
   const RecordToWrite* record;
   std::array<uint8_t, format::kLargestRecordHeader> header;
@@ -73,8 +73,8 @@ Outcome WritePulseFile(const std::string& path, std::span<const uint8_t> fileHea
     for (const RecordToWrite& record : records) {
       if (record.type != type) continue;
       const std::string name = NameOf(type, counts[static_cast<size_t>(type)]++);
-      if (record.header.size() != kind.headerSize)
-        return Refusal(Failure::WrongHeaderSize, path, name, static_cast<unsigned>(kind.headerSize));
+      if (record.header.size() != kind.header.size)
+        return Refusal(Failure::WrongHeaderSize, path, name, static_cast<unsigned>(kind.header.size));
       if (record.samples.size() % kind.sampleBytes != 0) return Refusal(Failure::TooManySamples, path, name);
       PlacedRecord p{&record, {}, record.samples.size() / kind.sampleBytes};
       std::copy(record.header.begin(), record.header.end(), p.header.begin());
@@ -108,7 +108,7 @@ Outcome WritePulseFile(const std::string& path, std::span<const uint8_t> fileHea
   for (size_t k = 0; ok && k < placed.size(); ++k) {
     const PlacedRecord& p = placed[k];
     const RecordDescription& kind = DescribeRecord(p.record->type);
-    ok = Put(file, p.header.data(), kind.headerSize, sum) &&
+    ok = Put(file, p.header.data(), kind.header.size, sum) &&
          Put(file, p.record->samples.data(), p.record->samples.size(), sum) &&
          (!kind.padOddCount || p.count % 2 == 0 || Put(file, kPad, sizeof kPad, sum));
   }

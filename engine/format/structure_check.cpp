@@ -17,12 +17,12 @@ bool PlaceRecord(RecordExtent& record, uint64_t length, StructureSource& source)
   record.offset = LoadU32(entry);
   const RecordDescription& info = DescribeRecord(record.type);
   uint8_t header[format::kLargestRecordHeader];
-  if (uint64_t{record.offset} + info.headerSize > length ||
-      !source.ReadAt(record.offset, header, info.headerSize))
+  if (uint64_t{record.offset} + info.header.size > length ||
+      !source.ReadAt(record.offset, header, info.header.size))
     return true;
   record.headerInside = true;
   record.declaredSamples = info.DeclaredSamples(header);
-  const uint64_t room = (length - record.offset - info.headerSize) / info.sampleBytes;
+  const uint64_t room = (length - record.offset - info.header.size) / info.sampleBytes;
   record.availableSamples = std::min(record.declaredSamples, room);
   return true;
 }

@@ -4,13 +4,9 @@
 
 namespace orvane {
 
-std::span<const FieldDescription> DescribeFields(HeaderKind kind) { return DescribeHeader(kind).fields; }
-
-size_t HeaderSize(HeaderKind kind) { return DescribeHeader(kind).size; }
-
 std::string HeaderText(HeaderKind kind, const uint8_t* header, bool labelled) {
   std::string text;
-  for (const FieldDescription& field : DescribeFields(kind)) {
+  for (const FieldDescription& field : DescribeHeader(kind).fields) {
     char line[kMaxHeaderLineChars];
     text.append(line, AppendHeaderLine(line, field, header, labelled));
   }
@@ -19,7 +15,7 @@ std::string HeaderText(HeaderKind kind, const uint8_t* header, bool labelled) {
 
 std::vector<std::string> HeaderLines(HeaderKind kind, const uint8_t* header, bool labelled) {
   std::vector<std::string> lines;
-  for (const FieldDescription& field : DescribeFields(kind)) {
+  for (const FieldDescription& field : DescribeHeader(kind).fields) {
     char line[kMaxHeaderLineChars];
     char* end = AppendHeaderLine(line, field, header, labelled);
     lines.emplace_back(line, end - 1);

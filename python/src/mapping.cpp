@@ -60,7 +60,7 @@ class Mapping {
   // bytes; records whose header lies outside the file are zeros.
   py::array Headers(char kind) const {
     auto records = view_->Records(RecordTypeOf(kind));
-    const size_t size = DescribeRecord(RecordTypeOf(kind)).headerSize;
+    const size_t size = DescribeRecord(RecordTypeOf(kind)).header.size;
     py::array_t<uint8_t> out({static_cast<py::ssize_t>(records.size()), static_cast<py::ssize_t>(size)});
     uint8_t* dst = out.mutable_data();
     std::memset(dst, 0, records.size() * size);

@@ -39,8 +39,8 @@ std::vector<Extent> ExtentsOf(const std::string& bytes) {
     const std::string count = std::string(1, kind.letter) + "CNT";
     for (int64_t n = 0; n < header.IntOf(count); ++n, ++entry) {
       const uint64_t at = GetU32(bytes, format::EntryPosition(entry));
-      const HeaderFields fields(kind.header, bytes.substr(at, kind.headerSize));
-      extents.push_back({kind.letter + std::to_string(n), entry, at, kind.headerSize,
+      const HeaderFields fields(kind.header, bytes.substr(at, kind.header.size));
+      extents.push_back({kind.letter + std::to_string(n), entry, at, kind.header.size,
                          at + fields.OffsetOf("SIZE"), kind.sampleBytes,
                          static_cast<uint64_t>(std::max<int64_t>(fields.IntOf("SIZE"), 0)), kind.sizeSigned});
     }
@@ -181,7 +181,7 @@ void CheckDamage(const Damage& damage, const std::string& path) {
   const std::span<const uint8_t> all = salvage->Bytes();
   for (const RecordView& record : salvage->Records()) {
     EXPECT_TRUE(Inside(record.header, all) && Inside(record.samples, all)) << record.Name();
-    EXPECT_TRUE(record.header.empty() || record.header.size() == record.Info().headerSize) << record.Name();
+    EXPECT_TRUE(record.header.empty() || record.header.size() == record.Info().header.size) << record.Name();
     EXPECT_LE(record.samples.size(), record.declaredSamples * record.Info().sampleBytes) << record.Name();
     EXPECT_EQ(record.complete, !record.header.empty() && record.SampleCount() == record.declaredSamples);
   }

@@ -79,7 +79,6 @@ struct RecordDescription {
   RecordType type;
   char letter;  // 'T', 'R', 'I': the text file's suffix and the record's name
   const HeaderDescription& header;
-  size_t headerSize;  // header.size
   SampleType sample;
   unsigned sampleBytes;   // 2: little-endian int16; 4: little-endian float32
   int samplesPerLine;     // 8 or 4
@@ -94,7 +93,7 @@ struct RecordDescription {
   int64_t ImportCount(const uint8_t* bytes) const;
   // The bytes a record of count samples takes in a file, pad included.
   uint64_t RecordBytes(uint64_t count) const {
-    return headerSize + count * sampleBytes + (padOddCount && count % 2 == 1 ? 2 : 0);
+    return header.size + count * sampleBytes + (padOddCount && count % 2 == 1 ? 2 : 0);
   }
 };
 
@@ -203,7 +202,6 @@ consteval RecordDescription Record(RecordType type, char letter, const HeaderDes
   return {.type = type,
           .letter = letter,
           .header = header,
-          .headerSize = header.size,
           .sample = sample,
           .sampleBytes = SampleBytes(sample),
           .samplesPerLine = SamplesPerLine(sample),

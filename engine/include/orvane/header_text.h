@@ -1,5 +1,6 @@
 // The fields of the four fixed headers (file, T, R, I) as their text lines
 // show them, for front ends that show a header without converting a file.
+// The fields themselves are described in orvane/format.h (DescribeHeader).
 #pragma once
 
 #include <cstdint>
@@ -11,11 +12,6 @@
 #include "orvane/format.h"
 
 namespace orvane {
-
-// The fields of a header in the order of its text lines.
-std::span<const FieldDescription> DescribeFields(HeaderKind kind);
-// Bytes of a header of that kind.
-size_t HeaderSize(HeaderKind kind);
 
 // Every line of a header as the export writes it ("\n" after each).
 std::string HeaderText(HeaderKind kind, const uint8_t* header, bool labelled);

@@ -22,9 +22,6 @@ struct PulseFileHeader {
   uint32_t TCount() const { return LoadU32(&bytes[format::kFileHeader.Offset("TCNT")]); }
   uint32_t RCount() const { return LoadU32(&bytes[format::kFileHeader.Offset("RCNT")]); }
   uint32_t ICount() const { return LoadU32(&bytes[format::kFileHeader.Offset("ICNT")]); }
-  uint32_t Count(RecordType type) const {
-    return type == RecordType::T ? TCount() : type == RecordType::R ? RCount() : ICount();
-  }
   // Entries of the offset table, summed without overflow.
   uint64_t EntryCount() const { return uint64_t{TCount()} + RCount() + ICount(); }
   // First byte after the offset table.

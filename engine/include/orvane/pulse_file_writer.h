@@ -21,7 +21,7 @@ namespace orvane {
 
 struct RecordToWrite {
   RecordType type;
-  std::span<const uint8_t> header;   // the record header as stored, DescribeRecord(type).headerSize bytes
+  std::span<const uint8_t> header;   // the record header as stored, DescribeRecord(type).header.size bytes
   std::span<const uint8_t> samples;  // the samples as stored: little-endian int16 (T, I) or float32 (R)
 };
 
