@@ -98,6 +98,10 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
   while (::flock(fd, LOCK_SH) != 0 && errno == EINTR) {
   }
   view->Check(verify);
+  // Unlocked by hand: the mapping keeps the open file, and with it the
+  // lock, for as long as the view lives, where a pulse power change in
+  // place (of this process too) must wait only for the check.
+  ::flock(fd, LOCK_UN);
   ::close(fd);
   if (!view->problems_.empty()) {
     outcome = view->problems_.front().what;
