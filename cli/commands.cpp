@@ -15,6 +15,7 @@
 #include "info.h"
 #include "orvane/convert.h"
 #include "orvane/pulse_power.h"
+#include "output_clashes.h"
 #include "printable.h"
 #include "run_log.h"
 
@@ -48,8 +49,11 @@ void NoteSilentFailure(RunResult& result, const Outcome& outcome) {
     result.messages.push_back(outcome.message.empty() ? MessageFormat(Failure::Incomplete) : outcome.message);
 }
 
-RunResult Convert(const Options& options, unsigned recordThreads, const std::string& file, Console& console) {
-  RunLog log(options.trace, console, file);
+bool IsConversion(const Options& options) {
+  return options.command == Command::ToAscii || options.command == Command::FromAscii;
+}
+
+ConversionRequest RequestFor(const Options& options, unsigned recordThreads, const std::string& file) {
   ConversionRequest request;
   request.fileName = file;
   request.direction = options.command == Command::ToAscii ? Direction::ToText : Direction::FromText;
@@ -57,8 +61,13 @@ RunResult Convert(const Options& options, unsigned recordThreads, const std::str
   request.threads = recordThreads;
   request.keepPartial = options.keepPartial;
   request.outputDir = options.outputDir;
-  const Outcome outcome = orvane::Convert(request, log);
-  RunResult result{log.Trace(), log.Failures(), outcome.ok()};
+  return request;
+}
+
+RunResult Convert(const Options& options, unsigned recordThreads, const std::string& file, Console& console) {
+  RunLog log(options.trace, console, file);
+  const Outcome outcome = orvane::Convert(RequestFor(options, recordThreads, file), log);
+  RunResult result{log.Trace(), log.Failures(), outcome.ok(), {}};
   NoteSilentFailure(result, outcome);
   return result;
 }
@@ -90,6 +99,8 @@ RunResult Power(const Options& options, const std::string& file, Console& consol
     outcome = reading.outcome;
     result.out = log.Trace() + (reading.text ? *reading.text + "\n" : "");
     result.ok = reading.text.has_value() && outcome.ok();
+    for (const PowerWarning& warning : reading.warnings)
+      result.warnings.push_back(warning.record + ": " + warning.text);
   } else {
     outcome = SetPulsePower(file, JoinValues(options.operands), log);
     // A text without values, or a file without T records, sets nothing and
@@ -127,14 +138,29 @@ std::vector<std::string> FilesOf(const Options& options) {
   return options.operands;
 }
 
-// The jobs that write the same files must not run side by side: a pulse
-// file and its text files share a base name, and with an output folder every
-// base name of that name, whatever its folder, writes there.
-std::string FilesTouchedBy(const Options& options, const std::string& file) {
-  std::string base = DeriveBaseName(file);
-  if (options.outputDir.empty()) return base;
-  const size_t slash = base.rfind('/');
-  return slash == std::string::npos ? base : base.substr(slash + 1);
+// The jobs that touch the same files must not run side by side: a pulse
+// file and its text files share a base name, and a conversion's files are
+// where its output base resolves to, however it is spelled.
+std::vector<std::string> FilesTouched(const Options& options, const std::vector<std::string>& files) {
+  std::vector<std::string> keys;
+  for (const std::string& file : files)
+    keys.push_back(IsConversion(options) ? ResolvedOutputBase(RequestFor(options, 0, file))
+                                         : DeriveBaseName(file));
+  return keys;
+}
+
+// Two inputs that would write the same files refuse the whole batch before
+// anything is written: run in turn, the later would replace part of the
+// earlier's files.
+bool OutputsClash(const Options& options, const std::vector<std::string>& files) {
+  if (!IsConversion(options)) return false;
+  std::vector<ConversionRequest> requests;
+  for (const std::string& file : files) requests.push_back(RequestFor(options, 0, file));
+  const std::vector<OutputClash> clashes = FindOutputClashes(requests);
+  for (const OutputClash& clash : clashes)
+    std::fprintf(stderr, "orvane-cli: %s and %s would both write %s\n", Printable(clash.first).c_str(),
+                 Printable(clash.second).c_str(), Printable(clash.output).c_str());
+  return !clashes.empty();
 }
 
 // The output folder must be there before any run starts.
@@ -169,6 +195,8 @@ unsigned BoundedJobCount(unsigned wanted) {
 int RunCommand(const Options& options) {
   if (OutputFolderMissing(options)) return 1;
   const std::vector<std::string> files = FilesOf(options);
+  if (OutputsClash(options, files)) return 1;
+  const std::vector<std::string> keys = FilesTouched(options, files);
   const unsigned jobCount = BoundedJobCount(options.jobs != 0 ? options.jobs : DefaultJobCount());
   // Files converted side by side share the cores already.
   const bool sideBySide = files.size() > 1 && jobCount > 1;
@@ -180,7 +208,7 @@ int RunCommand(const Options& options) {
   BatchJobs jobs;
   jobs.count = files.size();
   // Names with the same base name are one pulse file and its text files.
-  jobs.key = [&](size_t i) { return FilesTouchedBy(options, files[i]); };
+  jobs.key = [&](size_t i) { return keys[i]; };
   jobs.run = [&](size_t i) {
     RunResult result = runOne(files[i], console);
     console.RunEnded(files[i]);
@@ -188,7 +216,8 @@ int RunCommand(const Options& options) {
   };
   jobs.done = [&](size_t i, RunResult& result) {
     if (labelFiles) result.out = "file: " + Printable(files[i]) + "\n" + result.out;
-    console.Emit(result.out, MessageLines(files[i], result.messages));
+    console.Emit(result.out,
+                 WarningLines(files[i], result.warnings) + MessageLines(files[i], result.messages));
     allOk = allOk && result.ok;
   };
   RunBatch(jobs, jobCount);

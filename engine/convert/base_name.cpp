@@ -19,4 +19,8 @@ std::string OutputName(const std::string& outputDir, const std::string& baseName
   return (folder == "/" ? folder : folder + "/") + name + suffix;
 }
 
+std::string OutputBasePath(const ConversionRequest& request) {
+  return OutputName(request.outputDir, DeriveBaseName(request.fileName), "");
+}
+
 }  // namespace orvane

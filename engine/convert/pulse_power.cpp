@@ -3,6 +3,8 @@
 // command; each record set is written and sealed by itself, so the file is
 // valid again after every record.
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <memory>
 
 #include "convert/base_name.h"
@@ -30,6 +32,40 @@ Failure StepFailure(OpenPulseFile::StepOutcome outcome) {
   return Failure::BinaryWriteErrorOn;
 }
 
+// GAIN has a pulse power when GAIN x 100, rounded, is a whole number an
+// int holds; PowerOfGain shows any other GAIN as the nearest value it can.
+bool HasPower(float gain, int shown) {
+  return std::floor(static_cast<double>(gain) * 100.0 + 0.5) == static_cast<double>(shown);
+}
+
+// The shortest text that reads back as the same float: "nan", "-inf",
+// "1e+30", "21474838".
+std::string GainText(float gain) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, gain);
+  return std::string(text, result.ptr);
+}
+
+PowerWarning WarningFor(uint32_t n, float gain, int shown) {
+  PowerWarning warning;
+  // Appended, not concatenated: GCC 12 sees a false overlap in "T" + ...
+  warning.record = "T";
+  warning.record += std::to_string(n);
+  warning.gain = gain;
+  warning.shown = shown;
+  warning.text = "GAIN " + GainText(gain) + " has no pulse power; shown as " + std::to_string(shown);
+  return warning;
+}
+
+// "Not a valid pulse file" says what the file is not; the reason beside it
+// says why: the system's refusal, or the first problem of its structure.
+void NoteWhyNotValid(const Outcome& why) {
+  if (why.error != 0 || !why.reason.empty())
+    io::NoteFailureReason(why.reason, why.error);
+  else
+    io::NoteFailureReason(why.message, 0);
+}
+
 }  // namespace
 
 PowerReading GetPulsePower(const std::string& fileName, ConversionReporter& reporter) {
@@ -42,8 +78,10 @@ PowerReading GetPulsePower(const std::string& fileName, ConversionReporter& repo
   }
   const std::string spf = DeriveBaseName(fileName) + ".spf";
   report.SetSubject(spf);
-  auto file = OpenPulseFile::Open(spf, io::File::Mode::Read);
+  Outcome why;
+  auto file = OpenPulseFile::Open(spf, io::File::Mode::Read, &why);
   if (!file) {
+    NoteWhyNotValid(why);
     report.ReportStatus(Failure::NotAValidPulseFile, spf.c_str());
     reading.outcome = report.Result();
     return reading;
@@ -56,7 +94,9 @@ PowerReading GetPulsePower(const std::string& fileName, ConversionReporter& repo
       report.ReportStatus(Failure::BinaryReadErrorOn, spf.c_str());
       break;
     }
-    const int power = PowerOfGain(record->Gain());
+    const float gain = record->Gain();
+    const int power = PowerOfGain(gain);
+    if (!HasPower(gain, power)) reading.warnings.push_back(WarningFor(n, gain, power));
     AppendPower(text, power);
     reading.powers.push_back(power);
   }
@@ -87,8 +127,10 @@ Outcome SetPulsePower(const std::string& fileName, const std::string& text, Conv
     // A valid file that cannot be opened for writing is named so.
     if (why.code == Failure::CantOpenForReading && ValidatePulseFile(spf) == 1)
       report.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
-    else
+    else {
+      NoteWhyNotValid(why);
       report.ReportStatus(Failure::NotAValidPulseFile, spf.c_str());
+    }
     return report.Result();
   }
   const uint64_t count = std::min<uint64_t>(file->Header().TCount(), scan.powers.size());

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "orvane/convert.h"
 #include "orvane/pulse_file.h"
@@ -60,6 +62,39 @@ TEST_F(PulsePower, GetRoundsToTheNearestHundredthWithHalvesRoundingUp) {
 TEST_F(PulsePower, GetShowsGainsNoWholeNumberOfHundredthsCanHoldAsTheNearestThatCan) {
   auto path = Place(PowerFile({{3e37f, -3e37f, 123.456f}}));
   EXPECT_EQ(Get(path), "2147483647 -2147483648 12346 ");
+}
+
+// A GAIN without whole hundredths an int holds still gets a value, so that
+// the values keep their places, and a warning that says so; the run itself
+// succeeds. Hundredths that fit, to the last one, warn of nothing.
+TEST_F(PulsePower, GetWarnsOfEveryGainWithoutAPulsePowerAndStillSucceeds) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  auto path = Place(PowerFile(
+      {{0.5f, nan, inf, -inf, 1e30f, 21474836.0f, 21474838.0f, -21474836.0f, -21474838.0f, -0.125f}}));
+  TraceRecorder recorder;
+  const PowerReading reading = GetPulsePower(path, recorder);
+  EXPECT_TRUE(reading.outcome.ok());
+  EXPECT_TRUE(recorder.lines.empty());
+  EXPECT_EQ(reading.text,
+            "50 0 2147483647 -2147483648 2147483647 2147483600 2147483647 -2147483600 -2147483648 -12 ");
+  std::vector<std::string> warned;
+  for (const PowerWarning& warning : reading.warnings) {
+    warned.push_back(warning.record + ": " + warning.text);
+    const size_t n = std::stoul(warning.record.substr(1));
+    EXPECT_EQ(warning.shown, reading.powers.at(n)) << warning.record;
+  }
+  EXPECT_EQ(warned, (std::vector<std::string>{
+                        "T1: GAIN nan has no pulse power; shown as 0",
+                        "T2: GAIN inf has no pulse power; shown as 2147483647",
+                        "T3: GAIN -inf has no pulse power; shown as -2147483648",
+                        "T4: GAIN 1e+30 has no pulse power; shown as 2147483647",
+                        "T6: GAIN 21474838 has no pulse power; shown as 2147483647",
+                        "T8: GAIN -21474838 has no pulse power; shown as -2147483648",
+                    }));
+  ASSERT_EQ(reading.warnings.size(), 6u);
+  EXPECT_TRUE(std::isnan(reading.warnings[0].gain));
+  EXPECT_EQ(reading.warnings[4].gain, 21474838.0f);
 }
 
 TEST_F(PulsePower, SetThenGetGivesTheValueBack) {

@@ -46,4 +46,11 @@ unsigned DefaultThreadCount();
 // character keeps its suffix.
 std::string DeriveBaseName(const std::string& fileName);
 
+// The path every new file of a request is named from: the base name, or
+// with an output folder that folder and the base name without its own. An
+// export writes this path + ".pfh", ".T0", ".R0", ...; an import writes
+// this path + ".spf". Two requests of the same output base path write the
+// same files.
+std::string OutputBasePath(const ConversionRequest& request);
+
 }  // namespace orvane

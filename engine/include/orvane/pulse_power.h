@@ -13,6 +13,18 @@
 
 namespace orvane {
 
+// A T record whose GAIN has no whole number of hundredths an int holds
+// (NaN, an infinity, or a value beyond about ±21474836): the text still
+// shows one value for it, so that the values keep their places for "Set",
+// and this says which value stands in for what.
+struct PowerWarning {
+  std::string record;  // "T0", "T1", ...
+  float gain = 0;      // the GAIN as the file holds it
+  int shown = 0;       // the value the text shows in its place
+  // "GAIN nan has no pulse power; shown as 0"
+  std::string text;
+};
+
 struct PowerReading {
   Outcome outcome;
   // The text "Get Pulse Power" shows, one "%d " per T record read; nothing
@@ -20,6 +32,9 @@ struct PowerReading {
   // holds the values read before it.
   std::optional<std::string> text;
   std::vector<int> powers;  // the same values as numbers
+  // One per T record whose value stands in for a GAIN without one, in
+  // record order; the outcome is not changed by them.
+  std::vector<PowerWarning> warnings;
 };
 
 // fileName as typed (base-name rule); the pulse file is BASE.spf.
