@@ -95,6 +95,13 @@ void Console::Emit(const std::string& out, const std::string& err) {
   }
 }
 
+void Console::Notice(const std::string& line) {
+  std::lock_guard lock(mutex_);
+  ClearLine();
+  std::fwrite(line.data(), 1, line.size(), err_);
+  std::fflush(err_);
+}
+
 void Console::Finish() {
   std::lock_guard lock(mutex_);
   ClearLine();

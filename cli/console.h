@@ -30,6 +30,8 @@ class Console {
   void RunEnded(const std::string& name);
   // Writes the whole output of one run and counts it as done.
   void Emit(const std::string& out, const std::string& err);
+  // Writes a line on standard error at once, while a run goes on.
+  void Notice(const std::string& line);
   // Removes the progress line, if one is shown.
   void Finish();
 

@@ -15,6 +15,16 @@ void RunLog::ShowStatus(const std::string& text) {
   if (tracing_) trace_ += "status: " + Printable(text) + "\n";
 }
 
+void RunLog::ShowOutcome(const Outcome& outcome) {
+  if (!outcome.reason.empty()) reasons_.emplace_back(outcome.message, outcome.reason);
+  ShowStatus(outcome.message);
+}
+
+void RunLog::ShowWaiting(const std::string& path) {
+  console_.Notice("orvane-cli: " + Printable(name_) + ": waiting for another program to let go of " +
+                  Printable(path) + " (Ctrl-C gives up)\n");
+}
+
 void RunLog::SetProgressPosition(int position) {
   if (tracing_) trace_ += "progress: " + std::to_string(position) + "\n";
   console_.Progress(name_, position);
@@ -29,6 +39,11 @@ std::vector<std::string> RunLog::Failures() const {
     if (status == MessageFormat(Failure::None)) continue;
     if (std::find(failures.begin(), failures.end(), status) == failures.end()) failures.push_back(status);
   }
+  for (std::string& failure : failures) {
+    auto reason =
+        std::find_if(reasons_.begin(), reasons_.end(), [&](const auto& r) { return r.first == failure; });
+    if (reason != reasons_.end()) failure += ": " + reason->second;
+  }
   return failures;
 }
 
@@ -36,6 +51,13 @@ std::string MessageLines(const std::string& file, const std::vector<std::string>
   std::string text;
   for (const auto& message : messages)
     text += "orvane-cli: " + Printable(file) + ": " + Printable(message) + "\n";
+  return text;
+}
+
+std::string WarningLines(const std::string& file, const std::vector<std::string>& warnings) {
+  std::string text;
+  for (const auto& warning : warnings)
+    text += "orvane-cli: warning: " + Printable(file) + ": " + Printable(warning) + "\n";
   return text;
 }
 

@@ -15,17 +15,25 @@ struct RunResult {
   std::string out;                    // standard output
   std::vector<std::string> messages;  // failure messages, for standard error
   bool ok = false;
+  // Warnings for standard error ("T1: GAIN nan has no pulse power; shown as
+  // 0"): the run went on as usual and its status stays as it is.
+  std::vector<std::string> warnings;
 };
 
 class RunLog : public ConversionReporter {
  public:
   RunLog(bool trace, Console& console, std::string name);
   void ShowStatus(const std::string& text) override;
+  // Keeps the system's reason of a failure beside its text.
+  void ShowOutcome(const Outcome& outcome) override;
+  // Says at once that the run waits for another program.
+  void ShowWaiting(const std::string& path) override;
   void SetProgressPosition(int position) override;
   void ReportBytes(uint64_t done, uint64_t total) override;
 
   const std::string& Trace() const { return trace_; }
-  // Every status but the success message, each once, in order.
+  // Every status but the success message, each once, in order, with the
+  // system's reason where it gave one ("...: No space left on device").
   std::vector<std::string> Failures() const;
 
  private:
@@ -34,9 +42,12 @@ class RunLog : public ConversionReporter {
   std::string name_;
   std::string trace_;
   std::vector<std::string> statuses_;
+  std::vector<std::pair<std::string, std::string>> reasons_;  // failure text, reason
 };
 
 // "orvane-cli: FILE: MESSAGE" lines.
 std::string MessageLines(const std::string& file, const std::vector<std::string>& messages);
+// "orvane-cli: warning: FILE: WARNING" lines.
+std::string WarningLines(const std::string& file, const std::vector<std::string>& warnings);
 
 }  // namespace orvane::cli

@@ -15,6 +15,7 @@ error.
 """
 
 import argparse
+import contextlib
 import os
 import sys
 import time
@@ -22,7 +23,8 @@ import time
 
 def convert_one(path, to_text, labelled, output_dir):
     """One task: converts one file on a worker. Returns (path, None) or
-    (path, the engine's message), so that one bad file fails only itself."""
+    (path, what went wrong, naming the file), so that one bad file fails
+    only itself."""
     import orvane
 
     try:
@@ -31,7 +33,11 @@ def convert_one(path, to_text, labelled, output_dir):
         else:
             orvane.from_text(path, labelled=labelled, output_dir=output_dir, threads=1)
     except (orvane.Error, OSError) as e:
-        return path, str(e)
+        text = str(e)
+        # The system's reason, as orvane-cli adds it ("No space left on device").
+        if isinstance(e, OSError) and e.strerror and e.strerror not in text:
+            text += f": {e.strerror}"
+        return path, text
     return path, None
 
 
@@ -83,13 +89,16 @@ def main(argv=None):
     if not files:
         print(f"convert_many: no {'.pfh' if args.from_text else '.spf'} files in {args.folder}", file=sys.stderr)
         return 1
-    if args.scheduler:
-        client = Client(args.scheduler)
-    else:
-        workers = {} if args.workers is None else {"n_workers": args.workers, "threads_per_worker": 1}
-        client = Client(LocalCluster(processes=True, dashboard_address=None, **workers))
     failures = []
-    with client:
+    # The client goes before the cluster it talks to: closed the other way
+    # round, it would try to reconnect and print its failures.
+    with contextlib.ExitStack() as stack:
+        if args.scheduler:
+            client = stack.enter_context(Client(args.scheduler))
+        else:
+            workers = {} if args.workers is None else {"n_workers": args.workers, "threads_per_worker": 1}
+            cluster = stack.enter_context(LocalCluster(processes=True, dashboard_address=None, **workers))
+            client = stack.enter_context(Client(cluster))
         futures = client.map(
             convert_one,
             files,
@@ -104,10 +113,8 @@ def main(argv=None):
             if message is not None:
                 failures.append((path, message))
             bar.step()
-        if not args.scheduler:
-            client.cluster.close()
     for path, message in sorted(failures):
-        print(f"convert_many: {path}: {message}", file=sys.stderr)
+        print(f"convert_many: {message}", file=sys.stderr)
     print(f"{len(files) - len(failures)} of {len(files)} files converted")
     return 1 if failures else 0
 

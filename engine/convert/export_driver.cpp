@@ -16,6 +16,17 @@ namespace orvane {
 
 namespace {
 
+// The files an export writes, in the order a run reports them.
+void NoteTextFiles(const RecordRun& run, const std::string& pfh, const PulseFileHeader& header,
+                   RunReport& report) {
+  report.NoteWritten(pfh);
+  const uint32_t counts[] = {header.TCount(), header.RCount(), header.ICount()};
+  for (RecordType type : {RecordType::T, RecordType::R, RecordType::I})
+    for (uint32_t n = 0; n < counts[static_cast<size_t>(type)]; ++n)
+      report.NoteWritten(
+          OutputName(run.outputDir, run.baseName, RecordTextName(DescribeRecord(type), "", n)));
+}
+
 // Steps 3 to 7 of an export: header, magic number, counts, checksum. True
 // when the run may go on, with the pulse file at the offset table.
 bool ExportHeaderPhase(const std::string& spf, io::File& binary, PulseFileHeader& header, RunReport& report) {
@@ -57,7 +68,7 @@ bool ExportHeaderPhase(const std::string& spf, io::File& binary, PulseFileHeader
 void PutStagedFilesInPlace(StagedFiles& staged, RunReport& report) {
   // An interruption waits until every file is in place or none is.
   temporary::CriticalSection renames;
-  if (report.Failed()) {
+  if (report.Failed() || report.CheckStop()) {
     staged.DiscardAll();
   } else if (auto failed = staged.PutAllInPlace()) {
     report.ReportStatus(Failure::AsciiWriteError, failed->c_str());
@@ -90,7 +101,7 @@ void ExportToAscii(const ConversionRequest& request, const std::string& baseName
   // The header and the offset table are read once they are checked.
   std::optional<ByteProgress> progress;
   if (report.Reporter())
-    run.progress = &progress.emplace(*report.Reporter(), binary->Size(), header.TableEnd());
+    run.progress = &progress.emplace(*report.Reporter(), binary->Size(), header.TableEnd(), report.Stop());
 
   const bool labelled = request.labelled;
   for (const FieldDescription& field : format::kFileHeader.fields) {
@@ -108,14 +119,18 @@ void ExportToAscii(const ConversionRequest& request, const std::string& baseName
     binary.reset();
     ExportRecordsInParallel(run, spf, header, threads, report);
   } else {
-    for (uint32_t n = 0; n < header.TCount(); ++n) ExportTRecord(run, *binary, n, report);
+    for (uint32_t n = 0; n < header.TCount() && !report.CheckStop(); ++n)
+      ExportTRecord(run, *binary, n, report);
     report.StepProgress();
-    for (uint32_t n = 0; n < header.RCount(); ++n) ExportRRecord(run, *binary, n, report);
+    for (uint32_t n = 0; n < header.RCount() && !report.CheckStop(); ++n)
+      ExportRRecord(run, *binary, n, report);
     report.StepProgress();
-    for (uint32_t n = 0; n < header.ICount(); ++n) ExportIRecord(run, *binary, n, report);
+    for (uint32_t n = 0; n < header.ICount() && !report.CheckStop(); ++n)
+      ExportIRecord(run, *binary, n, report);
     report.StepProgress();
   }
   if (staged) PutStagedFilesInPlace(*staged, report);
+  if (!report.Failed()) NoteTextFiles(run, pfh, header, report);
   report.ReportCompletion();
 }
 

@@ -12,6 +12,7 @@
 #include "convert/drivers.h"
 #include "convert/text_source.h"
 #include "io/file_system.h"
+#include "io/temporary_files.h"
 #include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
 #include "run/byte_progress.h"
@@ -110,7 +111,7 @@ bool ImportRecords(const RecordRun& run, const std::string& spf, io::File& binar
   // which stops the run; an R record cut short by a short value line ends
   // silently, and the run goes on.
   const auto importOne = [&](auto importer, uint32_t n) {
-    if (!EnterTableEntry(binary, tablePos, spf, report)) return false;
+    if (report.CheckStop() || !EnterTableEntry(binary, tablePos, spf, report)) return false;
     importer(run, binary, n, report);
     return !report.Failed();
   };
@@ -157,8 +158,8 @@ void ImportFromAscii(const ConversionRequest& request, const std::string& baseNa
   RecordRun run{baseName, request.labelled, request.outputDir, nullptr, nullptr};
   std::optional<ByteProgress> progress;
   if (report.Reporter())
-    run.progress =
-        &progress.emplace(*report.Reporter(), headerBytes + RecordTextBytes(baseName, header), headerBytes);
+    run.progress = &progress.emplace(*report.Reporter(), headerBytes + RecordTextBytes(baseName, header),
+                                     headerBytes, report.Stop());
   if (!binary.Write(header.bytes.data(), header.bytes.size())) {
     report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
@@ -185,10 +186,20 @@ void ImportFromAscii(const ConversionRequest& request, const std::string& baseNa
     parallel = ImportRecordsInParallel(run, spf, *output, header, threads, report);
   if (parallel ? !*parallel : !ImportRecords(run, spf, binary, header, report)) return;
   if (!AppendSealWord(spf, binary, report)) return;
-  if (!output->Commit(true)) {
+  if (!output->Complete(true)) {
     report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
     return;
   }
+  {
+    // An interruption waits until the new file is in place or removed.
+    temporary::CriticalSection rename;
+    if (report.CheckStop()) return;
+    if (!output->PutInPlace()) {
+      report.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
+      return;
+    }
+  }
+  report.NoteWritten(spf);
   report.ReportCompletion();
 }
 

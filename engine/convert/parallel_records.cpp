@@ -11,6 +11,7 @@
 #include "orvane/byte_order.h"
 #include "orvane/ordered_runner.h"
 #include "orvane/pulse_file.h"
+#include "run/byte_progress.h"
 #include "text/header_lines.h"
 #include "text/text_line_reader.h"
 
@@ -84,6 +85,7 @@ void ExportRecordsInParallel(const RecordRun& run, const std::string& spf, const
       [&](uint64_t index) {
         const auto [span, n] = spans.Locate(index);
         RunReport record;
+        if (run.progress != nullptr && run.progress->StopRequested()) return record.TakeMessages();
         record.SetSubject(spf);
         auto binary = io::File::Open(spf, io::File::Mode::Read);
         if (!binary) {
@@ -97,6 +99,7 @@ void ExportRecordsInParallel(const RecordRun& run, const std::string& spf, const
       },
       [&](uint64_t index, std::vector<Outcome>& messages) {
         for (const Outcome& message : messages) report.Report(message);
+        if (report.CheckStop()) return false;
         stepped = spans.StepThrough(stepped, index + 1, step);
         return true;
       });
@@ -172,6 +175,7 @@ std::optional<bool> ImportRecordsInParallel(const RecordRun& run, const std::str
       [&](uint64_t index) {
         const auto [span, n] = spans.Locate(index);
         RunReport record;
+        if (run.progress != nullptr && run.progress->StopRequested()) return record.TakeMessages();
         record.SetSubject(spf);
         auto file = io::File::Open(output.TemporaryPath(), io::File::Mode::Update);
         if (!file) {
@@ -188,7 +192,7 @@ std::optional<bool> ImportRecordsInParallel(const RecordRun& run, const std::str
       },
       [&](uint64_t index, std::vector<Outcome>& messages) {
         for (const Outcome& message : messages) report.Report(message);
-        if (report.Failed()) return false;
+        if (report.Failed() || report.CheckStop()) return false;
         stepped = spans.StepThrough(stepped, index + 1, step);
         return true;
       });

@@ -9,7 +9,10 @@ namespace orvane {
 
 std::string FormatMessageV(Failure code, va_list args);
 
-RunReport::RunReport(ConversionReporter& reporter) : reporter_(&reporter) {}
+RunReport::RunReport(ConversionReporter& reporter)
+    : reporter_(&reporter), stop_(std::make_unique<RunStop>(&reporter)) {
+  lockWait_.emplace(*stop_);
+}
 RunReport::RunReport() : reporter_(nullptr) {
   io::ClearFailureReason();  // of an earlier run on this thread
 }
@@ -34,14 +37,30 @@ void RunReport::ReportStatus(Failure code, ...) {
   Report(outcome);
 }
 
-void RunReport::Report(const Outcome& outcome) {
+bool RunReport::CheckStop() {
+  if (stop_ == nullptr || !stop_->Requested()) return false;
+  ReportStatus(Failure::Cancelled);
+  return true;
+}
+
+void RunReport::Report(const Outcome& given) {
+  const Outcome* shown = &given;
+  Outcome cancelled;
+  if (!given.ok() && stop_ != nullptr && stop_->Requested()) {
+    if (cancelled_) return;
+    cancelled_ = true;
+    cancelled = Outcome{Failure::Cancelled, MessageFormat(Failure::Cancelled)};
+    cancelled.path = subject_;
+    shown = &cancelled;
+  }
+  const Outcome& outcome = *shown;
   if (!outcome.ok() && !failed_) {
     failed_ = true;
     firstFailure_ = outcome;
   }
   status_ = outcome.message;
   if (reporter_) {
-    reporter_->ShowStatus(status_);
+    reporter_->ShowOutcome(outcome);
   } else {
     messages_.push_back(outcome);
   }

@@ -5,21 +5,23 @@
 // between its steps.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "io/file_io.h"
 #include "orvane/messages.h"
 #include "orvane/reporter.h"
+#include "run/run_stop.h"
 
 namespace orvane {
 
-namespace io {
-class File;
-}
-
 class RunReport {
  public:
-  // Shows everything through reporter.
+  // Shows everything through reporter, which may stop the run; while the
+  // report lives, a wait of this thread for another program's lock is
+  // shown through it and given up when the run is stopped.
   explicit RunReport(ConversionReporter& reporter);
   // Shows nothing and keeps every message, for a record converted on a
   // worker thread whose messages the run shows later in record order.
@@ -50,6 +52,16 @@ class RunReport {
   void ResetProgress() { SetProgress(0); }
   // Bytes of the run's input done, passed on as they come.
   ConversionReporter* Reporter() const { return reporter_; }
+  // Whether the front end asks the run to stop; null for a collecting report.
+  RunStop* Stop() const { return stop_.get(); }
+  // True when the run has been asked to stop; the run has then failed with
+  // "conversion cancelled". Once a run stops, every later failure (a read
+  // the stop cut short) is that one cancellation.
+  bool CheckStop();
+  // A file the run has put in place, once it has succeeded.
+  void NoteWritten(const std::string& path) {
+    if (reporter_) reporter_->FileWritten(path);
+  }
 
   bool Failed() const { return failed_; }
   // The run's first failure, otherwise the last status shown.
@@ -59,6 +71,9 @@ class RunReport {
 
  private:
   ConversionReporter* reporter_;  // null: collecting
+  std::unique_ptr<RunStop> stop_;
+  std::optional<io::ScopedLockWait> lockWait_;
+  bool cancelled_ = false;
   std::string subject_;
   std::string status_;  // m_strStatus
   int progress_ = 0;    // m_nProgress

@@ -41,11 +41,13 @@ StructureReport CheckStructure(std::span<const uint8_t> front, uint64_t length, 
   if ((front.size() < sizeof format::kMagic || LoadU32(front.data()) != format::kMagic) &&
       problem(Failure::InvalidMagicNumber, -1))
     return report;
-  if (sum != 0 && problem(Failure::ChecksumError, -1)) return report;
+  // A piece too short for its header is that, whatever its sum: as the
+  // export finds it when it reads the header.
   if (front.size() < format::kFileHeader.size) {
     problem(Failure::BinaryReadErrorOn, -1);
     return report;
   }
+  if (sum != 0 && problem(Failure::ChecksumError, -1)) return report;
   std::copy_n(front.data(), format::kFileHeader.size, report.header.bytes.begin());
   report.hasHeader = true;
   const PulseFileHeader& header = report.header;

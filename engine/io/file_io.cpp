@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "io/file_system.h"
@@ -137,17 +139,40 @@ File::~File() {
 
 namespace {
 
+thread_local LockWait* tLockWait = nullptr;
+
 // Waits for the lock; a signal's interruption of the wait is no failure.
-bool TakeLock(FileSystem& system, int fd, File::Lock lock) {
+bool TakeLock(FileSystem& system, int fd, File::Lock lock, const std::string& path) {
+  using namespace std::chrono;
   if (lock == File::Lock::None) return true;
   const int operation = lock == File::Lock::Shared ? LOCK_SH : LOCK_EX;
   int result;
-  while ((result = system.Flock(fd, operation)) != 0 && errno == EINTR) {
+  if (tLockWait == nullptr) {
+    while ((result = system.Flock(fd, operation)) != 0 && errno == EINTR) {
+    }
+    return result == 0;
   }
-  return result == 0;
+  const auto start = steady_clock::now();
+  bool told = false;
+  while ((result = system.Flock(fd, operation | LOCK_NB)) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (tLockWait->GiveUp()) {
+      errno = ECANCELED;
+      return false;
+    }
+    if (!told && steady_clock::now() - start >= seconds(1)) {
+      told = true;
+      tLockWait->Waiting(path);
+    }
+    std::this_thread::sleep_for(milliseconds(20));
+  }
+  return true;
 }
 
 }  // namespace
+
+ScopedLockWait::ScopedLockWait(LockWait& wait) : previous_(std::exchange(tLockWait, &wait)) {}
+ScopedLockWait::~ScopedLockWait() { tLockWait = previous_; }
 
 std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Lock lock) {
   if (path.empty() || FaultSeam::ShouldFail(Call::Open, path, mode == Mode::Read)) return nullptr;
@@ -166,7 +191,7 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Lock lock) 
   // owner's explicit choice.
   if (system.Fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
       (mode == Mode::Update && (st.st_mode & 0222) == 0) || system.SetBlocking(fd) != 0 ||
-      !TakeLock(system, fd, lock)) {
+      !TakeLock(system, fd, lock, path)) {
     const int error = errno;
     if (!S_ISREG(st.st_mode))
       NoteFailureReason("not a regular file", S_ISDIR(st.st_mode) ? EISDIR : 0);
@@ -192,7 +217,7 @@ bool File::FlushWrites() {
 }
 
 bool File::FillReadBuffer() {
-  if (!FlushWrites()) return false;
+  if (cancelled_ || !FlushWrites()) return false;
   bufferStart_ += readPos_;
   readPos_ = readLen_ = 0;
   if (buffer_.empty()) buffer_.resize(BufferSize());
@@ -207,8 +232,18 @@ bool File::FillReadBuffer() {
   }
   readLen_ = static_cast<size_t>(got);
   if (readLen_ == 0) eof_ = true;
-  if (readWatcher_) readWatcher_(bufferStart_ + readLen_);
+  if (!Watched(bufferStart_ + readLen_)) {
+    readLen_ = 0;
+    return false;
+  }
   return readLen_ > 0;
+}
+
+bool File::Watched(uint64_t position) {
+  if (!cancelled_ && (!readWatcher_ || readWatcher_(position))) return true;
+  cancelled_ = error_ = true;
+  NoteFailureReason("cancelled", ECANCELED);
+  return false;
 }
 
 int File::GetCharSlow() {
@@ -245,7 +280,7 @@ size_t File::Read(void* out, size_t n) {
       }
       bufferStart_ += static_cast<uint64_t>(got);
       done += static_cast<size_t>(got);
-      if (readWatcher_) readWatcher_(bufferStart_);
+      if (!Watched(bufferStart_)) break;
       if (done < n) eof_ = true;
       break;
     }
@@ -433,6 +468,17 @@ bool ReplacementFile::PutInPlace() {
   system.ReleaseTemporary(tempPath_);
   done_ = true;
   return ok;
+}
+
+bool ReplacementFile::PutInPlaceAsItIs() {
+  if (done_) return false;
+  if (!complete_) {
+    const io::FailureReason reason = TakeFailureReason();  // of the failure that led here
+    file_->Close();
+    NoteFailureReason(reason.text, reason.error);
+    complete_ = true;
+  }
+  return PutInPlace();
 }
 
 void ReplacementFile::Discard() {

@@ -77,6 +77,29 @@ FailureReason TakeFailureReason();
 const FailureReason& LastFailureReason();
 void ClearFailureReason();
 
+// How the runs of the calling thread wait for a lock another program
+// holds: told once when the wait has lasted a second, and asked every few
+// milliseconds whether to give up. Without one, a run waits silently until
+// the file is free.
+class LockWait {
+ public:
+  virtual ~LockWait() = default;
+  virtual void Waiting(const std::string& path) = 0;
+  virtual bool GiveUp() = 0;
+};
+
+// Makes wait the calling thread's way of waiting while it lives.
+class ScopedLockWait {
+ public:
+  explicit ScopedLockWait(LockWait& wait);
+  ~ScopedLockWait();
+  ScopedLockWait(const ScopedLockWait&) = delete;
+  ScopedLockWait& operator=(const ScopedLockWait&) = delete;
+
+ private:
+  LockWait* previous_;
+};
+
 class File {
  public:
   enum class Mode {
@@ -86,7 +109,8 @@ class File {
 
   // How a run keeps other processes off the file while it has it open
   // (flock): readers share, a writer in place holds it alone. A run that
-  // finds the file held waits until it is free.
+  // finds the file held waits until it is free, as the thread's LockWait
+  // says; one that gives up fails with ECANCELED.
   enum class Lock { None, Shared, Exclusive };
 
   // Null when the file cannot be opened; nothing is created.
@@ -120,7 +144,9 @@ class File {
 
   // Called with the position the file has been read up to after each read
   // from the system (about once per mebibyte); empty: nothing is called.
-  void WatchReads(std::function<void(uint64_t)> watcher) { readWatcher_ = std::move(watcher); }
+  // A watcher that answers false ends the reading: that read and every
+  // later one fail, with the reason "cancelled" (ECANCELED).
+  void WatchReads(std::function<bool(uint64_t)> watcher) { readWatcher_ = std::move(watcher); }
 
   bool AtEof() const { return eof_; }
   bool HasError() const { return error_; }
@@ -147,7 +173,9 @@ class File {
   bool written_ = false;  // any Write was made on it
   bool writeFailed_ = false;
   size_t fillSize_ = size_t{1} << 20;  // bytes the next buffer fill asks for
-  std::function<void(uint64_t)> readWatcher_;
+  bool cancelled_ = false;
+  std::function<bool(uint64_t)> readWatcher_;
+  bool Watched(uint64_t position);
 };
 
 // A new file written beside its target under a temporary name; Commit renames
@@ -172,6 +200,9 @@ class ReplacementFile {
   // is removed and the target is kept.
   bool Complete(bool sync);
   bool PutInPlace();
+  // Closes the file whatever the state of its writes and puts what it
+  // holds in place: the partial result of a run that keeps one.
+  bool PutInPlaceAsItIs();
   void Discard();
 
  private:

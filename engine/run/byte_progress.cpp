@@ -6,8 +6,8 @@
 
 namespace orvane {
 
-ByteProgress::ByteProgress(ConversionReporter& reporter, uint64_t total, uint64_t done)
-    : reporter_(reporter), total_(total), done_(done), nextReport_(done + kStep) {
+ByteProgress::ByteProgress(ConversionReporter& reporter, uint64_t total, uint64_t done, RunStop* stop)
+    : reporter_(reporter), stop_(stop), total_(total), done_(done), nextReport_(done + kStep) {
   reporter_.ReportBytes(done, total_);
 }
 
@@ -21,7 +21,11 @@ void ByteProgress::Add(uint64_t n) {
 
 ReadCredit::ReadCredit(ByteProgress* progress, io::File& file, uint64_t start, uint64_t end)
     : progress_(progress), file_(file), credited_(start), end_(std::max(start, end)) {
-  if (progress_ != nullptr) file_.WatchReads([this](uint64_t position) { Reached(position); });
+  if (progress_ != nullptr)
+    file_.WatchReads([this](uint64_t position) {
+      Reached(position);
+      return !progress_->StopRequested();
+    });
 }
 
 ReadCredit::~ReadCredit() {

@@ -9,6 +9,7 @@
 
 #include "io/file_io.h"
 #include "orvane/reporter.h"
+#include "run/run_stop.h"
 
 namespace orvane {
 
@@ -16,20 +17,25 @@ struct PulseFileHeader;
 
 class ByteProgress {
  public:
-  ByteProgress(ConversionReporter& reporter, uint64_t total, uint64_t done);
+  // stop (may be null) ends the reading of every file credited to this
+  // progress once the run is asked to stop.
+  ByteProgress(ConversionReporter& reporter, uint64_t total, uint64_t done, RunStop* stop = nullptr);
   // Counts n more bytes done; thread-safe.
   void Add(uint64_t n);
+  bool StopRequested() const { return stop_ != nullptr && stop_->Requested(); }
 
  private:
   static constexpr uint64_t kStep = uint64_t{1} << 20;
   ConversionReporter& reporter_;
+  RunStop* stop_;
   const uint64_t total_;
   std::atomic<uint64_t> done_;
   std::atomic<uint64_t> nextReport_;
 };
 
 // Credits what is read of file between start and end to progress while it
-// lives, and the rest of the span when it ends. Nothing with a null
+// lives, and the rest of the span when it ends; a stopped run's reading of
+// file fails from the next read of the system on. Nothing with a null
 // progress.
 class ReadCredit {
  public:

@@ -55,11 +55,18 @@ void TextWriter::Append(const char* text, size_t n) {
 
 bool TextWriter::Finish() {
   Drain();
+  if (stage_ == nullptr) {
+    // Each file goes in place by itself only in a run that keeps partial
+    // results: a file whose writing failed (a full disk) goes in place
+    // with what reached the disk, and the failure is still reported.
+    if (!failed_ && file_->Stream().Flush()) return file_->Commit(false);
+    file_->PutInPlaceAsItIs();
+    return false;
+  }
   if (failed_) {
     file_->Discard();
     return false;
   }
-  if (stage_ == nullptr) return file_->Commit(false);
   if (!file_->Complete(false)) return false;
   stage_->Add(std::move(file_));
   return true;

@@ -49,8 +49,9 @@ class TextWriter {
   void Advance(char* end) { length_ = static_cast<size_t>(end - buffer_.data()); }
   void Append(const char* text, size_t n);
 
-  // Puts the file in place (or stages it); false (and the target untouched)
-  // if any write failed.
+  // Puts the file in place (or stages it); false if any write failed. The
+  // target is then untouched, except without a stage, where it gets what
+  // reached the disk.
   bool Finish();
   // Removes the temporary file; the target keeps what it held.
   void Abandon();

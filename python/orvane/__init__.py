@@ -48,7 +48,9 @@ __all__ = [
     "write",
 ]
 
-# The structured dtypes of the four headers, as headers() returns them.
+# The structured dtypes of the four headers as stored, field by field at its
+# offset (numpy.frombuffer(rec.header.raw, dtypes["T"])); headers() gives
+# the same fields with text as str.
 from ._headers import FILE as _FILE, I as _I, R as _R, T as _T  # noqa: E402
 
 dtypes = {"file": _FILE.dtype, "T": _T.dtype, "R": _R.dtype, "I": _I.dtype}

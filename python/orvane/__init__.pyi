@@ -8,6 +8,8 @@ import numpy as np
 import numpy.typing as npt
 
 _Path = str | bytes | os.PathLike[str] | os.PathLike[bytes]
+_StrPath = str | os.PathLike[str]
+_BytesPath = bytes | os.PathLike[bytes]
 _Kind = Literal["file", "T", "R", "I"]
 _Progress = Callable[[int, int, str], object]
 _HeaderValue = int | float | str | tuple[int, ...]
@@ -45,7 +47,8 @@ class Failure(enum.IntEnum):
     SAMPLES_OUTSIDE_FILE = 26
     TOO_MANY_SAMPLES = 27
     WRONG_HEADER_SIZE = 28
-    INCOMPLETE = 29
+    CANCELLED = 29
+    INCOMPLETE = 30
 
 class Error(Exception):
     code: Failure | None
@@ -58,6 +61,7 @@ class ChecksumError(FormatError): ...
 class LayoutError(Error, ValueError): ...
 class ConversionError(Error):
     code: Failure
+    reason: str
 
 class Header(Mapping[str, Any]):
     def __init__(self, kind: _Kind, raw: bytes | None = ..., **fields: Any) -> None: ...
@@ -126,21 +130,44 @@ def write(
     r: Iterable[_RecordItem] = ...,
     i: Iterable[_RecordItem] = ...,
 ) -> None: ...
-def base_name(path: _Path) -> str: ...
+
+# Names come back in the type the path was given in.
+@overload
+def base_name(path: _StrPath) -> str: ...
+@overload
+def base_name(path: _BytesPath) -> bytes: ...
+@overload
 def to_text(
-    path: _Path,
+    path: _StrPath,
     labelled: bool = ...,
     output_dir: _Path | None = ...,
     progress: _Progress | None = ...,
     threads: int = ...,
 ) -> list[str]: ...
+@overload
+def to_text(
+    path: _BytesPath,
+    labelled: bool = ...,
+    output_dir: _Path | None = ...,
+    progress: _Progress | None = ...,
+    threads: int = ...,
+) -> list[bytes]: ...
+@overload
 def from_text(
-    path: _Path,
+    path: _StrPath,
     labelled: bool = ...,
     output_dir: _Path | None = ...,
     progress: _Progress | None = ...,
     threads: int = ...,
 ) -> str: ...
+@overload
+def from_text(
+    path: _BytesPath,
+    labelled: bool = ...,
+    output_dir: _Path | None = ...,
+    progress: _Progress | None = ...,
+    threads: int = ...,
+) -> bytes: ...
 def validate(path: _Path) -> bool: ...
 def get_power(path: _Path, progress: _Progress | None = ...) -> list[int]: ...
 def set_power(path: _Path, values: Iterable[int], progress: _Progress | None = ...) -> None: ...

@@ -62,6 +62,15 @@ _SYSTEM_FAILURES = frozenset(
 _LAYOUT_FAILURES = frozenset({Failure.TOO_MANY_SAMPLES, Failure.WRONG_HEADER_SIZE, Failure.FILE_TOO_LARGE})
 
 
+def named(message, path):
+    """message led by the file it is about, unless it names that file
+    already: "data.spf: checksum error:  FF00", but "Can't open data.spf
+    for reading" as it is. A batch of files can then tell which one failed."""
+    if path and path not in message:
+        return f"{path}: {message}"
+    return message
+
+
 class Error(Exception):
     """Base of every error the orvane package raises of its own."""
 
@@ -97,11 +106,26 @@ class ConversionError(Error):
     """An engine command that did not end with "conversion complete".
 
     code is the engine's failure code, message the exact status text the
-    desktop program and orvane-cli show for it.
+    desktop program and orvane-cli show for it, path the file it is about,
+    reason what the engine found wrong beyond the message ("" when nothing).
+    The text is the message led by path (unless the message names it), and
+    followed by the reason, as orvane-cli prints them.
     """
 
+    reason = ""
+
+    def __init__(self, message, code=None, path=None, reason=""):
+        super().__init__(message, code, path)
+        self.reason = reason or ""
+
+    def __reduce__(self):
+        return (type(self), (self.message, self.code, self.path, self.reason), self.__dict__)
+
     def __str__(self):
-        return self.message
+        text = named(self.message, self.path)
+        if self.reason and self.reason not in text:
+            text = f"{text}: {self.reason}"
+        return text
 
 
 class ConversionFormatError(ConversionError, FormatError):
@@ -126,12 +150,14 @@ class ConversionOSError(ConversionError, OSError):
         self.message = message
         self.code = Failure(code)
         self.path = path
+        self.reason = reason or ""
 
     def __reduce__(self):
         return (type(self), (self.message, self.code, self.path, self.errno, self.strerror), self.__dict__)
 
     def __str__(self):
-        return self.message
+        # The system's reason is strerror, as with every OSError.
+        return named(self.message, self.path)
 
 
 def _joined_with(base):
@@ -182,10 +208,12 @@ def conversion_error(outcome):
     if outcome.error or code in _SYSTEM_FAILURES:
         return _system_error(outcome, path)
     if code == Failure.CHECKSUM_ERROR:
-        return ConversionChecksumError(outcome.message, code, path)
-    if code in _FORMAT_FAILURES:
-        return ConversionFormatError(outcome.message, code, path)
-    return ConversionError(outcome.message, code, path)
+        cls = ConversionChecksumError
+    elif code in _FORMAT_FAILURES:
+        cls = ConversionFormatError
+    else:
+        cls = ConversionError
+    return cls(outcome.message, code, path, outcome.reason)
 
 
 def write_error(outcome):
@@ -195,7 +223,8 @@ def write_error(outcome):
         why = ""
         if code == Failure.FILE_TOO_LARGE:
             why = "; a record would start beyond the 32-bit offsets of a pulse file"
-        return LayoutError(f"{outcome.message}{why}; nothing was written", code, outcome.path or None)
+        path = outcome.path or None
+        return LayoutError(named(f"{outcome.message}{why}; nothing was written", path), code, path)
     return conversion_error(outcome)
 
 
@@ -203,10 +232,10 @@ def open_error(outcome):
     """The exception of a pulse file that cannot be opened or is not valid."""
     code = Failure(outcome.code)
     path = outcome.path
-    if code == Failure.CANT_OPEN_FOR_READING:
+    if outcome.error or code == Failure.CANT_OPEN_FOR_READING:
         # OSError picks FileNotFoundError, PermissionError... by the number.
         return OSError(outcome.error or None, outcome.reason or outcome.message, path)
-    text = f"{path}: {outcome.message}"
+    text = named(outcome.message, path)
     if code == Failure.CHECKSUM_ERROR:
         return ChecksumError(text, code, path)
     return FormatError(text, code, path)

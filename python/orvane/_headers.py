@@ -46,6 +46,12 @@ class _Kind:
         self.rs_offset = rs[0][2]
         self.labels = tuple(f[0] for f in self.fields if not f[0].startswith("rs")) + ("rs",)
         self.by_label = {f[0]: f for f in self.fields}
+        self.text_labels = tuple(f[0] for f in self.fields if f[1] == _DTYPES["Text80"])
+        # The dtype of headers(): the same fields one after another, text
+        # fields as str, as a Header gives them.
+        self.table_dtype = np.dtype(
+            [(f[0], f"U{TEXT_SIZE}" if f[0] in self.text_labels else f[1]) for f in self.fields]
+        )
 
 
 FILE = _Kind("file")
@@ -54,8 +60,21 @@ R = _Kind("R")
 I = _Kind("I")  # noqa: E741 - the record kind's letter
 KINDS = {"file": FILE, "T": T, "R": R, "I": I}
 
+
 def _text(raw):
     return raw.split(b"\0", 1)[0].decode("latin-1")
+
+
+def table(kind, stored):
+    """Headers as stored (an array of kind.dtype) as the table headers()
+    gives: text fields decoded as _text decodes them, the rest as stored."""
+    out = np.empty(len(stored), kind.table_dtype)
+    for label in kind.table_dtype.names:
+        column = stored[label]
+        if label in kind.text_labels:
+            column = [_text(raw) for raw in column.tolist()]
+        out[label] = column
+    return out
 
 
 class Header(collections.abc.Mapping):

@@ -2,6 +2,7 @@
 records and their samples as numpy arrays that point into the mapping."""
 
 import collections.abc
+import operator
 import os
 
 import numpy as np
@@ -68,7 +69,10 @@ class Records(collections.abc.Sequence):
     def __getitem__(self, n):
         if isinstance(n, slice):
             return [self[k] for k in range(*n.indices(self._count))]
-        n = int(n)
+        try:
+            n = operator.index(n)  # integers only, as a list takes them
+        except TypeError:
+            raise TypeError(f"record indices must be integers or slices, not {type(n).__name__}") from None
         if n < 0:
             n += self._count
         if not 0 <= n < self._count:
@@ -83,10 +87,10 @@ class Records(collections.abc.Sequence):
     def headers(self):
         """Every header of this kind as one numpy structured array, a copy
         in one call: one field per label (RS words as rs0, rs1, ...), text
-        fields as 80-byte strings. pandas.DataFrame(f.t.headers()) takes it
-        as it is."""
+        fields as str read as rec.header reads them (latin-1, up to the
+        first NUL). pandas.DataFrame(f.t.headers()) takes it as it is."""
         raw = self._file._live().headers(self._kind.name)
-        return raw.view(self._kind.dtype).reshape(len(raw))
+        return _headers.table(self._kind, raw.view(self._kind.dtype).reshape(len(raw)))
 
     def __repr__(self):
         return f"<orvane.Records {self._kind.name}: {self._count}>"

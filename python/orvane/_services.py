@@ -8,41 +8,57 @@ from it (data, data.spf and data.pfh name the same files).
 import operator
 import os
 
-from . import _errors, _headers, _orvane
+from . import _errors, _orvane
+
+# The engine takes a thread count as an unsigned 32-bit number.
+_MAX_THREADS = 2**32 - 1
 
 
 def _name(path):
+    """A path as the engine takes it: bytes, as the system names the file."""
     return os.fsencode(os.fspath(path))
 
 
-def _text(name):
-    return os.fsdecode(name)
+def _like(path, name):
+    """name (bytes) in the type path was given in: bytes for bytes, else str
+    (os.fsdecode, so a name that is not UTF-8 round-trips), as os does."""
+    return name if isinstance(os.fspath(path), bytes) else os.fsdecode(name)
+
+
+def _base(path):
+    return _orvane.derive_base_name(_name(path))
 
 
 def base_name(path):
-    """The base name of a file name: a trailing ".spf" or ".pfh" removed."""
-    return _text(_orvane.derive_base_name(_name(path)))
+    """The base name of a file name: a trailing ".spf" or ".pfh" removed.
+    bytes for a bytes path, str otherwise."""
+    return _like(path, _base(path))
 
 
-def _output_base(path, output_dir):
-    base = base_name(path)
-    if output_dir is None:
-        return base
-    return os.path.join(os.fsdecode(os.fspath(output_dir)), os.path.basename(base))
+def _threads(threads):
+    """The engine's thread count; ValueError names the argument."""
+    try:
+        count = operator.index(threads)
+    except TypeError:
+        raise TypeError(f"threads must be an integer, not {type(threads).__name__}") from None
+    if not 0 <= count <= _MAX_THREADS:
+        raise ValueError(f"threads must be 0 (one per core, at most 8) or a positive count, not {count}")
+    return count
 
 
 def _convert(path, to_text, labelled, output_dir, progress, threads):
+    """Runs one conversion; the names of the files it put in place, as
+    the engine wrote them, in the type path was given in. Ctrl-C or an
+    exception of progress stops the run (every existing file stays as it
+    was) and is raised."""
+    threads = _threads(threads)
     out_dir = b"" if output_dir is None else _name(output_dir)
-    outcome = _errors.Outcome(*_orvane.convert(_name(path), to_text, bool(labelled), out_dir, int(threads), progress))
+    written = []
+    outcome = _orvane.convert(_name(path), to_text, bool(labelled), out_dir, threads, progress, written)
+    outcome = _errors.Outcome(*outcome)
     if not outcome.ok:
         raise _errors.conversion_error(outcome)
-
-
-def _counts(spf):
-    with open(spf, "rb") as f:
-        raw = f.read(_headers.FILE.size)
-    header = _headers.Header(_headers.FILE, raw)
-    return header["tcnt"], header["rcnt"], header["icnt"]
+    return [_like(path, name) for name in written]
 
 
 def to_text(path, labelled=True, output_dir=None, progress=None, threads=0):
@@ -50,23 +66,20 @@ def to_text(path, labelled=True, output_dir=None, progress=None, threads=0):
     "Convert to ASCII" does; labelled=False gives bare values. The files go to
     output_dir (named by the base name without its folder) or beside the
     input. progress, if given, is called as progress(done, total, status)
-    with the bytes of the input done and in all. Returns the paths written;
-    raises ConversionError (a FormatError too for an invalid pulse file)."""
-    _convert(path, True, labelled, output_dir, progress, threads)
-    out = _output_base(path, output_dir)
-    tcnt, rcnt, icnt = _counts(base_name(path) + ".spf")
-    names = [out + ".pfh"]
-    for letter, count in (("T", tcnt), ("R", rcnt), ("I", icnt)):
-        names += [f"{out}.{letter}{n}" for n in range(count)]
-    return names
+    with the bytes of the input done and in all. threads is the number of
+    threads for the records, 0 for one per core (at most 8). Returns the
+    paths written (bytes for a bytes path); raises ConversionError (a
+    FormatError too for an invalid pulse file, the OSError of the system's
+    error number for a file the system refused)."""
+    return _convert(path, True, labelled, output_dir, progress, threads)
 
 
 def from_text(path, labelled=True, output_dir=None, progress=None, threads=0):
     """Builds BASE.spf from BASE.pfh and the record text files, as "Convert
     from ASCII" does, in output_dir or beside the text files. Returns the
-    path of the pulse file; raises ConversionError."""
-    _convert(path, False, labelled, output_dir, progress, threads)
-    return _output_base(path, output_dir) + ".spf"
+    path of the pulse file (bytes for a bytes path); raises
+    ConversionError."""
+    return _convert(path, False, labelled, output_dir, progress, threads)[0]
 
 
 def validate(path):
@@ -76,7 +89,7 @@ def validate(path):
     outcome = _errors.Outcome(*_orvane.validate(_name(path)))
     if outcome.ok:
         return True
-    if outcome.code == _errors.Failure.CANT_OPEN_FOR_READING:
+    if outcome.error or outcome.code == _errors.Failure.CANT_OPEN_FOR_READING:
         raise _errors.open_error(outcome)
     return False
 

@@ -1,12 +1,13 @@
 // The engine's commands for Python: Convert, validation and pulse power,
-// with the GIL released while the engine works and an optional progress
-// callback called back with the GIL held.
+// each run through an EngineRun, so that Ctrl-C and the progress callback
+// work while the engine does.
 #include <pybind11/functional.h>
 #include <pybind11/stl.h>
 
 #include <optional>
 
 #include "bindings.h"
+#include "engine_run.h"
 #include "orvane/convert.h"
 #include "orvane/pulse_file.h"
 #include "orvane/pulse_file_view.h"
@@ -18,91 +19,33 @@ namespace orvane::python {
 
 namespace {
 
-// Passes the run's progress to a Python callable as (done, total, status):
-// bytes of the run's input done and in all (total 0 when not known) and the
-// latest status text. The engine may report bytes from several threads at
-// once; the GIL puts the calls in a row. The first exception the callable
-// raises is kept, later calls are dropped, and it is raised after the run.
-class CallbackReporter final : public ConversionReporter {
- public:
-  explicit CallbackReporter(py::object callback) : callback_(std::move(callback)) {}
-  void ShowStatus(const std::string& text) override {
-    if (callback_.is_none()) return;
-    py::gil_scoped_acquire gil;
-    status_ = text;
-    Call();
-  }
-  void SetProgressPosition(int) override {}
-  void ReportBytes(uint64_t done, uint64_t total) override {
-    if (callback_.is_none()) return;
-    py::gil_scoped_acquire gil;
-    if (done < done_ && total == total_) return;  // an older report overtaken by a newer one
-    done_ = done;
-    total_ = total;
-    Call();
-  }
-  void RaiseIfFailed() {
-    if (error_) {
-      py::error_already_set e = std::move(*error_);
-      error_.reset();
-      throw e;
-    }
-  }
-
- private:
-  // With the GIL held.
-  void Call() {
-    if (error_) return;
-    try {
-      callback_(done_, total_, FsText(status_));
-    } catch (py::error_already_set& e) {
-      error_.emplace(std::move(e));
-    }
-  }
-  py::object callback_;
-  uint64_t done_ = 0;
-  uint64_t total_ = 0;
-  std::string status_;
-  std::optional<py::error_already_set> error_;
-};
-
 py::tuple RunConvert(const std::string& fileName, bool toText, bool labelled, const std::string& outputDir,
-                     unsigned threads, py::object progress) {
+                     unsigned threads, py::object progress, py::object written) {
   ConversionRequest request;
   request.fileName = fileName;
   request.direction = toText ? Direction::ToText : Direction::FromText;
   request.labelled = labelled;
   request.threads = threads;
   request.outputDir = outputDir;
-  CallbackReporter reporter(std::move(progress));
+  EngineRun run(std::move(progress));
   Outcome outcome;
-  {
-    py::gil_scoped_release release;
-    outcome = Convert(request, reporter);
-  }
-  reporter.RaiseIfFailed();
+  run.Run([&](ConversionReporter& reporter) { outcome = Convert(request, reporter); });
+  if (!written.is_none())
+    for (const std::string& path : run.Written()) written.attr("append")(py::bytes(path));
   return OutcomeTuple(outcome);
 }
 
 py::tuple GetPower(const std::string& fileName, py::object progress) {
-  CallbackReporter reporter(std::move(progress));
+  EngineRun run(std::move(progress));
   PowerReading reading;
-  {
-    py::gil_scoped_release release;
-    reading = GetPulsePower(fileName, reporter);
-  }
-  reporter.RaiseIfFailed();
+  run.Run([&](ConversionReporter& reporter) { reading = GetPulsePower(fileName, reporter); });
   return py::make_tuple(OutcomeTuple(reading.outcome), reading.powers, reading.text.has_value());
 }
 
 py::tuple SetPower(const std::string& fileName, const std::string& text, py::object progress) {
-  CallbackReporter reporter(std::move(progress));
+  EngineRun run(std::move(progress));
   Outcome outcome;
-  {
-    py::gil_scoped_release release;
-    outcome = SetPulsePower(fileName, text, reporter);
-  }
-  reporter.RaiseIfFailed();
+  run.Run([&](ConversionReporter& reporter) { outcome = SetPulsePower(fileName, text, reporter); });
   return OutcomeTuple(outcome);
 }
 
@@ -150,6 +93,7 @@ const char* FailureName(Failure code) {
     case Failure::SamplesOutsideFile: return "SAMPLES_OUTSIDE_FILE";
     case Failure::TooManySamples: return "TOO_MANY_SAMPLES";
     case Failure::WrongHeaderSize: return "WRONG_HEADER_SIZE";
+    case Failure::Cancelled: return "CANCELLED";
     case Failure::Incomplete: return "INCOMPLETE";
   }
   return "UNKNOWN";
@@ -168,12 +112,13 @@ py::list FailureFormats() {
 
 void BindServices(py::module_& m) {
   m.def("convert", &RunConvert, py::arg("file_name"), py::arg("to_text"), py::arg("labelled"),
-        py::arg("output_dir"), py::arg("threads"), py::arg("progress"));
+        py::arg("output_dir"), py::arg("threads"), py::arg("progress"), py::arg("written") = py::none());
   m.def("get_power", &GetPower);
   m.def("set_power", &SetPower);
   m.def("validate", &Validate);
   m.def("failure_formats", &FailureFormats);
-  m.def("derive_base_name", &DeriveBaseName);
+  // Bytes in and out: a file name need not be UTF-8.
+  m.def("derive_base_name", [](const std::string& name) { return py::bytes(DeriveBaseName(name)); });
   m.attr("failure_count") = kFailureCount;
 }
 

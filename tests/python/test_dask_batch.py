@@ -1,18 +1,24 @@
 """examples/convert_many.py on a local Dask cluster of two worker processes:
-twenty files each way, the same bytes as orvane-cli."""
+twenty files each way, the same bytes as orvane-cli; and the README's recipe
+and the example run as scripts with Debian's python3, printing their result
+and nothing else."""
 
 import os
+import re
 import shutil
+import signal
 import subprocess
 import sys
 
 import pytest
 
+import orvane
 from conftest import SOURCE_DIR
 
 pytest.importorskip("distributed")
 
 SCRIPT = SOURCE_DIR / "examples" / "convert_many.py"
+DEBIAN_PYTHON = "/usr/bin/python3"
 
 
 def folder_bytes(folder):
@@ -67,3 +73,64 @@ def test_a_bad_file_fails_only_itself(tmp_path, make_file):
     assert "2 of 3 files converted" in run.stdout
     assert f"{folder / 'p1.spf'}: Invalid magic number" in run.stderr
     assert (folder / "p0.pfh").is_file() and (folder / "p2.pfh").is_file()
+
+
+def run_script(script, *args, timeout=300):
+    """Runs a script as a user would, with Debian's python3, in a session of
+    its own: a script that hangs is ended with every worker it started."""
+    env = dict(os.environ, PYTHONPATH=os.path.dirname(os.path.dirname(orvane.__file__)))
+    child = subprocess.Popen(
+        [DEBIAN_PYTHON, str(script), *map(str, args)],
+        stdout=subprocess.PIPE,
+        stderr=subprocess.PIPE,
+        text=True,
+        env=env,
+        start_new_session=True,
+    )
+    try:
+        out, err = child.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        os.killpg(child.pid, signal.SIGKILL)
+        out, err = child.communicate()
+        pytest.fail(f"{script.name} still ran after {timeout} s; standard error began:\n{err[:2000]}")
+    return child.returncode, out, err
+
+
+def readme_recipe():
+    """The Dask recipe of README.md, as a user would paste it into a script."""
+    text = (SOURCE_DIR / "README.md").read_text()
+    blocks = re.findall(r"```python\n(.*?)```", text, re.S)
+    recipes = [b for b in blocks if "LocalCluster" in b and "FOLDER" in b]
+    assert len(recipes) == 1, "the README has one Dask recipe"
+    return recipes[0]
+
+
+def small_files(folder, make_file, count=3):
+    folder.mkdir()
+    for n in range(count):
+        path, _ = make_file(name=f"p{n}.spf", t=1, r=1, i=0, seed=n)
+        shutil.move(path, folder / path.name)
+    return sorted(str(p) for p in folder.glob("*.spf"))
+
+
+@pytest.mark.slow
+def test_the_readme_recipe_runs_as_printed(tmp_path, make_file):
+    files = small_files(tmp_path / "in", make_file)
+    script = tmp_path / "recipe.py"
+    script.write_text(readme_recipe().replace("FOLDER", str(tmp_path / "in")))
+    code, out, err = run_script(script)
+    assert code == 0, err
+    assert sorted(out.splitlines()) == files
+    assert all(os.path.isfile(f[: -len(".spf")] + ".T0") for f in files)
+    # Nothing went wrong on the way: no traceback, no error logged.
+    assert "Traceback" not in err and not re.search(r"error", err, re.I), err
+
+
+@pytest.mark.slow
+def test_a_successful_batch_prints_its_result_only(tmp_path, make_file):
+    small_files(tmp_path / "in", make_file)
+    code, out, err = run_script(SCRIPT, tmp_path / "in", "--workers", "2")
+    assert (code, out) == (0, "3 of 3 files converted\n"), err
+    # Standard error holds the progress bar and nothing else.
+    states = [s for s in re.split(r"[\r\n]", err) if s]
+    assert states and all(re.fullmatch(r"\[[#-]{40}\] \d/3 files, \d+\.\d s", s) for s in states), err

@@ -27,7 +27,7 @@ def test_arrays_survive_close_and_garbage_collection(make_file):
     gc.collect()
     np.testing.assert_array_equal(t0, records["T"][0][1])
     np.testing.assert_array_equal(r1, records["R"][1][1])
-    assert headers[2]["desc"] == b"T record 2"
+    assert headers[2]["desc"] == "T record 2"
     # Derived views keep the mapping too.
     tail = t0[1:][::2]
     del t0

@@ -113,6 +113,42 @@ TEST(FullDisk, ImportKeepsTheOldPulseFile) {
   WalkFullDisk(walk);
 }
 
+// orvane-cli keeping partial results on a disk that fills during the run:
+// every record file it began holds what reached the disk (a prefix of the
+// whole text), and every failure line gives the system's reason.
+TEST(FullDisk, KeptPartialResultsHoldWhatEachRecordGotAndEveryFailureSaysWhy) {
+  GoldenCase golden("larger");
+  SmallTmpfs disk(kTmpfsSize);
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small tmpfs: " << disk.Error();
+  WriteFile(disk / "data.spf", golden.pulseFile);
+  FillLeaving(disk.path(), 3 * 4096);
+  const std::string command =
+      "cd '" + disk.path().string() + "' && '" ORVANE_CLI "' -j 1 --keep-partial to-ascii data.spf 2>&1";
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char chunk[4096];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, got);
+  EXPECT_NE(::pclose(pipe), 0) << output;
+
+  size_t failures = 0;
+  for (size_t start = 0, end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = output.substr(start, end - start);
+    EXPECT_TRUE(line.ends_with(": No space left on device")) << line;
+    ++failures;
+  }
+  EXPECT_GT(failures, 0u);
+  size_t partial = 0;
+  for (const auto& [name, bytes] : golden.texts) {
+    if (!fs::exists(disk / name)) continue;
+    const std::string got = ReadFile(disk / name);
+    EXPECT_TRUE(bytes.starts_with(got)) << name << " is not a prefix of its text";
+    if (!got.empty() && got.size() < bytes.size()) ++partial;
+  }
+  EXPECT_GT(partial, 0u) << "no record kept what it got\n" << output;
+  EXPECT_TRUE(TemporaryFilesIn(disk.path()).empty());
+}
+
 // A directory whose entries cannot change. Root ignores permission bits, so
 // there a tmpfs remounted read-only stands in for it.
 class ReadOnlyDirectory : public ::testing::Test {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "orvane/messages.h"
+
 namespace orvane {
 
 class ConversionReporter {
@@ -25,6 +27,24 @@ class ConversionReporter {
     (void)done;
     (void)total;
   }
+  // Shows a status with what the engine knows of it: its path, and the
+  // system's reason for a failure. By default only its text is shown.
+  virtual void ShowOutcome(const Outcome& outcome) { ShowStatus(outcome.message); }
+  // Asked from any thread, often (about once per mebibyte and once per
+  // record): true stops the run as soon as it can. A stopped run fails
+  // with "conversion cancelled": its temporary files are removed and every
+  // existing file stays as it was (an export that keeps partial results
+  // keeps the text files it has put in place). Must be cheap and
+  // thread-safe; false by default.
+  virtual bool StopRequested() { return false; }
+  // The run has waited a second for another program to let go of path
+  // (a lock on a pulse file); it waits on until the file is free or the
+  // run is stopped. Nothing by default.
+  virtual void ShowWaiting(const std::string& path) { (void)path; }
+  // A file the run has put in place, once the run has succeeded: the text
+  // files of an export (the header text first, then the records in table
+  // order) or the pulse file of an import. Nothing by default.
+  virtual void FileWritten(const std::string& path) { (void)path; }
 };
 
 // A reporter that shows nothing, for callers that only want the outcome.
