@@ -102,6 +102,19 @@ class LayoutError(Error, ValueError):
     was written."""
 
 
+class FileChangedError(Error, OSError):
+    """An open pulse file that another program cut short or rewrote in
+    place: what the module would read of it is no longer there. Open the
+    file again to read what it holds now."""
+
+    def __init__(self, message, code=None, path=None):
+        Error.__init__(self, message, code, path)
+        self.filename = path
+
+    def __str__(self):
+        return self.message
+
+
 class ConversionError(Error):
     """An engine command that did not end with "conversion complete".
 

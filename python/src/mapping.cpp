@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "bindings.h"
+#include "orvane/mapped_read.h"
 #include "orvane/pulse_file_view.h"
 
 namespace py = pybind11;
@@ -28,14 +29,31 @@ py::array ReadOnly(py::array a) {
   return a;
 }
 
+// orvane.FileChangedError for a file cut short under its mapping.
+[[noreturn]] void ThrowFileChanged(const PulseFileView& view) {
+  py::object type = py::module_::import("orvane._errors").attr("FileChangedError");
+  const std::string text =
+      view.Path() + ": the file changed since it was opened (another program cut it short)";
+  py::object error = type(FsText(text), py::none(), FsText(view.Path()));
+  PyErr_SetObject(type.ptr(), error.ptr());
+  throw py::error_already_set();
+}
+
 class Mapping {
  public:
   explicit Mapping(ViewPtr view) : view_(std::move(view)) {}
 
+  // Bytes of the mapping, copied so that a file cut short by another
+  // program raises instead of ending the interpreter with SIGBUS.
+  py::bytes Copy(std::span<const uint8_t> bytes) const {
+    std::string out(bytes.size(), '\0');
+    if (!CopyMapped(out.data(), bytes.data(), bytes.size())) ThrowFileChanged(*view_);
+    return py::bytes(out);
+  }
+
   py::bytes HeaderBytes() const {
     auto bytes = view_->Bytes();
-    return py::bytes(reinterpret_cast<const char*>(bytes.data()),
-                     std::min<size_t>(bytes.size(), format::kFileHeader.size));
+    return Copy(bytes.first(std::min<size_t>(bytes.size(), format::kFileHeader.size)));
   }
   size_t Count(char kind) const { return view_->Records(RecordTypeOf(kind)).size(); }
   const RecordView& Record(char kind, size_t n) const {
@@ -43,10 +61,7 @@ class Mapping {
     if (n >= records.size()) throw py::index_error("record index out of range");
     return records[n];
   }
-  py::bytes RecordHeader(char kind, size_t n) const {
-    const RecordView& r = Record(kind, n);
-    return py::bytes(reinterpret_cast<const char*>(r.header.data()), r.header.size());
-  }
+  py::bytes RecordHeader(char kind, size_t n) const { return Copy(Record(kind, n).header); }
   // The samples of a record: a read-only view into the mapping.
   py::array Samples(char kind, size_t n) const {
     const RecordView& r = Record(kind, n);
@@ -65,7 +80,8 @@ class Mapping {
     uint8_t* dst = out.mutable_data();
     std::memset(dst, 0, records.size() * size);
     for (size_t k = 0; k < records.size(); ++k)
-      if (!records[k].header.empty()) std::memcpy(dst + k * size, records[k].header.data(), size);
+      if (!records[k].header.empty() && !CopyMapped(dst + k * size, records[k].header.data(), size))
+        ThrowFileChanged(*view_);
     return out;
   }
   py::list Problems() const {

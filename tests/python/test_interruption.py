@@ -166,3 +166,26 @@ def test_a_wait_for_another_programs_lock_is_told_and_ctrl_c_ends_it(tmp_path):
     assert "waiting for another program to let go of g.spf" in err, err + rest
     assert out.strip() == "interrupted", err + rest
     assert digest(tmp_path) == before
+
+
+def test_a_file_cut_short_by_another_program_raises_and_never_crashes(tmp_path):
+    proc = child(
+        """
+        import os, orvane
+        import numpy as np
+        orvane.write("c.spf", None, t=[(None, np.arange(5000, dtype="<i2")) for _ in range(3)])
+        f = orvane.open("c.spf")
+        os.truncate("c.spf", 1000)
+        for read in (lambda: f.t[2], lambda: f.t.headers(), lambda: f.header):
+            try:
+                read()
+                print("read")
+            except orvane.FileChangedError as e:
+                assert isinstance(e, OSError) and e.filename == "c.spf", e
+                print("changed")
+        """,
+        tmp_path,
+    )
+    out, err = proc.communicate(timeout=60)
+    assert proc.returncode == 0, err
+    assert out.split()[:2] == ["changed", "changed"], err
