@@ -16,7 +16,13 @@ QString ViewerProgram();
 // its base name (BASE.spf, as Convert reads it) as an absolute path; none
 // for an empty box.
 QStringList ViewerArguments(const std::string& fileNameBox);
-// Starts program detached from this one; false when it could not be started.
+// Starts program detached from this one, in a session of its own, with
+// every signal unblocked and at its default action whatever this program
+// blocks or handles (the dialog blocks SIGINT, SIGTERM and SIGHUP for its
+// interruption thread): the viewer ends on them as any program does.
+// Returns the program's process id, 0 when it could not be started.
+qint64 StartDetached(const QString& program, const QStringList& arguments);
+// The same, for the dialog: false when it could not be started.
 bool StartDetachedProgram(const QString& program, const QStringList& arguments);
 
 }  // namespace orvane::gui

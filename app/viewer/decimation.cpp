@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "orvane/byte_order.h"
+#include "orvane/mapped_read.h"
 
 namespace orvane::viewer {
 namespace {
@@ -115,18 +116,23 @@ MinMaxPyramid::MinMaxPyramid(SampleSource source, unsigned threads)
 void MinMaxPyramid::BuildBase(unsigned threads) {
   const uint64_t n = source_.Count();
   std::vector<MinMax> base((n + baseBlock_ - 1) / baseBlock_);
-  auto fill = [&](size_t from, size_t to) {
-    for (size_t b = from; b < to; ++b) base[b] = ScanSamples(source_, b * baseBlock_, (b + 1) * baseBlock_);
-  };
   // Small records are not worth a thread.
   if (threads == 0) threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
   if (n < (uint64_t(1) << 22)) threads = 1;
+  // Each thread's share is one guarded read, writing into base only.
+  std::vector<char> failed(threads, 0);
+  auto fill = [&](unsigned t, size_t from, size_t to) {
+    failed[t] = !orvane::ReadMapped([&] {
+      for (size_t b = from; b < to; ++b) base[b] = ScanSamples(source_, b * baseBlock_, (b + 1) * baseBlock_);
+    });
+  };
   std::vector<std::thread> workers;
   const size_t share = (base.size() + threads - 1) / threads;
   for (unsigned t = 1; t < threads; ++t)
-    workers.emplace_back(fill, std::min(base.size(), t * share), std::min(base.size(), (t + 1) * share));
-  fill(0, std::min(base.size(), share));
+    workers.emplace_back(fill, t, std::min(base.size(), t * share), std::min(base.size(), (t + 1) * share));
+  fill(0, 0, std::min(base.size(), share));
   for (std::thread& worker : workers) worker.join();
+  readFailed_ = std::find(failed.begin(), failed.end(), 1) != failed.end();
   levels_.push_back(std::move(base));
 }
 
@@ -162,16 +168,22 @@ MinMax MinMaxPyramid::Query(uint64_t begin, uint64_t end) const {
 
 std::vector<M4Column> ComputeM4(const MinMaxPyramid& pyramid, int64_t firstColumn, size_t count,
                                 double samplesPerColumn) {
-  std::vector<M4Column> columns;
-  columns.reserve(count);
+  std::vector<M4Column> columns(count);
+  FillM4(pyramid, firstColumn, samplesPerColumn, columns);
+  return columns;
+}
+
+void FillM4(const MinMaxPyramid& pyramid, int64_t firstColumn, double samplesPerColumn,
+            std::span<M4Column> columns) {
   const uint64_t n = pyramid.Source().Count();
   const double spc = std::max(samplesPerColumn, 1.0);
   auto boundary = [&](int64_t k) -> uint64_t {
     const double at = std::floor(static_cast<double>(k) * spc);
     return at <= 0 ? 0 : static_cast<uint64_t>(std::min(at, static_cast<double>(n)));
   };
-  for (size_t i = 0; i < count; ++i) {
-    M4Column column;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    M4Column& column = columns[i];
+    column = M4Column{};
     const int64_t k = firstColumn + static_cast<int64_t>(i);
     column.begin = k < 0 ? 0 : boundary(k);
     column.end = k + 1 <= 0 ? 0 : boundary(k + 1);
@@ -180,9 +192,7 @@ std::vector<M4Column> ComputeM4(const MinMaxPyramid& pyramid, int64_t firstColum
       column.last = pyramid.Source().At(column.end - 1);
       column.range = pyramid.Query(column.begin, column.end);
     }
-    columns.push_back(column);
   }
-  return columns;
 }
 
 }  // namespace orvane::viewer

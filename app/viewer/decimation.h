@@ -57,8 +57,13 @@ class MinMaxPyramid {
   static constexpr uint64_t kMaxBaseBlocks = uint64_t(1) << 19;
   // Builds every level at once; the lowest level, one pass over the
   // samples, is shared among up to `threads` threads (0: one per core).
+  // The pass is guarded (orvane/mapped_read.h): samples in a file cut short
+  // under its mapping make ReadFailed() true instead of ending the program.
   explicit MinMaxPyramid(SampleSource source, unsigned threads = 0);
   const SampleSource& Source() const { return source_; }
+  // Some samples could not be read while it was built: the file changed
+  // under its mapping, and the pyramid's answers mean nothing.
+  bool ReadFailed() const { return readFailed_; }
   uint64_t BaseBlock() const { return baseBlock_; }
   // Min/max of samples [begin, end), clamped to the record.
   MinMax Query(uint64_t begin, uint64_t end) const;
@@ -68,6 +73,7 @@ class MinMaxPyramid {
  private:
   void BuildBase(unsigned threads);
   SampleSource source_;
+  bool readFailed_ = false;
   uint64_t baseBlock_ = kMinBaseBlock;
   std::vector<std::vector<MinMax>> levels_;
 };
@@ -80,5 +86,9 @@ MinMax ScanSamples(const SampleSource& source, uint64_t begin, uint64_t end);
 // Returns columns firstColumn .. firstColumn+count-1, cut at the record's end.
 std::vector<M4Column> ComputeM4(const MinMaxPyramid& pyramid, int64_t firstColumn, size_t count,
                                 double samplesPerColumn);
+// The same into columns.size() columns made beforehand: it allocates
+// nothing, so that it may run as a guarded read (see mapped_samples.h).
+void FillM4(const MinMaxPyramid& pyramid, int64_t firstColumn, double samplesPerColumn,
+            std::span<M4Column> columns);
 
 }  // namespace orvane::viewer

@@ -1,5 +1,6 @@
 // orvane-view FILE [RECORD]: the record viewer.
 // orvane-view --render OUT.png [--size WxH] FILE RECORD: the plot as a picture, no window.
+// FILE follows orvane-cli's rule: data, data.spf and data.pfh all name data.spf.
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "orvane_version.h"
 #include "record_list.h"
+#include "render_command.h"
 #include "viewer_window.h"
 
 namespace {
@@ -20,35 +22,7 @@ const char kUsage[] =
 int Render(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
-  QStringList args = app.arguments().mid(2);
-  if (args.isEmpty()) return std::fputs(kUsage, stderr), 2;
-  const QString out = args.takeFirst();
-  QSize size(1000, 400);
-  if (args.size() >= 2 && args.first() == QLatin1String("--size")) {
-    const QStringList wh = args.at(1).split(QLatin1Char('x'));
-    if (wh.size() != 2 || wh[0].toInt() <= 0 || wh[1].toInt() <= 0) return std::fputs(kUsage, stderr), 2;
-    size = QSize(wh[0].toInt(), wh[1].toInt());
-    args = args.mid(2);
-  }
-  if (args.size() != 2) return std::fputs(kUsage, stderr), 2;
-  orvane::Outcome why;
-  auto file =
-      orvane::PulseFileView::Open(args[0].toStdString(), orvane::PulseFileView::Verify::Salvage, &why);
-  if (file && !orvane::viewer::NotAPulseFile(*file).empty()) {
-    why.message = orvane::viewer::NotAPulseFile(*file);
-    file.reset();
-  }
-  if (!file) return std::fprintf(stderr, "orvane-view: %s\n", why.message.c_str()), 1;
-  // A damaged file is drawn as far as it goes; what is wrong goes to standard error.
-  for (const orvane::StructureProblem& problem : file->Problems())
-    std::fprintf(stderr, "orvane-view: %s\n", problem.what.message.c_str());
-  const int index = orvane::viewer::FindRecord(*file, args[1].toUpper().toStdString());
-  if (index < 0) return std::fprintf(stderr, "orvane-view: no record %s\n", qPrintable(args[1].toUpper())), 1;
-  const auto content = orvane::viewer::LoadRecord(*file, size_t(index));
-  const QImage image =
-      orvane::viewer::RenderPlot(size, 1.0, content, orvane::viewer::WholeView(content, size, 1.0));
-  if (!image.save(out)) return std::fprintf(stderr, "orvane-view: cannot write %s\n", qPrintable(out)), 1;
-  return 0;
+  return orvane::viewer::RenderCommand(app.arguments().mid(2), kUsage);
 }
 
 }  // namespace
@@ -66,9 +40,12 @@ int main(int argc, char** argv) {
   icon.addFile(QStringLiteral(":/icons/orvane-16.xpm"), QSize(16, 16));
   QApplication::setWindowIcon(icon);
   const QStringList args = app.arguments().mid(1);
-  if (args.size() > 2) return std::fputs(kUsage, stderr), 2;
+  if (args.size() > 2) {
+    std::fputs("orvane-view: too many arguments\n", stderr);
+    return std::fputs(kUsage, stderr), 2;
+  }
   orvane::viewer::ViewerWindow window;
-  if (!args.isEmpty()) window.OpenFile(args[0], args.value(1));
+  if (!args.isEmpty()) window.OpenFile(orvane::viewer::PulseFileOf(args[0]), args.value(1));
   window.show();
   return app.exec();
 }

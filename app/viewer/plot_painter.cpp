@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mapped_samples.h"
 #include "trace_raster.h"
 
 namespace orvane::viewer {
@@ -49,10 +50,12 @@ std::vector<double> ValueTicks(const ValueAxis& axis, const QRect& area) {
 }
 
 // The frame just outside the data area, ticks and labels; the grid lies under the trace.
-void PaintAxes(QPainter& p, const QRect& area, const ValueAxis& axis, const PlotView& view, double dpr) {
+void PaintAxes(QPainter& p, QSize logical, const QRect& area, const ValueAxis& axis, const PlotView& view,
+               double dpr) {
   p.setPen(QPen(Qt::black, 0));
   p.drawRect(area.adjusted(-1, -1, 0, 0));
-  const QFontMetrics metrics(p.font());
+  // Measured on the device drawn on: the screen's metrics may differ.
+  const QFontMetricsF metrics(p.font(), p.device());
   for (double v : ValueTicks(axis, area)) {
     const double y = axis.Y(v);
     p.drawLine(QPointF(area.left() - 5, y), QPointF(area.left() - 1, y));
@@ -61,14 +64,17 @@ void PaintAxes(QPainter& p, const QRect& area, const ValueAxis& axis, const Plot
   const double perLogical = view.samplesPerPixel * dpr;
   const double first = view.start, last = view.start + area.width() * perLogical;
   const double istep = std::max(1.0, TickStep(last - first, std::max(2, area.width() / 90)));
-  for (double s = std::ceil(first / istep) * istep; s <= last; s += istep) {
+  // The record's end gets its tick when it falls on one, though the width
+  // times the scale may come out a rounding error short of it.
+  const double end = last + istep * 1e-9;
+  for (double s = std::ceil(first / istep) * istep; s <= end; s += istep) {
     const double x = area.left() + (s - first) / perLogical;
     p.drawLine(QPointF(x, area.bottom() + 1), QPointF(x, area.bottom() + 5));
-    const QString text = QString::number(static_cast<qint64>(s));
-    const double w = metrics.horizontalAdvance(text) + 4;
-    // Labels at the ends stay inside the plot.
-    const double left = std::clamp(x - w / 2, 0.0, area.right() + kPlotRight - w);
-    p.drawText(QRectF(left, area.bottom() + 6, w, 16), Qt::AlignCenter, text);
+    const QString text = QString::number(static_cast<qint64>(std::round(s)));
+    const double w = std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width()) + 4;
+    // Labels at the ends stay inside the picture.
+    const double left = std::max(0.0, std::min(x - w / 2, logical.width() - 1 - w));
+    p.drawText(QRectF(left, area.bottom() + 6, w, 16), Qt::AlignCenter | Qt::TextDontClip, text);
   }
 }
 
@@ -119,21 +125,33 @@ void PaintColumns(QPainter& p, const QRect& area, const ValueAxis& axis, const s
   PaintNonFiniteMarks(p, area, columns, dpr);
 }
 
-// Raw samples as steps, a dot on each sample once samples are far apart.
-void PaintSteps(QPainter& p, const QRect& area, const ValueAxis& axis, const SampleSource& source,
-                const PlotView& view, double dpr) {
+// The samples a view of raw samples draws: [first, last) of the record.
+struct SampleStretch {
+  uint64_t first = 0, last = 0;
+};
+
+SampleStretch VisibleSamples(const QRect& area, uint64_t count, const PlotView& view, double dpr) {
+  const double end = std::ceil(view.start + area.width() * view.samplesPerPixel * dpr) + 1;
+  SampleStretch stretch;
+  stretch.first = static_cast<uint64_t>(std::max(0.0, std::floor(view.start)));
+  stretch.last = static_cast<uint64_t>(std::clamp(end, 0.0, static_cast<double>(count)));
+  stretch.first = std::min(stretch.first, stretch.last);
+  return stretch;
+}
+
+// Raw samples as steps, a dot on each sample once samples are far apart;
+// values holds the samples of the stretch, read beforehand.
+void PaintSteps(QPainter& p, const QRect& area, const ValueAxis& axis, const std::vector<float>& values,
+                SampleStretch stretch, const PlotView& view, double dpr) {
   const double perLogical = view.samplesPerPixel * dpr;
-  const int64_t first = std::max<int64_t>(0, static_cast<int64_t>(std::floor(view.start)));
-  const int64_t last =
-      std::min<int64_t>(static_cast<int64_t>(source.Count()),
-                        static_cast<int64_t>(std::ceil(view.start + area.width() * perLogical)) + 1);
   auto X = [&](double s) { return area.left() + (s - view.start) / perLogical; };
   QPolygonF run;
   QPainterPath marks, dotPath;
   const bool dots = 1 / perLogical >= 6;
   p.setPen(TracePen());
-  for (int64_t i = first; i < last; ++i) {
-    const float v = source.At(static_cast<uint64_t>(i));
+  for (size_t k = 0; k < values.size(); ++k) {
+    const double i = static_cast<double>(stretch.first + k);
+    const float v = values[k];
     if (!std::isfinite(v)) {
       marks.addRect(QRectF(X(i + 0.5) - 1, area.bottom() - 5, 2, 5));
       FlushRun(p, run);
@@ -163,49 +181,56 @@ PlotView WholeView(const PlotContent& content, QSize logical, double dpr) {
   return view;
 }
 
-void PaintPlot(QPainter& p, QSize logical, double dpr, const PlotContent& content, const PlotView& view) {
+bool PaintPlot(QPainter& p, QSize logical, double dpr, const PlotContent& content, const PlotView& view) {
   p.fillRect(QRect(QPoint(0, 0), logical), Qt::white);
   const QRect area = DataArea(logical);
   const int deviceColumns = static_cast<int>(std::floor(area.width() * dpr));
   std::vector<M4Column> columns;
+  std::vector<float> values;
+  SampleStretch stretch;
   const bool raw = view.samplesPerPixel < 2;
-  if (content.pyramid && content.pyramid->Source().Count() > 0) {
+  bool read = !content.unreadable;
+  if (read && content.pyramid && content.pyramid->Source().Count() > 0) {
+    const MinMaxPyramid& pyramid = *content.pyramid;
     if (raw) {
       // The value range still comes from the pyramid, one column per device pixel.
-      const int64_t first = static_cast<int64_t>(std::floor(view.start));
-      columns.push_back({});
-      columns.back().range =
-          content.pyramid->Query(static_cast<uint64_t>(std::max<int64_t>(0, first)),
-                                 static_cast<uint64_t>(std::max(
-                                     0.0, std::ceil(view.start + deviceColumns * view.samplesPerPixel) + 1)));
+      stretch = VisibleSamples(area, pyramid.Source().Count(), view, dpr);
+      columns.resize(1);
+      read = ReadRange(pyramid, stretch.first, stretch.last, &columns.back().range) &&
+             ReadSamples(pyramid.Source(), stretch.first, stretch.last - stretch.first, &values);
     } else {
       const int64_t firstColumn = static_cast<int64_t>(std::floor(view.start / view.samplesPerPixel));
-      columns =
-          ComputeM4(*content.pyramid, firstColumn, static_cast<size_t>(deviceColumns), view.samplesPerPixel);
+      read = ReadM4(pyramid, firstColumn, static_cast<size_t>(deviceColumns), view.samplesPerPixel, &columns);
     }
+    if (!read) columns.clear();
   }
+  const bool trace = read && content.pyramid;
   const ValueAxis axis = FitValues(columns, area);
   p.save();
   p.setClipRect(area);
-  if (content.pyramid && !raw) {
+  if (trace && !raw) {
     PaintColumns(p, area, axis, columns, dpr);
   } else {
     PaintGrid(p, area, axis);
-    if (content.pyramid) PaintSteps(p, area, axis, content.pyramid->Source(), view, dpr);
+    if (trace) PaintSteps(p, area, axis, values, stretch, view, dpr);
   }
   p.restore();
-  PaintAxes(p, area, axis, view, dpr);
-  if (!content.message.isEmpty()) {
+  PaintAxes(p, logical, area, axis, view, dpr);
+  const QString message = read ? content.message : QString::fromLatin1(kFileChangedWhileDrawn);
+  if (!message.isEmpty()) {
     p.setPen(QColor(160, 0, 0));
-    p.drawText(area.adjusted(8, 6, -8, -6), Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap, content.message);
+    p.drawText(area.adjusted(8, 6, -8, -6), Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap, message);
   }
+  return read;
 }
 
-QImage RenderPlot(QSize logical, double dpr, const PlotContent& content, const PlotView& view) {
+QImage RenderPlot(QSize logical, double dpr, const PlotContent& content, const PlotView& view, bool* read) {
   QImage image(logical * dpr, QImage::Format_ARGB32_Premultiplied);
+  if (image.isNull()) return image;
   image.setDevicePixelRatio(dpr);
   QPainter painter(&image);
-  PaintPlot(painter, logical, dpr, content, view);
+  const bool whole = PaintPlot(painter, logical, dpr, content, view);
+  if (read) *read = whole;
   return image;
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mapped_samples.h"
+
 namespace orvane::viewer {
 
 PlotWidget::PlotWidget(QWidget* parent) : QWidget(parent) {
@@ -23,7 +25,24 @@ void PlotWidget::SetContent(PlotContent content) {
 void PlotWidget::ShowWhole() {
   view_ = WholeView(content_, size(), devicePixelRatioF());
   whole_ = true;
+  ViewChanged();
+}
+
+void PlotWidget::SetView(const PlotView& view) {
+  view_ = view;
+  Clamp();
+  ViewChanged();
+}
+
+void PlotWidget::ViewChanged() {
   update();
+  if (pointerInside_) emit PointerRead(ReadOut(pointerX_));
+}
+
+void PlotWidget::TellReadFailed() const {
+  auto* self = const_cast<PlotWidget*>(this);
+  QMetaObject::invokeMethod(
+      self, [self] { emit self->ReadFailed(); }, Qt::QueuedConnection);
 }
 
 double PlotWidget::SampleAt(double logicalX) const {
@@ -44,18 +63,18 @@ void PlotWidget::Zoom(double factor, double anchorX) {
   view_.samplesPerPixel *= factor;
   view_.start = anchor - (anchorX - kPlotLeft) * devicePixelRatioF() * view_.samplesPerPixel;
   Clamp();
-  update();
+  ViewChanged();
 }
 
 void PlotWidget::Pan(double logicalPixels) {
   view_.start -= logicalPixels * devicePixelRatioF() * view_.samplesPerPixel;
   Clamp();
-  update();
+  ViewChanged();
 }
 
 void PlotWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  PaintPlot(painter, size(), devicePixelRatioF(), content_, view_);
+  if (!PaintPlot(painter, size(), devicePixelRatioF(), content_, view_)) TellReadFailed();
   if (selecting_) {
     painter.fillRect(QRectF(QPointF(std::min(pressX_, lastX_), kPlotTop),
                             QPointF(std::max(pressX_, lastX_), height() - kPlotBottom)),
@@ -65,10 +84,12 @@ void PlotWidget::paintEvent(QPaintEvent*) {
 
 void PlotWidget::resizeEvent(QResizeEvent*) {
   // A whole record stays whole; a zoomed view keeps its start and scale.
-  if (whole_)
+  if (whole_) {
     ShowWhole();
-  else
+  } else {
     Clamp();
+    ViewChanged();
+  }
 }
 
 void PlotWidget::wheelEvent(QWheelEvent* event) {
@@ -77,7 +98,8 @@ void PlotWidget::wheelEvent(QWheelEvent* event) {
 }
 
 void PlotWidget::mousePressEvent(QMouseEvent* event) {
-  pressX_ = lastX_ = event->position().x();
+  pressX_ = lastX_ = pointerX_ = event->position().x();
+  pointerInside_ = true;
   selecting_ = event->button() == Qt::RightButton ||
                (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier));
   dragging_ = !selecting_ && event->button() == Qt::LeftButton;
@@ -85,6 +107,8 @@ void PlotWidget::mousePressEvent(QMouseEvent* event) {
 
 void PlotWidget::mouseMoveEvent(QMouseEvent* event) {
   const double x = event->position().x();
+  pointerX_ = x;
+  pointerInside_ = true;
   if (dragging_) Pan(x - lastX_);
   lastX_ = x;
   if (selecting_) update();
@@ -101,10 +125,20 @@ QString PlotWidget::ReadOut(double logicalX) const {
   const double to = from + std::max(1.0, view_.samplesPerPixel);
   const auto first = static_cast<uint64_t>(std::max(0.0, std::floor(from)));
   const auto last = static_cast<uint64_t>(std::min(double(source.Count()), std::floor(to)));
-  if (first >= source.Count()) return {};
-  if (last <= first + 1)
-    return QStringLiteral("sample %1: %2").arg(first).arg(double(source.At(first)), 0, 'g', 8);
-  const MinMax range = content_.pyramid->Query(first, last);
+  if (first >= source.Count() || content_.unreadable) return {};
+  if (last <= first + 1) {
+    std::vector<float> value;
+    if (!ReadSamples(source, first, 1, &value) || value.empty()) {
+      TellReadFailed();
+      return {};
+    }
+    return QStringLiteral("sample %1: %2").arg(first).arg(double(value[0]), 0, 'g', 8);
+  }
+  MinMax range;
+  if (!ReadRange(*content_.pyramid, first, last, &range)) {
+    TellReadFailed();
+    return {};
+  }
   QString text = range.Empty() ? QStringLiteral("samples %1 to %2: no finite value").arg(first).arg(last - 1)
                                : QStringLiteral("samples %1 to %2: %3 to %4")
                                      .arg(first)
@@ -115,17 +149,20 @@ QString PlotWidget::ReadOut(double logicalX) const {
   return text;
 }
 
-void PlotWidget::leaveEvent(QEvent*) { emit PointerRead({}); }
+void PlotWidget::leaveEvent(QEvent*) {
+  pointerInside_ = false;
+  emit PointerRead({});
+}
 
 void PlotWidget::mouseReleaseEvent(QMouseEvent* event) {
-  if (selecting_ && std::abs(event->position().x() - pressX_) > 3) {
+  pointerX_ = event->position().x();
+  const bool zoom = selecting_ && std::abs(event->position().x() - pressX_) > 3;
+  selecting_ = dragging_ = false;
+  if (zoom) {
     const double a = SampleAt(std::min(pressX_, event->position().x()));
     const double b = SampleAt(std::max(pressX_, event->position().x()));
-    view_.start = a;
-    view_.samplesPerPixel = (b - a) / (DataArea(size()).width() * devicePixelRatioF());
-    Clamp();
+    SetView({a, (b - a) / (DataArea(size()).width() * devicePixelRatioF())});
   }
-  selecting_ = dragging_ = false;
   update();
 }
 

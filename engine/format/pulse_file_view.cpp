@@ -15,6 +15,7 @@
 #include "format/checksum.h"
 #include "format/structure_check.h"
 #include "io/file_io.h"
+#include "orvane/mapped_read.h"
 
 namespace orvane {
 
@@ -49,19 +50,31 @@ Outcome CantRead(const std::string& path, const io::FailureReason& reason) {
   return outcome;
 }
 
-// Reads from the mapping itself.
+// The reason given when the file was cut short while it was being checked.
+constexpr char kChangedWhileRead[] = "the file changed while it was read";
+
+// Reads from the mapping itself, guarded: another program may cut the file
+// short while it is checked.
 class MappedSource : public StructureSource {
  public:
   explicit MappedSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
   bool ReadAt(uint64_t position, uint8_t* out, size_t n) override {
     if (position > bytes_.size() || n > bytes_.size() - position) return false;
-    std::copy_n(bytes_.data() + position, n, out);
-    return true;
+    if (CopyMapped(out, bytes_.data() + position, n)) return true;
+    faulted_ = true;
+    return false;
   }
+  bool Faulted() const { return faulted_; }
 
  private:
   std::span<const uint8_t> bytes_;
+  bool faulted_ = false;
 };
+
+// The word sum of mapped bytes; false when they could not all be read.
+bool MappedWordSum(std::span<const uint8_t> bytes, uint16_t* sum) {
+  return ReadMapped([&] { *sum = WordSum(bytes.data(), bytes.size()); });
+}
 
 }  // namespace
 
@@ -81,6 +94,10 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
   }
   std::shared_ptr<PulseFileView> view(new PulseFileView);
   view->path_ = path;
+  view->device_ = static_cast<uint64_t>(st.st_dev);
+  view->inode_ = static_cast<uint64_t>(st.st_ino);
+  view->modifiedSeconds_ = static_cast<int64_t>(st.st_mtim.tv_sec);
+  view->modifiedNanoseconds_ = static_cast<int64_t>(st.st_mtim.tv_nsec);
   view->length_ = static_cast<uint64_t>(st.st_size);
   if (view->length_ > 0) {
     void* map = ::mmap(nullptr, view->length_, PROT_READ, MAP_SHARED, fd, 0);
@@ -97,12 +114,16 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
   // change in place is half-way through while it is read.
   while (::flock(fd, LOCK_SH) != 0 && errno == EINTR) {
   }
-  view->Check(verify);
+  const bool whole = view->Check(verify);
   // Unlocked by hand: the mapping keeps the open file, and with it the
   // lock, for as long as the view lives, where a pulse power change in
   // place (of this process too) must wait only for the check.
   ::flock(fd, LOCK_UN);
   ::close(fd);
+  if (!whole) {
+    outcome = CantRead(path, {kChangedWhileRead, 0});
+    return nullptr;
+  }
   if (!view->problems_.empty()) {
     outcome = view->problems_.front().what;
     if (verify == Verify::Full) return nullptr;
@@ -114,12 +135,26 @@ PulseFileView::~PulseFileView() {
   if (mappedLength_ > 0) ::munmap(const_cast<uint8_t*>(data_), mappedLength_);
 }
 
-void PulseFileView::Check(Verify verify) {
+bool PulseFileView::Changed() const {
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) != 0) return true;
+  return static_cast<uint64_t>(st.st_dev) != device_ || static_cast<uint64_t>(st.st_ino) != inode_ ||
+         static_cast<uint64_t>(st.st_size) != length_ || st.st_mtim.tv_sec != modifiedSeconds_ ||
+         st.st_mtim.tv_nsec != modifiedNanoseconds_;
+}
+
+bool PulseFileView::Check(Verify verify) {
   const std::span<const uint8_t> bytes(data_, length_);
+  // Everything read from the mapping here is read guarded, and the header
+  // copied out first: the file is not protected against programs that
+  // take no lock.
+  uint8_t front[format::kFileHeader.size];
+  const size_t frontSize = static_cast<size_t>(std::min<uint64_t>(length_, sizeof front));
+  uint16_t sum = 0;
+  if (!CopyMapped(front, data_, frontSize) || !MappedWordSum(bytes, &sum)) return false;
   MappedSource source(bytes);
-  StructureReport report =
-      CheckStructure(bytes.first(std::min<uint64_t>(length_, format::kFileHeader.size)), length_,
-                     orvane::WordSum(data_, length_), source, verify == Verify::Full);
+  StructureReport report = CheckStructure({front, frontSize}, length_, sum, source, verify == Verify::Full);
+  if (source.Faulted()) return false;
   header_ = report.header;
   sum_ = report.sum;
   records_.reserve(report.records.size());
@@ -139,6 +174,7 @@ void PulseFileView::Check(Verify verify) {
   std::copy(std::begin(report.firstOf), std::end(report.firstOf), firstOf_);
   for (const auto& [code, record] : report.problems)
     AddProblem(code, code == Failure::ChecksumError ? std::string() : path_, record);
+  return true;
 }
 
 void PulseFileView::AddProblem(Failure code, const std::string& value, int64_t record) {

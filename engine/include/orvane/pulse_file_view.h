@@ -4,6 +4,13 @@
 // header, the table and every record's header and samples as spans into the
 // mapping, without copying. The mapping lives as long as the view: hold the
 // shared pointer to keep spans valid.
+//
+// The file is not locked while the view lives, so another program may
+// change it under the mapping. Changed() tells whether it did; a program
+// that cuts the file short makes reading past its new end fault, which the
+// guarded reads of mapped_read.h (CopyMapped, ReadMapped) turn into a false
+// result. A front end that reads spans while another program may be
+// changing the file reads them through those.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +56,9 @@ class PulseFileView {
   // Maps path and checks it. Null when the file cannot be mapped, or, with
   // Verify::Full, when it is not a valid pulse file; *why (if given) then
   // holds the first problem. Anything but a regular file is refused without
-  // being opened for reading.
+  // being opened for reading. A file cut short while it is checked is
+  // refused too: CantOpenForReading, with the reason "the file changed
+  // while it was read".
   static std::shared_ptr<const PulseFileView> Open(const std::string& path, Verify verify = Verify::Full,
                                                    Outcome* why = nullptr);
   ~PulseFileView();
@@ -72,12 +81,24 @@ class PulseFileView {
   const std::vector<StructureProblem>& Problems() const { return problems_; }
   bool Valid() const { return problems_.empty(); }
 
+  // True when the path no longer names the file as it was opened: it is
+  // gone, names another file (one renamed into place), or the file's
+  // length or modification time differ (it was written in place). One
+  // stat() of the path. After a change the view still shows the old bytes
+  // where the file still holds them; open the path again to see the new
+  // ones. A file cut short faults when read past its new end (see above).
+  bool Changed() const;
+
  private:
   PulseFileView() = default;
-  void Check(Verify verify);
+  // False when the file was cut short under the mapping while it was checked.
+  bool Check(Verify verify);
   void AddProblem(Failure code, const std::string& value, int64_t record = -1);
 
   std::string path_;
+  // What the path named when it was opened, for Changed().
+  uint64_t device_ = 0, inode_ = 0;
+  int64_t modifiedSeconds_ = 0, modifiedNanoseconds_ = 0;
   const uint8_t* data_ = nullptr;
   uint64_t length_ = 0;
   uint64_t mappedLength_ = 0;

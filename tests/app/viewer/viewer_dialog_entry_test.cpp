@@ -1,8 +1,12 @@
 // "View Records..." in the dialog's context menu: it starts orvane-view on
-// the pulse file the file name box names, by the base-name rule of Convert.
+// the pulse file the file name box names, by the base-name rule of Convert,
+// as a program of its own that ends on the signals any program ends on.
+#include <signal.h>
+
 #include <QImage>
 #include <QMenu>
 #include <QTextBrowser>
+#include <fstream>
 
 #include "../dialog_fixture.h"
 #include "help_viewer.h"
@@ -86,10 +90,95 @@ TEST_F(ViewRecordsEntry, AViewerThatCannotBeStartedIsToldOnTheStatusLine) {
 TEST(ViewerLaunch, StartsOnlyAProgramThatIsThere) {
   EXPECT_FALSE(gui::StartDetachedProgram(QString(), {}));
   EXPECT_FALSE(gui::StartDetachedProgram(QStringLiteral("/nonexistent/orvane-view"), {}));
+  EXPECT_FALSE(gui::StartDetachedProgram(QString::fromStdString(GoldenDir().string()), {})) << "a folder";
   const QString program = gui::ViewerProgram();
   if (!program.isEmpty()) {
     EXPECT_TRUE(QFileInfo(program).isExecutable());
   }
+}
+
+// A field of /proc/PID/status ("SigBlk", "State", ...); empty when the
+// process is gone.
+std::string ProcessStatus(qint64 pid, const std::string& field) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind(field + ":", 0) == 0) return line.substr(line.find_first_not_of(" \t", field.size() + 1));
+  return {};
+}
+
+std::string CommandLine(qint64 pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Ends the process pid with SIGKILL when the test leaves it running.
+class Ended {
+ public:
+  explicit Ended(qint64 pid) : pid_(pid) {}
+  ~Ended() {
+    if (!Done()) ::kill(static_cast<pid_t>(pid_), SIGKILL);
+  }
+  // Gone, or a zombie of the process that adopted it.
+  bool Done() const {
+    const std::string state = ProcessStatus(pid_, "State");
+    return state.empty() || state[0] == 'Z';
+  }
+
+ private:
+  qint64 pid_;
+};
+
+// The signals as the dialog's main leaves them (InstallInterruptionHandler
+// blocks SIGINT, SIGTERM and SIGHUP in every thread), and one ignored, for
+// the life of the object.
+class DialogSignals {
+ public:
+  DialogSignals() {
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&blocked, s);
+    pthread_sigmask(SIG_BLOCK, &blocked, &saved_);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGUSR2, &ignore, &savedUsr2_);
+  }
+  ~DialogSignals() {
+    pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    sigaction(SIGUSR2, &savedUsr2_, nullptr);
+  }
+
+ private:
+  sigset_t saved_;
+  struct sigaction savedUsr2_ {};
+};
+
+// Through the menu entry and the start the dialog uses: the viewer begins
+// with no signal blocked or ignored, so SIGTERM ends it.
+TEST_F(ViewRecordsEntry, TheViewerStartsWithTheDefaultSignalsAndEndsOnSigterm) {
+  fs::copy_file(GoldenDir() / "larger" / "data.spf", scratch / "data.spf");
+  qint64 pid = 0;
+  dlg->m_fnStartProgram = [&pid](const QString&, const QStringList& arguments) {
+    pid = gui::StartDetached(QStringLiteral(ORVANE_VIEW_EXECUTABLE), arguments);
+    return pid > 0;
+  };
+  Show();
+  TypeFileName(scratch / "data");
+  {
+    DialogSignals asInTheDialog;
+    ChooseFromContextMenu();
+  }
+  ASSERT_GT(pid, 0) << Status();
+  const Ended ended(pid);
+  EXPECT_TRUE(Status().empty());
+  // Once it runs the viewer (not the child that starts it):
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return CommandLine(pid).find("orvane-view") != std::string::npos; }, 20000));
+  EXPECT_NE(CommandLine(pid).find(scratch / "data.spf"), std::string::npos);
+  EXPECT_EQ(ProcessStatus(pid, "SigBlk"), "0000000000000000");
+  EXPECT_EQ(ProcessStatus(pid, "SigIgn"), "0000000000000000");
+  ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGTERM), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ended.Done(); }, 20000)) << "SIGTERM ends it";
 }
 
 TEST(UserGuide, ShowsTheViewerWithItsPicture) {

@@ -6,7 +6,9 @@
 
 #include <QImage>
 #include <QProcess>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "plot_painter.h"
@@ -192,6 +194,94 @@ TEST(RenderCommand, ANonPulseFileOrAMissingRecordFailsWithTheReason) {
   EXPECT_TRUE(run.errors.contains("no record R0")) << run.errors.toStdString();
   run = RenderWithProgram({"--render", out, "--size", "0x10", "a.spf", "T0"});
   EXPECT_EQ(run.exitCode, 2);
+}
+
+// The names orvane-cli takes: data, data.spf and data.pfh all draw data.spf;
+// a file that cannot be opened is named with the system's reason.
+TEST(RenderCommand, TakesTheFileNamesOfTheCommandLineAndSaysWhyAFileCannotBeOpened) {
+  ScratchDir scratch;
+  fs::copy_file(GoldenDir() / "larger" / "data.spf", scratch / "data.spf");
+  WriteFile(scratch / "data.pfh", "MAGC: 1\n");  // a header text file: no pulse file
+  const QString out = QString::fromStdString(scratch / "out.png");
+  for (const std::string name : {"data", "data.spf", "data.pfh"}) {
+    fs::remove(scratch / "out.png");
+    const Rendered run = RenderWithProgram({"--render", out, QString::fromStdString(scratch / name), "r1"});
+    EXPECT_EQ(run.exitCode, 0) << name << ": " << run.errors.toStdString();
+    EXPECT_EQ(QImage(out).size(), QSize(1000, 400)) << name;
+  }
+  const std::string missing = scratch / "missing";
+  const Rendered run = RenderWithProgram({"--render", out, QString::fromStdString(missing), "T0"});
+  EXPECT_EQ(run.exitCode, 1);
+  const std::string expected =
+      "orvane-view: Can't open " + missing + ".spf for reading: " + std::strerror(ENOENT) + "\n";
+  EXPECT_TRUE(run.errors.endsWith(QString::fromStdString(expected))) << run.errors.toStdString();
+}
+
+// A size that is none, or one too large to draw, is refused before anything
+// is drawn, saying what is wrong, with the usage after it.
+TEST(RenderCommand, RefusesASizeThatIsNoneOrTooLargeAndSaysWhy) {
+  ScratchDir scratch;
+  const QString out = QString::fromStdString(scratch / "out.png");
+  const QString file = QString::fromStdString((GoldenDir() / "larger" / "data.spf").string());
+  const std::vector<std::pair<QString, QString>> cases = {
+      {"abc", "give it as WIDTHxHEIGHT"},
+      {"10x", "give it as WIDTHxHEIGHT"},
+      {"x10", "give it as WIDTHxHEIGHT"},
+      {"1000x400x3", "give it as WIDTHxHEIGHT"},
+      {"0x0", "width and height must be 1 to 16384"},
+      {"-5x10", "width and height must be 1 to 16384"},
+      {"100000x100000", "width and height must be 1 to 16384"},
+      {"16385x10", "width and height must be 1 to 16384"},
+  };
+  for (const auto& [size, why] : cases) {
+    const Rendered run = RenderWithProgram({"--render", out, "--size", size, file, "T0"});
+    EXPECT_EQ(run.exitCode, 2) << size.toStdString();
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("orvane-view: invalid size '%1': %2").arg(size, why)))
+        << size.toStdString() << ": " << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("usage: orvane-view")) << size.toStdString();
+    EXPECT_FALSE(run.errors.contains("QPainter")) << size.toStdString() << ": " << run.errors.toStdString();
+    EXPECT_FALSE(fs::exists(scratch / "out.png")) << size.toStdString();
+  }
+  const Rendered missing = RenderWithProgram({"--render", out, "--size"});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_TRUE(missing.errors.contains("orvane-view: --size needs a value")) << missing.errors.toStdString();
+  const Rendered largest = RenderWithProgram({"--render", out, "--size", "16384x50", file, "T0"});
+  EXPECT_EQ(largest.exitCode, 0) << largest.errors.toStdString();
+  EXPECT_EQ(QImage(out).size(), QSize(16384, 50));
+}
+
+// The columns of the band below the data area that hold a label's ink.
+std::vector<int> LabelColumns(const QImage& image) {
+  const QRect area = viewer::DataArea(image.size());
+  std::vector<int> inked;
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = area.bottom() + 7; y < image.height(); ++y)
+      if (qGray(image.pixel(x, y)) < 160) {
+        inked.push_back(x);
+        break;
+      }
+  return inked;
+}
+
+// Where the record ends on a tick, that tick's label is drawn, and whole:
+// inside the picture, clear of its last column.
+TEST(RenderCommand, TheLabelOfTheRecordsLastIndexIsDrawnWholeInsideThePicture) {
+  ScratchDir scratch;
+  for (const size_t count : {60, 1000, 100'000}) {
+    std::vector<int16_t> ramp(count);
+    for (size_t i = 0; i < count; ++i) ramp[i] = static_cast<int16_t>(i % 1000);
+    PulseFileBuilder().T(ramp).WriteTo(scratch / "ramp.spf");
+    const QString out = QString::fromStdString(scratch / "ramp.png");
+    const Rendered run =
+        RenderWithProgram({"--render", out, QString::fromStdString(scratch / "ramp.spf"), "T0"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QImage image(out);
+    const std::vector<int> inked = LabelColumns(image);
+    ASSERT_FALSE(inked.empty()) << count;
+    const QRect area = viewer::DataArea(image.size());
+    EXPECT_GT(inked.back(), area.right() - 20) << count << ": the label of " << count << " is there";
+    EXPECT_LT(inked.back(), image.width() - 1) << count << ": and ends inside the picture";
+  }
 }
 
 }  // namespace

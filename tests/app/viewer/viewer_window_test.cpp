@@ -250,6 +250,33 @@ TEST_F(PlotInteraction, TheReadOutNamesTheSamplesUnderThePointer) {
             QStringLiteral("sample %1: %2").arg(sample).arg(sample % 1000));
 }
 
+// The status line tells what lies under a pointer that stays where it is
+// while the view changes under it: by keys, Home, the wheel, a selection.
+TEST_F(PlotInteraction, TheReadOutFollowsEveryChangeOfTheView) {
+  const double x = Middle() + 37;
+  QTest::mouseMove(plot, At(x));
+  auto status = [this] { return window.statusBar()->currentMessage().toStdString(); };
+  std::string before = status();
+  ASSERT_FALSE(before.empty());
+  for (const Qt::Key key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Right, Qt::Key_Minus, Qt::Key_Home}) {
+    QTest::keyClick(plot, key);
+    EXPECT_EQ(status(), plot->ReadOut(x).toStdString()) << "after key " << key;
+    EXPECT_NE(status(), before) << "after key " << key;
+    before = status();
+  }
+  QWheelEvent wheel(At(x), plot->mapToGlobal(At(x)), {}, QPoint(0, 240), Qt::NoButton, {}, Qt::NoScrollPhase,
+                    false);
+  QApplication::sendEvent(plot, &wheel);
+  EXPECT_EQ(status(), plot->ReadOut(x).toStdString());
+  QTest::keyClick(plot, Qt::Key_Home);
+  // A selection made with the right button, the pointer left where it ends.
+  QTest::mousePress(plot, Qt::RightButton, {}, At(Middle() - 200));
+  QTest::mouseMove(plot, At(Middle() + 100));
+  QTest::mouseRelease(plot, Qt::RightButton, {}, At(Middle() + 100));
+  EXPECT_EQ(status(), plot->ReadOut(Middle() + 100).toStdString());
+  EXPECT_LT(plot->View().samplesPerPixel, Whole() / 2);
+}
+
 TEST(ViewerWindow, DroppingAFileOpensIt) {
   ViewerWindow window;
   window.show();
