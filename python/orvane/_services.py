@@ -7,6 +7,7 @@ from it (data, data.spf and data.pfh name the same files).
 
 import operator
 import os
+import warnings
 
 from . import _errors, _orvane
 
@@ -96,11 +97,18 @@ def validate(path):
 
 def get_power(path, progress=None):
     """The pulse power of every T record of BASE.spf: its GAIN in whole
-    hundredths, as "Get Pulse Power" shows it."""
-    outcome, powers, _ = _orvane.get_power(_name(path), progress)
+    hundredths, as "Get Pulse Power" shows it. A GAIN that has none (NaN,
+    infinite, too large) gives the value the text shows and a
+    RuntimeWarning naming the file and the record."""
+    outcome, powers, _, unshown = _orvane.get_power(_name(path), progress)
     outcome = _errors.Outcome(*outcome)
     if not outcome.ok:
         raise _errors.conversion_error(outcome)
+    # A GAIN without whole hundredths (NaN, infinite, beyond an int) is
+    # shown as the text shows it, and named.
+    for record, _gain, text in unshown:
+        spf = os.fsdecode(_base(path) + b".spf")
+        warnings.warn(f"{spf}: {record}: {text}", RuntimeWarning, stacklevel=2)
     return list(powers)
 
 

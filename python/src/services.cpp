@@ -39,7 +39,9 @@ py::tuple GetPower(const std::string& fileName, py::object progress) {
   EngineRun run(std::move(progress));
   PowerReading reading;
   run.Run([&](ConversionReporter& reporter) { reading = GetPulsePower(fileName, reporter); });
-  return py::make_tuple(OutcomeTuple(reading.outcome), reading.powers, reading.text.has_value());
+  py::list warnings;
+  for (const PowerWarning& w : reading.warnings) warnings.append(py::make_tuple(w.record, w.gain, w.text));
+  return py::make_tuple(OutcomeTuple(reading.outcome), reading.powers, reading.text.has_value(), warnings);
 }
 
 py::tuple SetPower(const std::string& fileName, const std::string& text, py::object progress) {

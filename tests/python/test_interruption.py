@@ -16,6 +16,7 @@ import numpy as np
 import pytest
 
 import orvane
+from conftest import cli_path
 
 PYTHON = sys.executable
 PACKAGE_DIR = pathlib.Path(orvane.__file__).resolve().parents[1]
@@ -189,3 +190,34 @@ def test_a_file_cut_short_by_another_program_raises_and_never_crashes(tmp_path):
     out, err = proc.communicate(timeout=60)
     assert proc.returncode == 0, err
     assert out.split()[:2] == ["changed", "changed"], err
+
+
+def test_get_power_names_every_gain_without_a_pulse_power(tmp_path):
+    path = tmp_path / "g.spf"
+    t = [({"gain": g}, np.zeros(2, "<i2")) for g in (0.5, float("nan"), float("inf"))]
+    orvane.write(path, None, t=t)
+    with pytest.warns(RuntimeWarning) as caught:
+        powers = orvane.get_power(path)
+    assert powers[0] == 50 and len(powers) == 3
+    texts = [str(w.message) for w in caught]
+    assert [t.split(": ")[1] for t in texts] == ["T1", "T2"], texts
+    assert all(t.startswith(f"{path}: ") and "GAIN" in t for t in texts), texts
+
+
+def test_the_command_line_tells_when_it_waits_for_a_lock_and_goes_on_when_it_is_free(tmp_path, cli):
+    path = tmp_path / "g.spf"
+    orvane.write(path, None, t=[(None, np.arange(10, dtype="<i2"))])
+    with open(path, "rb") as held:
+        fcntl.flock(held, fcntl.LOCK_SH)
+        proc = subprocess.Popen(
+            [str(cli_path()), "power", str(path), "5"], stdout=subprocess.PIPE, stderr=subprocess.PIPE
+        )
+        err = b""
+        deadline = time.monotonic() + 30
+        while b"waiting" not in err and time.monotonic() < deadline:
+            err += os.read(proc.stderr.fileno(), 4096)
+        fcntl.flock(held, fcntl.LOCK_UN)
+        out, rest = proc.communicate(timeout=30)
+    assert b"waiting for another program to let go of" in err, err + rest
+    assert proc.returncode == 0, err + rest
+    assert orvane.get_power(path) == [5]
