@@ -3,24 +3,30 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QWidget>
 #include <exception>
 #include <thread>
 
 namespace orvane::gui {
 
-QueuedReporter::QueuedReporter(QObject& receiver, std::function<void(const std::string&)> showStatus,
-                               std::function<void(int)> setProgress)
-    : m_receiver(receiver), m_fnShowStatus(std::move(showStatus)), m_fnSetProgress(std::move(setProgress)) {}
+QueuedReporter::QueuedReporter(QObject& receiver, RunDisplay display)
+    : m_receiver(receiver), m_display(std::move(display)) {}
 
 void QueuedReporter::ShowStatus(const std::string& text) {
   QMetaObject::invokeMethod(
-      &m_receiver, [show = m_fnShowStatus, text] { show(text); }, Qt::QueuedConnection);
+      &m_receiver, [show = m_display.showStatus, text] { show(text); }, Qt::QueuedConnection);
 }
 
 void QueuedReporter::SetProgressPosition(int position) {
   QMetaObject::invokeMethod(
-      &m_receiver, [set = m_fnSetProgress, position] { set(position); }, Qt::QueuedConnection);
+      &m_receiver, [set = m_display.setProgress, position] { set(position); }, Qt::QueuedConnection);
+}
+
+void QueuedReporter::ShowWaiting(const std::string& path) {
+  if (!m_display.showWaiting) return;
+  QMetaObject::invokeMethod(
+      &m_receiver, [show = m_display.showWaiting, path] { show(path); }, Qt::QueuedConnection);
 }
 
 namespace {
@@ -49,9 +55,21 @@ bool IsInput(QEvent::Type type) {
   }
 }
 
+bool IsMouseButton(QEvent::Type type) {
+  return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+         type == QEvent::MouseButtonDblClick || type == QEvent::MouseMove;
+}
+
+bool IsEscape(QEvent* event) {
+  return event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel);
+}
+
 }  // namespace
 
-InputBlock::InputBlock(QWidget& window) : m_window(&window) { qApp->installEventFilter(this); }
+InputBlock::InputBlock(QWidget& window, WaysOut waysOut)
+    : m_window(&window), m_exitButton(waysOut.exitButton), m_waysOut(std::move(waysOut)) {
+  qApp->installEventFilter(this);
+}
 
 InputBlock::~InputBlock() { qApp->removeEventFilter(this); }
 
@@ -62,8 +80,15 @@ bool InputBlock::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Close) {
     // A close event left accepted would close the window all the same.
     event->ignore();
+    if (widget == m_window && m_waysOut.onCloseRequest) m_waysOut.onCloseRequest();
     return true;
   }
+  if (IsEscape(event)) {
+    // Taken at the widget with the focus, before it travels up to the window.
+    if (m_waysOut.onEscape) m_waysOut.onEscape();
+    return true;
+  }
+  if (widget == m_exitButton && IsMouseButton(event->type())) return false;
   return IsInput(event->type());
 }
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <utility>
 
 #include "control_ids.h"
 #include "data_exchange.h"
@@ -22,6 +23,14 @@ using namespace orvane::gui;
 namespace {
 
 constexpr int kProgressMaximum = 9;
+
+// The status line from the request to leave during a run until the run
+// has stopped (and reports "conversion cancelled").
+constexpr char kStoppingStatus[] = "Stopping...";
+
+std::string WaitingStatus(const std::string& path) {
+  return "Waiting for another program to release " + path + "...";
+}
 
 // Control of the expected class; a template without it is a defect of the build.
 template <typename Control>
@@ -126,16 +135,51 @@ void COrvaneDlg::SetProgressPosition(int position) {
 
 void COrvaneDlg::RunEngineCommand(const std::function<void(orvane::ConversionReporter&)>& command) {
   if (m_bRunning) return;  // a run is modal: no second one beside it
-  struct RunFlag {
-    bool& running;
-    explicit RunFlag(bool& flag) : running(flag) { running = true; }
-    ~RunFlag() { running = false; }
-  } flag(m_bRunning);
-  orvane::gui::InputBlock block(*this);
-  orvane::gui::QueuedReporter reporter(
-      *this, [this](const std::string& text) { ShowStatus(text); },
-      [this](int position) { SetProgressPosition(position); });
-  orvane::gui::RunOnWorkerThread([&] { command(reporter); });
+  m_pEndAfterRun = nullptr;
+  {
+    orvane::gui::QueuedReporter reporter(*this, ReportDisplay());
+    struct RunState {
+      COrvaneDlg& dlg;
+      RunState(COrvaneDlg& d, orvane::gui::QueuedReporter& reporter) : dlg(d) {
+        dlg.m_bRunning = true;
+        dlg.m_pRunReporter = &reporter;
+      }
+      ~RunState() {
+        dlg.m_bRunning = false;
+        dlg.m_pRunReporter = nullptr;
+      }
+    } state(*this, reporter);
+    orvane::gui::InputBlock block(*this, WaysOutOfARun());
+    orvane::gui::RunOnWorkerThread([&] { command(reporter); });
+  }
+  // Ended as the user asked, now that nothing reports to the window.
+  if (auto end = std::exchange(m_pEndAfterRun, nullptr)) (this->*end)();
+}
+
+orvane::gui::RunDisplay COrvaneDlg::ReportDisplay() {
+  orvane::gui::RunDisplay display;
+  display.showStatus = [this](const std::string& text) { ShowStatus(text); };
+  display.setProgress = [this](int position) { SetProgressPosition(position); };
+  display.showWaiting = [this](const std::string& path) { ShowStatus(WaitingStatus(path)); };
+  return display;
+}
+
+orvane::gui::WaysOut COrvaneDlg::WaysOutOfARun() {
+  orvane::gui::WaysOut ways;
+  ways.exitButton = GetDlgItem(IDOK);
+  ways.onEscape = [this] { EndAfterStoppingTheRun(&COrvaneDlg::OnCancel); };
+  ways.onCloseRequest = [this] {
+    // done() itself may close the window: that is no request of the user.
+    if (!m_bEnding) EndAfterStoppingTheRun(&COrvaneDlg::OnClose);
+  };
+  return ways;
+}
+
+void COrvaneDlg::EndAfterStoppingTheRun(void (COrvaneDlg::*end)()) {
+  if (m_pRunReporter == nullptr || m_pEndAfterRun != nullptr) return;
+  m_pEndAfterRun = end;
+  m_pRunReporter->RequestStop();
+  ShowStatus(kStoppingStatus);
 }
 
 void COrvaneDlg::ShowProgress(int position) {
@@ -182,11 +226,19 @@ void COrvaneDlg::accept() { OnOK(); }
 void COrvaneDlg::reject() { OnCancel(); }
 
 void COrvaneDlg::OnOK() {
+  if (m_bRunning) {
+    EndAfterStoppingTheRun(&COrvaneDlg::OnOK);
+    return;
+  }
   if (!AllowExit()) return;
   if (UpdateData(true)) EndDialog(IDOK);
 }
 
 void COrvaneDlg::OnCancel() {
+  if (m_bRunning) {
+    EndAfterStoppingTheRun(&COrvaneDlg::OnCancel);
+    return;
+  }
   if (AllowExit()) EndDialog(IDCANCEL);
 }
 
@@ -196,8 +248,9 @@ void COrvaneDlg::closeEvent(QCloseEvent* event) {
     return;
   }
   if (m_bRunning) {
-    // The worker still reports to this window; a run is modal.
+    // The worker still reports to this window: it closes once the run has stopped.
     event->ignore();
+    EndAfterStoppingTheRun(&COrvaneDlg::OnClose);
     return;
   }
   // The close box: OnClose decides; the window closes only when it ended the run.

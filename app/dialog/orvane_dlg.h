@@ -30,6 +30,9 @@ class QPushButton;
 namespace orvane::gui {
 class CHelpViewer;
 class DataExchange;
+class QueuedReporter;
+struct RunDisplay;
+struct WaysOut;
 }  // namespace orvane::gui
 
 class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
@@ -51,7 +54,8 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   ~COrvaneDlg() override;
 
   // Runs the dialog modally until EXIT, Esc or the close box end it (or
-  // EndDialog does); hiding the window does not end the run.
+  // EndDialog does); hiding the window does not end the run. EXIT, Esc or
+  // the close box during an engine command stop the command first.
   int DoModal();
   void EndDialog(int result);
   // true: controls into members; false: members into controls.
@@ -86,7 +90,8 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   // Starts the record viewer on the pulse file the file name box names.
   void OnViewRecords();
 
-  // An engine command is running; the dialog takes no input meanwhile.
+  // An engine command is running; the dialog takes no input meanwhile
+  // but EXIT, Esc and the close box, which stop the command.
   bool RunInProgress() const { return m_bRunning; }
 
   // orvane::host::AutomationHost
@@ -135,6 +140,13 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   // to this thread; returns when the command has ended and its reports are
   // shown. Does nothing while another command runs.
   void RunEngineCommand(const std::function<void(orvane::ConversionReporter&)>& command);
+  // EXIT, Esc or the close box during a run: the run is stopped, and end
+  // (OnOK, OnCancel or OnClose) runs once it has ended. The first request
+  // of a run stands.
+  void EndAfterStoppingTheRun(void (COrvaneDlg::*end)());
+  // Where a run's reports go, and what of the window stays open during it.
+  orvane::gui::RunDisplay ReportDisplay();
+  orvane::gui::WaysOut WaysOutOfARun();
 
   void BindControls();
   void RouteNotifications();
@@ -153,6 +165,10 @@ class COrvaneDlg : public QDialog, public orvane::host::AutomationHost {
   int m_nExchangeDepth = 0;
   bool m_bInitialised = false;
   bool m_bRunning = false;
+  // The reporter of the run going on, through which it is stopped.
+  orvane::gui::QueuedReporter* m_pRunReporter = nullptr;
+  // How the dialog ends once the stopped run has ended, or null.
+  void (COrvaneDlg::*m_pEndAfterRun)() = nullptr;
   // Inside done(): a close that done() itself causes (as newer Qt versions
   // do) is no request of the user.
   bool m_bEnding = false;

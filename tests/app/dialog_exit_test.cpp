@@ -5,15 +5,6 @@
 namespace orvane::testing {
 namespace {
 
-// The dialog knows an automation object only through its link; the
-// automation library is left out of these tests, and a stand-in carries
-// the back pointer.
-class StandInProxy final : public orvane::host::AutomationObjectLink {
- public:
-  void HostGone() override { m_pOwner = nullptr; }
-  orvane::host::AutomationHost* m_pOwner = nullptr;
-};
-
 class Ending : public DialogTest {
  protected:
   // Runs the dialog modally and does action once the run has started.

@@ -16,6 +16,9 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "../test_support.h"  // shared test helpers, one folder up
 #include "orvane_dlg.h"
@@ -70,6 +73,44 @@ class DialogTest : public ::testing::Test {
     }
     QTest::keyClicks(box, QString::fromStdString(text));
   }
+};
+
+// The distinct texts the status line was painted with, in order.
+class StatusPaints : public QObject {
+ public:
+  explicit StatusPaints(QLabel* line) : m_line(line) { line->installEventFilter(this); }
+  // Called once, soon after the first paint of a text that begins with prefix.
+  void OnText(std::string prefix, std::function<void()> action) {
+    m_prefix = std::move(prefix);
+    m_action = std::move(action);
+  }
+  std::vector<std::string> texts;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::Paint) return false;
+    std::string text = m_line->text().toStdString();
+    if (text.empty() || (!texts.empty() && texts.back() == text)) return false;
+    texts.push_back(text);
+    // Run after the paint: the action repaints the line itself.
+    if (m_action && text.rfind(m_prefix, 0) == 0)
+      QTimer::singleShot(0, this, std::exchange(m_action, nullptr));
+    return false;
+  }
+
+ private:
+  QLabel* m_line;
+  std::string m_prefix;
+  std::function<void()> m_action;
+};
+
+// The dialog knows an automation object only through its link; the
+// automation library is left out of the dialog tests, and a stand-in
+// carries the back pointer.
+class StandInProxy final : public orvane::host::AutomationObjectLink {
+ public:
+  void HostGone() override { m_pOwner = nullptr; }
+  orvane::host::AutomationHost* m_pOwner = nullptr;
 };
 
 // Makes dir the working directory for the life of the object.

@@ -1,8 +1,8 @@
 // A long Convert keeps the dialog's thread serving its events: timers fire,
 // events posted from elsewhere are served, the window repaints, and the
-// user's input meanwhile does nothing. Afterwards the controls work again
+// user's input meanwhile does nothing (but for the ways out, which stop
+// the run). Afterwards the controls work again
 // and the status line and bar went through the engine's own protocol.
-#include <QCloseEvent>
 #include <QRadioButton>
 #include <algorithm>
 #include <atomic>
@@ -99,22 +99,6 @@ class ResponsivenessProbe : public QObject {
   Clock::time_point m_lastTick{};
 };
 
-// The distinct texts the status line was painted with, in order.
-class StatusPaints : public QObject {
- public:
-  explicit StatusPaints(QLabel* line) : m_line(line) { line->installEventFilter(this); }
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() != QEvent::Paint) return false;
-    std::string text = m_line->text().toStdString();
-    if (!text.empty() && (texts.empty() || texts.back() != text)) texts.push_back(text);
-    return false;
-  }
-  std::vector<std::string> texts;
-
- private:
-  QLabel* m_line;
-};
-
 class LongRun : public DialogTest {
  protected:
   LongRun() { WriteLongPulseFile(scratch / "long.spf", kRecords, kSamplesPerRecord); }
@@ -128,19 +112,17 @@ TEST_F(LongRun, TheDialogStaysResponsiveIgnoresInputAndShowsTheEnginesProtocol) 
   QObject::connect(Bar(), &QProgressBar::valueChanged, [&bar](int value) { bar.push_back(value); });
   StatusPaints status(StatusLine());
 
-  bool closed = true;
-  bool visibleAfterClose = false;
   {
     ResponsivenessProbe probe(*dlg);
     probe.duringRun = [&] {
-      // A user clicking, typing and closing while the run goes on.
+      // A user clicking and typing while the run goes on; Enter would
+      // press Convert again. (EXIT, Esc and the close box stop the run:
+      // dialog_stop_run_test.cpp.)
       Click(1005);
       Click(1003);
       Click(1008);
       QTest::keyClicks(FileNameBox(), "typed");
-      QTest::keyClick(dlg.get(), Qt::Key_Escape);
-      closed = dlg->close();
-      visibleAfterClose = dlg->isVisible();
+      QTest::keyClick(dlg.get(), Qt::Key_Return);
     };
     const Clock::time_point start = Clock::now();
     Click(1008);  // returns once the run has ended
@@ -160,8 +142,6 @@ TEST_F(LongRun, TheDialogStaysResponsiveIgnoresInputAndShowsTheEnginesProtocol) 
   }
 
   // The input during the run did nothing.
-  EXPECT_FALSE(closed);
-  EXPECT_TRUE(visibleAfterClose);
   EXPECT_TRUE(dlg->isVisible());
   EXPECT_EQ(FileNameBox()->text().toStdString(), typedName.toStdString());
   EXPECT_TRUE(Radio(1002)->isChecked());
