@@ -108,6 +108,17 @@ void CheckViews(const std::string& bytes, bool valid, PulseFileView::Verify veri
     CheckView(*salvaged, bytes);
     Check(salvaged->Valid() == valid, "the view and the structure check disagree");
     Check(why.ok() == valid, "the salvage view's outcome disagrees with its problems");
+    // A trusting view leaves out only the word sum: the same records, and
+    // the same problems once it sums the words.
+    auto trusted = PulseFileView::Open(path.string(), PulseFileView::Verify::Trust);
+    Check(trusted != nullptr, "the trusting view refused a readable file");
+    CheckView(*trusted, bytes);
+    Check(trusted->Records().size() == salvaged->Records().size(), "trusting and salvage views differ");
+    const auto checked = trusted->CheckedProblems();
+    Check(checked && checked->size() == salvaged->Problems().size(), "trusting view's problems differ");
+    for (size_t k = 0; checked && k < checked->size(); ++k)
+      Check((*checked)[k].what.message == salvaged->Problems()[k].what.message,
+            "trusting view's problems differ");
     return;
   }
   auto full = PulseFileView::Open(path.string(), PulseFileView::Verify::Full, &why);

@@ -151,7 +151,8 @@ bool PulseFileView::Check(Verify verify) {
   uint8_t front[format::kFileHeader.size];
   const size_t frontSize = static_cast<size_t>(std::min<uint64_t>(length_, sizeof front));
   uint16_t sum = 0;
-  if (!CopyMapped(front, data_, frontSize) || !MappedWordSum(bytes, &sum)) return false;
+  trusted_ = verify == Verify::Trust;
+  if (!CopyMapped(front, data_, frontSize) || (!trusted_ && !MappedWordSum(bytes, &sum))) return false;
   MappedSource source(bytes);
   StructureReport report = CheckStructure({front, frontSize}, length_, sum, source, verify == Verify::Full);
   if (source.Faulted()) return false;
@@ -172,24 +173,40 @@ bool PulseFileView::Check(Verify verify) {
     records_.push_back(record);
   }
   std::copy(std::begin(report.firstOf), std::end(report.firstOf), firstOf_);
-  for (const auto& [code, record] : report.problems)
-    AddProblem(code, code == Failure::ChecksumError ? std::string() : path_, record);
+  for (const auto& [code, record] : report.problems) problems_.push_back(MakeProblem(code, sum_, record));
   return true;
 }
 
-void PulseFileView::AddProblem(Failure code, const std::string& value, int64_t record) {
+StructureProblem PulseFileView::MakeProblem(Failure code, uint16_t sum, int64_t record) const {
   std::string text;
   switch (code) {
-    case Failure::ChecksumError: text = FormatMessage(code, static_cast<unsigned>(sum_)); break;
+    case Failure::ChecksumError: text = FormatMessage(code, static_cast<unsigned>(sum)); break;
     case Failure::RecordOutsideFile:
     case Failure::SamplesOutsideFile:
       text = FormatMessage(code, records_[static_cast<size_t>(record)].Name().c_str());
       break;
-    default: text = FormatMessage(code, value.c_str()); break;
+    default: text = FormatMessage(code, path_.c_str()); break;
   }
   Outcome what{code, std::move(text)};
   what.path = path_;
-  problems_.push_back({std::move(what), record});
+  return {std::move(what), record};
+}
+
+std::optional<std::vector<StructureProblem>> PulseFileView::CheckedProblems() const {
+  if (!trusted_) return problems_;
+  const std::span<const uint8_t> bytes(data_, length_);
+  uint16_t sum = 0;
+  if (!MappedWordSum(bytes, &sum)) return std::nullopt;
+  // The sum is the one thing a trusting open left out; where it is not
+  // zero, its problem goes where the check meets it: after a bad magic
+  // number, before anything of the table.
+  std::vector<StructureProblem> all = problems_;
+  if (sum != 0 && HasHeader()) {
+    auto at = all.begin();
+    while (at != all.end() && at->what.code == Failure::InvalidMagicNumber) ++at;
+    all.insert(at, MakeProblem(Failure::ChecksumError, sum, -1));
+  }
+  return all;
 }
 
 std::span<const RecordView> PulseFileView::Records(RecordType type) const {

@@ -84,9 +84,17 @@ class Mapping {
         ThrowFileChanged(*view_);
     return out;
   }
+  // Every problem of the file, the checksum's included: a file opened
+  // without verifying has its words summed now.
   py::list Problems() const {
+    std::optional<std::vector<StructureProblem>> problems;
+    {
+      py::gil_scoped_release release;
+      problems = view_->CheckedProblems();
+    }
+    if (!problems) ThrowFileChanged(*view_);
     py::list out;
-    for (const StructureProblem& p : view_->Problems()) {
+    for (const StructureProblem& p : *problems) {
       py::object name = py::none();
       if (p.record >= 0) name = py::str(view_->Records()[static_cast<size_t>(p.record)].Name());
       out.append(py::make_tuple(static_cast<int>(p.what.code), FsText(p.what.message), name));
@@ -111,8 +119,8 @@ py::tuple OpenMapping(const std::string& path, bool verify) {
   ViewPtr view;
   {
     py::gil_scoped_release release;
-    view = PulseFileView::Open(path, verify ? PulseFileView::Verify::Full : PulseFileView::Verify::Salvage,
-                               &why);
+    view =
+        PulseFileView::Open(path, verify ? PulseFileView::Verify::Full : PulseFileView::Verify::Trust, &why);
   }
   if (!why.ok() && why.path.empty()) why.path = path;  // the one file it is about
   if (!view) return py::make_tuple(py::none(), OutcomeTuple(why));

@@ -130,6 +130,36 @@ TEST_F(PulseFileViewTest, SalvageOpensWhatIsThereAndListsEveryProblem) {
   EXPECT_TRUE(view->Records(RecordType::I)[0].header.empty());
 }
 
+// A trusting open checks the structure but leaves the word sum for later:
+// the same records and spans, the same problems once they are asked for.
+TEST_F(PulseFileViewTest, TrustSumsTheWordsOnlyWhenTheProblemsAreAskedFor) {
+  PulseFileBuilder b = ThreeKinds();
+  b.records[0].size = 1 << 20;
+  std::string unsealed = b.Unsealed();
+  PutU32(unsealed, format::EntryPosition(3), 0xFFFFFFF0u);
+  const std::string bytes = unsealed + "xyz";
+  auto salvaged = OpenBytes(bytes, PulseFileView::Verify::Salvage);
+  auto trusted = OpenBytes(bytes, PulseFileView::Verify::Trust);
+  ASSERT_TRUE(salvaged && trusted);
+  EXPECT_EQ(why.code, Failure::SamplesOutsideFile);  // no sum: the first problem of the table
+  const auto codes = [](const std::vector<StructureProblem>& problems) {
+    std::vector<std::string> out;
+    for (const StructureProblem& p : problems) out.push_back(p.what.message);
+    return out;
+  };
+  EXPECT_EQ(codes(trusted->Problems()).size(), 2u);
+  ASSERT_TRUE(trusted->CheckedProblems());
+  EXPECT_EQ(codes(*trusted->CheckedProblems()), codes(salvaged->Problems()));
+  ASSERT_EQ(trusted->Records().size(), salvaged->Records().size());
+  for (size_t k = 0; k < trusted->Records().size(); ++k)
+    EXPECT_EQ(trusted->Records()[k].samples.size(), salvaged->Records()[k].samples.size());
+
+  auto sound = OpenBytes(ThreeKinds().Sealed(), PulseFileView::Verify::Trust);
+  ASSERT_TRUE(sound);
+  EXPECT_TRUE(sound->Valid());
+  EXPECT_TRUE(sound->CheckedProblems()->empty());
+}
+
 TEST_F(PulseFileViewTest, AnythingButARegularFileIsRefusedAtOnce) {
   const std::string fifo = scratch / "fifo.spf";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

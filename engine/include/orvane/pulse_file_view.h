@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -51,6 +52,12 @@ class PulseFileView {
   enum class Verify {
     Full,     // any problem refuses the file
     Salvage,  // a damaged file is opened as far as it goes; Problems() lists what is wrong
+    // As Salvage, but the word sum is left out: only what keeps every span
+    // inside the mapping is checked (the header, the table and each
+    // record's extent), so opening costs no pass over the samples.
+    // Problems() then holds no checksum problem and WordSum() is 0;
+    // CheckedProblems() finds them all.
+    Trust,
   };
 
   // Maps path and checks it. Null when the file cannot be mapped, or, with
@@ -80,6 +87,11 @@ class PulseFileView {
   std::span<const RecordView> Records(RecordType type) const;
   const std::vector<StructureProblem>& Problems() const { return problems_; }
   bool Valid() const { return problems_.empty(); }
+  // Every problem, the checksum's included, in the order met: Problems()
+  // itself, except for a view opened with Verify::Trust, whose words are
+  // summed now (one pass over the mapping). Nothing when the file was cut
+  // short under the mapping.
+  std::optional<std::vector<StructureProblem>> CheckedProblems() const;
 
   // True when the path no longer names the file as it was opened: it is
   // gone, names another file (one renamed into place), or the file's
@@ -93,9 +105,10 @@ class PulseFileView {
   PulseFileView() = default;
   // False when the file was cut short under the mapping while it was checked.
   bool Check(Verify verify);
-  void AddProblem(Failure code, const std::string& value, int64_t record = -1);
+  StructureProblem MakeProblem(Failure code, uint16_t sum, int64_t record) const;
 
   std::string path_;
+  bool trusted_ = false;  // opened with Verify::Trust: the words were not summed
   // What the path named when it was opened, for Changed().
   uint64_t device_ = 0, inode_ = 0;
   int64_t modifiedSeconds_ = 0, modifiedNanoseconds_ = 0;
