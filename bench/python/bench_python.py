@@ -10,7 +10,13 @@ Measured, each set beside its reference in the same run, page cache warm:
 - write of 360 MB of arrays, against dd of as many bytes (with and without
   conv=fsync: write() flushes the file before renaming it into place);
 - to_text / from_text against orvane-cli on the same file, both layouts;
-- headers() of 10,000 T records.
+- headers() of 10,000 T records;
+- to_xarray() of the 360 MB file, and to_netcdf of it against numpy's
+  tofile of the same arrays (samples and float64 times) into one file
+  (with python3-xarray and python3-netcdf4);
+- orvane.stack summing one record of 200 files (1,000,000 samples each) on
+  a LocalCluster of two workers, against np.fromfile of each record in one
+  process (with python3-distributed).
 Files are generated in a temporary folder and removed at the end.
 """
 
@@ -99,6 +105,99 @@ def sum_by_hand(path):
     return total
 
 
+# ---------------------------------------------------------------- orvane.stack on Dask
+
+
+def stack_files(folder, count=200, samples=1_000_000):
+    """count files of one T record of samples int16 samples each."""
+    folder.mkdir()
+    rng = np.random.default_rng(11)
+    paths = []
+    for k in range(count):
+        paths.append(str(folder / f"s{k:03d}.spf"))
+        orvane.write(paths[-1], None, t=[(None, rng.integers(-32768, 32768, samples, dtype=np.int16))])
+    return paths
+
+
+def sum_stack(client, paths, verify, files_per_chunk="auto"):
+    x = orvane.stack(paths, "T0", verify=verify, files_per_chunk=files_per_chunk)
+    return int(client.compute(x.sum(dtype="i8")).result())
+
+
+def sum_files_by_hand(paths):
+    """What a user writes without the module: T0's offset from the table,
+    its sample count from its header, then np.fromfile of the samples."""
+    total = 0
+    for path in paths:
+        offset = int(np.fromfile(path, "<u4", count=1, offset=316)[0])
+        size = int(np.fromfile(path, "<i4", count=1, offset=offset + 100)[0])
+        total += int(np.fromfile(path, "<i2", count=size, offset=offset + 136).sum(dtype="i8"))
+    return total
+
+
+def bench_stack(work, runs):
+    """(files, bytes, [(how, stack s)], numpy s), or None without dask."""
+    try:
+        from dask.distributed import Client, LocalCluster
+    except ImportError:
+        return None
+    paths = stack_files(work / "stack")
+    expected = sum_files_by_hand(paths)
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster:
+        with Client(cluster) as client:
+            ways = {"verify=True": (True, "auto"), "verify=False": (False, "auto"),
+                    "verify=False, files_per_chunk=1": (False, 1)}
+            for verify, per_chunk in ways.values():  # the workers' first tasks import orvane: untimed
+                assert sum_stack(client, paths, verify, per_chunk) == expected
+            timed_ways = [(how, median_of(runs, lambda: sum_stack(client, paths, *way))[0])
+                          for how, way in ways.items()]
+    hand_s, _ = median_of(runs, lambda: sum_files_by_hand(paths))
+    total = sum(os.path.getsize(p) for p in paths)
+    for p in paths:
+        os.unlink(p)
+    return len(paths), total, timed_ways, hand_s
+
+
+# ---------------------------------------------------------------- xarray and NetCDF
+
+
+def bench_xarray(big, work, runs):
+    """(to_xarray times, to_netcdf s, tofile s, NetCDF bytes), or None
+    without xarray and netCDF4. The outputs of a run are removed, untimed,
+    before the next, so that neither pays for truncating the last one."""
+    try:
+        import netCDF4  # noqa: F401
+        import xarray  # noqa: F401
+    except ImportError:
+        return None
+    nc, raw = work / "big.nc", work / "big.bin"
+
+    def clean():
+        for q in (nc, raw):
+            q.unlink(missing_ok=True)
+        subprocess.run(["sync"])
+
+    with orvane.open(big) as f:
+        f.to_xarray()  # xarray's first use imports its parts: untimed
+        xr_times = [timed(f.to_xarray)[0] for _ in range(max(runs, 20))]
+
+        def by_numpy():
+            with open(raw, "wb") as out:
+                for rec in f.records():
+                    rec.samples.tofile(out)
+                    rec.times.tofile(out)
+
+        nc_times, np_times = [], []
+        for _ in range(runs):  # alternating, each after a sync
+            clean()
+            nc_times.append(timed(lambda: orvane.to_netcdf(f, nc))[0])
+            nc_bytes = nc.stat().st_size
+            clean()
+            np_times.append(timed(by_numpy)[0])
+    clean()
+    return xr_times, statistics.median(nc_times), statistics.median(np_times), nc_bytes
+
+
 # ---------------------------------------------------------------- main
 
 
@@ -147,7 +246,11 @@ def report(args, cli, work):
     open2_s, open2_best = median_of(runs, lambda: sum_with_orvane(big, 2))
     hand_s, hand_best = median_of(runs, lambda: sum_by_hand(big))
     open_only_s, _ = median_of(runs, lambda: orvane.open(big).close())
+    open_trust_s, open_trust_best = median_of(max(runs, 20), lambda: orvane.open(big, verify=False).close())
     log("open + sum done")
+
+    xarray_row = bench_xarray(big, work, runs)
+    log("xarray done")
 
     # headers() of 10,000 T records
     many = work / "many.spf"
@@ -155,6 +258,9 @@ def report(args, cli, work):
     with orvane.open(many) as f:
         hdr_times = [timed(f.t.headers)[0] for _ in range(max(runs, 20))]
     log("headers done")
+
+    stack_row = bench_stack(work, runs)
+    log("stack done")
 
     # to_text / from_text against the command line
     text_recs = records_for(args.text_size_mb * MB, seed=3)
@@ -211,6 +317,9 @@ def report(args, cli, work):
           f"| | | ≥ 2 GB/s | {'yes' if gbps(open2_s) >= 2 else '**no**'} |")
     print(f"| open alone (full check: magic, checksum, table, records) | {open_only_s:.3f} s = {gbps(open_only_s):.2f} GB/s "
           "| | | | |")
+    print(f"| open(verify=False) (table and record extents, no checksum) | {open_trust_s * 1e6:.0f} µs "
+          f"({open_trust_best * 1e6:.0f}) | open(verify=True) {open_only_s * 1e3:.1f} ms "
+          f"| {open_only_s / open_trust_s:.0f}× faster | ≥ 20× | {'yes' if open_only_s >= 20 * open_trust_s else '**no**'} |")
     print(f"| write of {size / MB:.0f} MB | {write_s:.3f} s ({write_best:.3f}) | dd {dd_s:.3f} s; dd conv=fsync {ddf_s:.3f} s "
           f"| {write_s / dd_s:.2f}× dd; {write_s / ddf_s:.2f}× dd conv=fsync | ≤ 2× dd "
           f"| {'yes' if write_s <= 2 * dd_s else '**no**'} ({'yes' if write_s <= 2 * ddf_s else 'no'} beside dd conv=fsync) |")
@@ -222,6 +331,22 @@ def report(args, cli, work):
     hdr = statistics.median(hdr_times)
     print(f"| headers() of 10,000 T records | {hdr * 1e3:.2f} ms ({min(hdr_times) * 1e3:.2f}) | | | < 10 ms "
           f"| {'yes' if hdr < 0.010 else '**no**'} |")
+    if xarray_row:
+        xr_times, nc_s, np_s, nc_bytes = xarray_row
+        xr_s = statistics.median(xr_times)
+        print(f"| to_xarray() of the large file (views, time axes on demand) | {xr_s * 1e3:.2f} ms "
+              f"({min(xr_times) * 1e3:.2f}) | | | < 10 ms | {'yes' if xr_s < 0.010 else '**no**'} |")
+        print(f"| to_netcdf of the large file ({nc_bytes / MB:.0f} MB of NetCDF-4: samples and float64 times) "
+              f"| {nc_s:.3f} s | numpy tofile of the same arrays {np_s:.3f} s | {nc_s / np_s:.2f}× | ≤ 2× "
+              f"| {'yes' if nc_s <= 2 * np_s else '**no**'} |")
+    if stack_row:
+        files, total, timed_ways, hand_s = stack_row
+        for how, secs in timed_ways:
+            goal = "< 3" if "files_per_chunk" not in how else ""  # one task per file: for comparison
+            met = ("yes" if secs < 3 * hand_s else "**no**") if goal else ""
+            print(f"| orvane.stack(...).sum(), {files} files of one 1,000,000-sample T0 ({total / MB:.0f} MB), {how}, "
+                  f"LocalCluster of 2 workers | {secs:.3f} s | numpy by hand (np.fromfile), one process {hand_s:.3f} s "
+                  f"| {secs / hand_s:.2f} | {goal} | {met} |")
 
 
 if __name__ == "__main__":

@@ -7,8 +7,10 @@
 
 orvane.open maps a file read-only and hands out its samples as numpy arrays
 without copying; orvane.write writes a new sealed file from arrays;
-to_text, from_text, validate, get_power and set_power run the same engine as
-orvane-cli and the desktop program.
+f.to_xarray(), orvane.to_netcdf and orvane.from_xarray carry files to xarray
+and NetCDF-4 and back (with xarray installed); to_text, from_text, validate,
+get_power and set_power run the same engine as orvane-cli and the desktop
+program; orvane.stack gives one record of many files as a lazy dask array.
 """
 
 from ._errors import (
@@ -21,6 +23,7 @@ from ._errors import (
     LayoutError,
 )
 from ._headers import MAGIC, Header
+from ._dask import stack
 from ._reader import Problem, PulseFile, Record, Records, open
 from ._services import base_name, from_text, get_power, set_power, to_text, validate
 from ._writer import write
@@ -42,9 +45,12 @@ __all__ = [
     "base_name",
     "dtypes",
     "from_text",
+    "from_xarray",
     "get_power",
     "open",
     "set_power",
+    "stack",
+    "to_netcdf",
     "to_text",
     "validate",
     "write",
@@ -56,3 +62,17 @@ __all__ = [
 from ._headers import FILE as _FILE, I as _I, R as _R, T as _T  # noqa: E402
 
 dtypes = {"file": _FILE.dtype, "T": _T.dtype, "R": _R.dtype, "I": _I.dtype}
+
+
+def __getattr__(name):
+    # The xarray functions are imported on first use: importing orvane
+    # stays quick, and needs no xarray.
+    if name in ("to_netcdf", "from_xarray"):
+        from . import _xarray
+
+        return getattr(_xarray, name)
+    raise AttributeError(f"module 'orvane' has no attribute {name!r}")
+
+
+def __dir__():
+    return sorted({*globals(), "to_netcdf", "from_xarray"})
