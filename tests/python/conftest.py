@@ -4,6 +4,7 @@ compare with, the golden cases, and generated pulse files."""
 import os
 import pathlib
 import shutil
+import signal
 import subprocess
 
 import numpy as np
@@ -18,6 +19,32 @@ GOLDEN_CASES = sorted(p.name for p in GOLDEN_DIR.iterdir() if (p / "data.spf").i
 
 def pytest_configure(config):
     config.addinivalue_line("markers", "slow: runs a Dask cluster or a long loop; ctest label slow (python.dask)")
+
+
+DEBIAN_PYTHON = "/usr/bin/python3"
+PACKAGE_DIR = os.path.dirname(os.path.dirname(orvane.__file__))
+
+
+def run_script(script, *args, timeout=300):
+    """Runs a script as a user would, with Debian's python3 and this build's
+    package, in a session of its own: a script that hangs is ended with
+    every worker it started. (returncode, stdout, stderr)."""
+    env = dict(os.environ, PYTHONPATH=PACKAGE_DIR)
+    child = subprocess.Popen(
+        [DEBIAN_PYTHON, str(script), *map(str, args)],
+        stdout=subprocess.PIPE,
+        stderr=subprocess.PIPE,
+        text=True,
+        env=env,
+        start_new_session=True,
+    )
+    try:
+        out, err = child.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        os.killpg(child.pid, signal.SIGKILL)
+        out, err = child.communicate()
+        pytest.fail(f"{pathlib.Path(script).name} still ran after {timeout} s; standard error began:\n{err[:2000]}")
+    return child.returncode, out, err
 
 
 def cli_path():

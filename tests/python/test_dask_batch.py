@@ -6,19 +6,16 @@ and nothing else."""
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 
 import pytest
 
-import orvane
-from conftest import SOURCE_DIR
+from conftest import SOURCE_DIR, run_script
 
 pytest.importorskip("distributed")
 
 SCRIPT = SOURCE_DIR / "examples" / "convert_many.py"
-DEBIAN_PYTHON = "/usr/bin/python3"
 
 
 def folder_bytes(folder):
@@ -73,27 +70,6 @@ def test_a_bad_file_fails_only_itself(tmp_path, make_file):
     assert "2 of 3 files converted" in run.stdout
     assert f"{folder / 'p1.spf'}: Invalid magic number" in run.stderr
     assert (folder / "p0.pfh").is_file() and (folder / "p2.pfh").is_file()
-
-
-def run_script(script, *args, timeout=300):
-    """Runs a script as a user would, with Debian's python3, in a session of
-    its own: a script that hangs is ended with every worker it started."""
-    env = dict(os.environ, PYTHONPATH=os.path.dirname(os.path.dirname(orvane.__file__)))
-    child = subprocess.Popen(
-        [DEBIAN_PYTHON, str(script), *map(str, args)],
-        stdout=subprocess.PIPE,
-        stderr=subprocess.PIPE,
-        text=True,
-        env=env,
-        start_new_session=True,
-    )
-    try:
-        out, err = child.communicate(timeout=timeout)
-    except subprocess.TimeoutExpired:
-        os.killpg(child.pid, signal.SIGKILL)
-        out, err = child.communicate()
-        pytest.fail(f"{script.name} still ran after {timeout} s; standard error began:\n{err[:2000]}")
-    return child.returncode, out, err
 
 
 def readme_recipe():

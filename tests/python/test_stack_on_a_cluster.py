@@ -13,13 +13,11 @@ import numpy as np
 import pytest
 
 import orvane
-from conftest import SOURCE_DIR
+from conftest import DEBIAN_PYTHON, PACKAGE_DIR, SOURCE_DIR, run_script
 
 distributed = pytest.importorskip("distributed")
 
 SCRIPT = SOURCE_DIR / "examples" / "stack_statistics.py"
-DEBIAN_PYTHON = "/usr/bin/python3"
-PACKAGE_DIR = os.path.dirname(os.path.dirname(orvane.__file__))
 
 
 def folder_of_files(folder, count, samples=2000):
@@ -86,27 +84,6 @@ def test_a_stack_summed_on_the_workers_matches_numpy(local_cluster, tmp_path):
 # ---------------------------------------------------------------- the example
 
 
-def run_script(*args, timeout=300):
-    """Runs the example as a user would, with Debian's python3, in a session
-    of its own: a script that hangs is ended with every worker it started."""
-    env = dict(os.environ, PYTHONPATH=PACKAGE_DIR)
-    child = subprocess.Popen(
-        [DEBIAN_PYTHON, str(SCRIPT), *map(str, args)],
-        stdout=subprocess.PIPE,
-        stderr=subprocess.PIPE,
-        text=True,
-        env=env,
-        start_new_session=True,
-    )
-    try:
-        out, err = child.communicate(timeout=timeout)
-    except subprocess.TimeoutExpired:
-        os.killpg(child.pid, signal.SIGKILL)
-        out, err = child.communicate()
-        pytest.fail(f"{SCRIPT.name} still ran after {timeout} s; standard error began:\n{err[:2000]}")
-    return child.returncode, out, err
-
-
 def without_dashboard_warning(err):
     """Standard error less the warning of a busy dashboard port, which a
     machine running another Dask program may give."""
@@ -124,11 +101,11 @@ def check_statistics(out, paths, samples):
 @pytest.mark.slow
 def test_the_example_prints_each_files_mean_and_rms_only(tmp_path):
     paths, t0, r0 = folder_of_files(tmp_path / "in", 4)
-    code, out, err = run_script(tmp_path / "in")  # its own local cluster
+    code, out, err = run_script(SCRIPT, tmp_path / "in")  # its own local cluster
     assert code == 0, err
     check_statistics(out, paths, t0)
     assert without_dashboard_warning(err) == ""
-    code, out, err = run_script(tmp_path / "in", "--record", "R0", "--workers", "1", "--no-verify")
+    code, out, err = run_script(SCRIPT, tmp_path / "in", "--record", "R0", "--workers", "1", "--no-verify")
     assert code == 0, err
     check_statistics(out, paths, r0)
     assert without_dashboard_warning(err) == ""
@@ -137,7 +114,7 @@ def test_the_example_prints_each_files_mean_and_rms_only(tmp_path):
 def test_the_example_names_the_file_that_differs(tmp_path):
     paths, _, _ = folder_of_files(tmp_path / "in", 3)
     orvane.write(paths[2], None, t=[(None, np.zeros(5, "<i2"))])
-    code, out, err = run_script(tmp_path / "in", timeout=60)
+    code, out, err = run_script(SCRIPT, tmp_path / "in", timeout=60)
     assert (code, out) == (1, "")
     assert err == f"stack_statistics: {paths[2]}: T0 has 5 samples of <i2, where {paths[0]} has 2000 of <i2\n"
 
@@ -201,7 +178,7 @@ def scheduler(tmp_path):
 @pytest.mark.slow
 def test_the_example_runs_on_a_scheduler_given_by_address(tmp_path, scheduler):
     paths, t0, _ = folder_of_files(tmp_path / "in", 5)
-    code, out, err = run_script(tmp_path / "in", "--scheduler", scheduler, timeout=120)
+    code, out, err = run_script(SCRIPT, tmp_path / "in", "--scheduler", scheduler, timeout=120)
     assert code == 0, err
     check_statistics(out, paths, t0)
     assert without_dashboard_warning(err) == ""
