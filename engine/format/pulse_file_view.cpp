@@ -111,8 +111,14 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
     view->mappedLength_ = view->length_;
   }
   // The structure is checked under a shared lock, so that no pulse power
-  // change in place is half-way through while it is read.
-  while (::flock(fd, LOCK_SH) != 0 && errno == EINTR) {
+  // change in place is half-way through while it is read. A long wait for
+  // another program is shown and may be given up, as the thread's
+  // io::LockWait says.
+  if (!io::WaitForLock(fd, LOCK_SH, path)) {
+    const int error = errno;
+    ::close(fd);
+    outcome = CantRead(path, {std::strerror(error), error});
+    return nullptr;
   }
   const bool whole = view->Check(verify);
   // Unlocked by hand: the mapping keeps the open file, and with it the

@@ -141,20 +141,26 @@ namespace {
 
 thread_local LockWait* tLockWait = nullptr;
 
-// Waits for the lock; a signal's interruption of the wait is no failure.
 bool TakeLock(FileSystem& system, int fd, File::Lock lock, const std::string& path) {
-  using namespace std::chrono;
   if (lock == File::Lock::None) return true;
-  const int operation = lock == File::Lock::Shared ? LOCK_SH : LOCK_EX;
+  return WaitForLock(fd, lock == File::Lock::Shared ? LOCK_SH : LOCK_EX, path,
+                     [&system](int f, int operation) { return system.Flock(f, operation); });
+}
+
+}  // namespace
+
+bool WaitForLock(int fd, int operation, const std::string& path, const std::function<int(int, int)>& flock) {
+  using namespace std::chrono;
   int result;
   if (tLockWait == nullptr) {
-    while ((result = system.Flock(fd, operation)) != 0 && errno == EINTR) {
+    // A signal's interruption of the wait is no failure.
+    while ((result = flock(fd, operation)) != 0 && errno == EINTR) {
     }
     return result == 0;
   }
   const auto start = steady_clock::now();
   bool told = false;
-  while ((result = system.Flock(fd, operation | LOCK_NB)) != 0) {
+  while ((result = flock(fd, operation | LOCK_NB)) != 0) {
     if (errno != EWOULDBLOCK && errno != EINTR) return false;
     if (tLockWait->GiveUp()) {
       errno = ECANCELED;
@@ -168,11 +174,6 @@ bool TakeLock(FileSystem& system, int fd, File::Lock lock, const std::string& pa
   }
   return true;
 }
-
-}  // namespace
-
-ScopedLockWait::ScopedLockWait(LockWait& wait) : previous_(std::exchange(tLockWait, &wait)) {}
-ScopedLockWait::~ScopedLockWait() { tLockWait = previous_; }
 
 std::unique_ptr<File> File::Open(const std::string& path, Mode mode, Lock lock) {
   if (path.empty() || FaultSeam::ShouldFail(Call::Open, path, mode == Mode::Read)) return nullptr;
@@ -495,3 +496,10 @@ bool FileExists(const std::string& path) {
 }
 
 }  // namespace orvane::io
+
+namespace orvane {
+
+ScopedLockWait::ScopedLockWait(LockWait& wait) : previous_(std::exchange(io::tLockWait, &wait)) {}
+ScopedLockWait::~ScopedLockWait() { io::tLockWait = previous_; }
+
+}  // namespace orvane

@@ -3,6 +3,8 @@
 // and a fault seam that lets tests fail any single system call.
 #pragma once
 
+#include <sys/file.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -10,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "orvane/lock_wait.h"
 
 namespace orvane::io {
 
@@ -77,28 +81,16 @@ FailureReason TakeFailureReason();
 const FailureReason& LastFailureReason();
 void ClearFailureReason();
 
-// How the runs of the calling thread wait for a lock another program
-// holds: told once when the wait has lasted a second, and asked every few
-// milliseconds whether to give up. Without one, a run waits silently until
-// the file is free.
-class LockWait {
- public:
-  virtual ~LockWait() = default;
-  virtual void Waiting(const std::string& path) = 0;
-  virtual bool GiveUp() = 0;
-};
+// The thread's way of waiting for another program's lock (orvane/lock_wait.h).
+using orvane::LockWait;
+using orvane::ScopedLockWait;
 
-// Makes wait the calling thread's way of waiting while it lives.
-class ScopedLockWait {
- public:
-  explicit ScopedLockWait(LockWait& wait);
-  ~ScopedLockWait();
-  ScopedLockWait(const ScopedLockWait&) = delete;
-  ScopedLockWait& operator=(const ScopedLockWait&) = delete;
-
- private:
-  LockWait* previous_;
-};
+// Takes the flock operation (LOCK_SH or LOCK_EX) on fd, named path, through
+// flock: at once when the file is free, otherwise waiting as the calling
+// thread's LockWait says (without one, until the file is free). False with
+// errno ECANCELED when the wait was given up.
+bool WaitForLock(int fd, int operation, const std::string& path,
+                 const std::function<int(int, int)>& flock = ::flock);
 
 class File {
  public:

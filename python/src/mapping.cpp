@@ -7,8 +7,10 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "bindings.h"
+#include "orvane/lock_wait.h"
 #include "orvane/mapped_read.h"
 #include "orvane/pulse_file_view.h"
 
@@ -114,14 +116,42 @@ class Mapping {
 
 // Opens path: (mapping or None, outcome), the outcome of the opening and
 // its first problem.
+// A wait of the opening for another program's lock, told on standard
+// error after a second and given up on Ctrl-C (the opening thread, without
+// the GIL, takes it for a moment every few milliseconds).
+class PythonLockWait final : public LockWait {
+ public:
+  void Waiting(const std::string& path) override {
+    py::gil_scoped_acquire gil;
+    const std::string text =
+        "orvane: waiting for another program to let go of " + path + " (Ctrl-C gives up)\n";
+    PySys_FormatStderr("%U", FsText(text).ptr());
+  }
+  bool GiveUp() override {
+    py::gil_scoped_acquire gil;
+    if (PyErr_CheckSignals() == 0) return false;
+    error_.emplace();
+    return true;
+  }
+  void RaiseIfGivenUp() {
+    if (error_) throw std::move(*error_);
+  }
+
+ private:
+  std::optional<py::error_already_set> error_;
+};
+
 py::tuple OpenMapping(const std::string& path, bool verify) {
   Outcome why;
   ViewPtr view;
+  PythonLockWait wait;
   {
     py::gil_scoped_release release;
+    ScopedLockWait waiting(wait);
     view =
         PulseFileView::Open(path, verify ? PulseFileView::Verify::Full : PulseFileView::Verify::Trust, &why);
   }
+  wait.RaiseIfGivenUp();
   if (!why.ok() && why.path.empty()) why.path = path;  // the one file it is about
   if (!view) return py::make_tuple(py::none(), OutcomeTuple(why));
   return py::make_tuple(Mapping(view), OutcomeTuple(why));

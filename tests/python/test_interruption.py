@@ -221,3 +221,27 @@ def test_the_command_line_tells_when_it_waits_for_a_lock_and_goes_on_when_it_is_
     assert b"waiting for another program to let go of" in err, err + rest
     assert proc.returncode == 0, err + rest
     assert orvane.get_power(path) == [5]
+
+
+def test_opening_a_file_another_program_holds_alone_is_told_and_ctrl_c_ends_it(tmp_path):
+    orvane.write(tmp_path / "g.spf", None, t=[(None, np.arange(10, dtype="<i2"))])
+    with open(tmp_path / "g.spf", "rb") as held:
+        fcntl.flock(held, fcntl.LOCK_EX)  # as a pulse power change holds it
+        proc = child(
+            """
+            import orvane
+            try:
+                orvane.open("g.spf")
+            except KeyboardInterrupt:
+                print("interrupted")
+            """,
+            tmp_path,
+        )
+        deadline = time.monotonic() + 30
+        err = ""
+        while "waiting" not in err and time.monotonic() < deadline:
+            err += os.read(proc.stderr.fileno(), 4096).decode()
+        proc.send_signal(signal.SIGINT)
+        out, rest = proc.communicate(timeout=30)
+    assert "waiting for another program to let go of g.spf" in err, err + rest
+    assert out.strip() == "interrupted", err + rest
