@@ -11,6 +11,7 @@
 
 #include "batch.h"
 #include "console.h"
+#include "diff.h"
 #include "file_check.h"
 #include "info.h"
 #include "orvane/convert.h"
@@ -18,6 +19,7 @@
 #include "output_clashes.h"
 #include "printable.h"
 #include "run_log.h"
+#include "stats.h"
 
 namespace orvane::cli {
 
@@ -126,6 +128,8 @@ RunOne RunnerFor(const Options& options, unsigned recordThreads) {
     case Command::Power:
       return [&](const std::string& file, Console& console) { return Power(options, file, console); };
     case Command::Info: return [](const std::string& file, Console&) { return DescribePulseFile(file); };
+    case Command::Stats:
+    case Command::Diff:
     case Command::Help:
     case Command::Version: break;
   }
@@ -193,6 +197,9 @@ unsigned BoundedJobCount(unsigned wanted) {
 }  // namespace
 
 int RunCommand(const Options& options) {
+  // One or two files read, printed as one result, with statuses of their own.
+  if (options.command == Command::Stats) return RunStats(options);
+  if (options.command == Command::Diff) return RunDiff(options);
   if (OutputFolderMissing(options)) return 1;
   const std::vector<std::string> files = FilesOf(options);
   if (OutputsClash(options, files)) return 1;

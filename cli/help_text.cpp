@@ -9,9 +9,9 @@ namespace orvane::cli {
 
 std::string HelpText() {
   return R"(Usage: orvane-cli [OPTION]... COMMAND FILE...
-Converts pulse files (.spf) to text files and back, checks them, and shows or
-sets the pulse power of their T records. Runs the same engine as the desktop
-program Tessary.
+Converts pulse files (.spf) to text files and back, checks and compares them,
+shows the figures of their records, and shows or sets the pulse power of their
+T records. Runs the same engine as the desktop program Tessary.
 
 Commands:
   to-ascii FILE...          convert each pulse file to text: BASE.pfh and one
@@ -29,6 +29,18 @@ Commands:
   info FILE                 print the header fields, the length, the record
                               counts and one line per record: kind, number,
                               offset, SIZE and DESC
+  stats FILE [RECORD]...    print the figures of every record, or of the
+                              RECORDs named (T0, R2, I1, ...): sample count,
+                              minimum, maximum, mean, RMS, exact sum (T, I),
+                              NaN and infinite samples (R), samples at -32768
+                              and 32767 (T, I); the figures of reals cover
+                              their finite samples, "nan" when there is none
+  diff FILE1 FILE2          print the header fields (file and records) that
+                              differ, as "< " FILE1's and "> " FILE2's value,
+                              the records found in one file only, and for
+                              each record of both: differing sample counts,
+                              and how many samples differ, the first of them
+                              and the largest difference; nothing when equal
 
 FILE is a name as typed into the program's file name box: a trailing ".spf"
 or ".pfh" (exact case) is removed to give BASE, and the pulse file is always
@@ -55,6 +67,14 @@ Options:
                               order, on standard output (to-ascii, from-ascii,
                               power); with several files, each file's lines
                               follow a line "file: FILE"
+  --json                    stats, diff: print one JSON object instead; reals
+                              as the shortest text that reads back to the
+                              same bits, NaN and infinities as the strings
+                              "nan", "inf" and "-inf"
+  --tolerance X             diff: samples a and b differ when |a - b| > X
+                              (default 0); samples with the same bits never
+                              differ (a NaN equals a NaN of the same bits), a
+                              NaN and any other value differ by infinity
   -q, --quiet               print nothing but results and error messages: no
                               "OK" lines, no status after power, no progress
   -h, --help                print this help and exit
@@ -74,9 +94,11 @@ every file that existed before as it was and exits with 128 + the signal.
 Exit status:
   0  every run ended with ")" +
          std::string(MessageFormat(Failure::None)) + R"(" (check: every file is valid;
-       power: the values were shown or set)
-  1  some run did not
-  2  usage error
+       power: the values were shown or set; diff: the files are equal
+       within the tolerance)
+  1  some run did not (diff: the files differ)
+  2  usage error (diff: also a FILE that cannot be read or is not a
+       valid pulse file)
   128 + N  ended by signal N (130: Ctrl-C)
 
 Examples:
@@ -85,6 +107,8 @@ Examples:
   orvane-cli -j 8 to-ascii --no-headers *.spf
   orvane-cli power data                  prints e.g. "50 -20 100 "
   orvane-cli power data 50 -20 100       sets T records 0, 1 and 2
+  orvane-cli stats --json data T0 R1     prints the figures of T0 and R1
+  orvane-cli diff --tolerance 2 old new  compares old.spf with new.spf
   orvane-cli -o /tmp/out to-ascii /archive/data.spf
                                          writes /tmp/out/data.pfh, ...
 )";

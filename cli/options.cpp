@@ -17,7 +17,8 @@ struct CommandName {
 constexpr CommandName kCommands[] = {
     {"to-ascii", Command::ToAscii}, {"from-ascii", Command::FromAscii},
     {"power", Command::Power},      {"check", Command::Check},
-    {"info", Command::Info},
+    {"info", Command::Info},        {"stats", Command::Stats},
+    {"diff", Command::Diff},
 };
 
 std::optional<Command> CommandNamed(const std::string& name) {
@@ -68,6 +69,30 @@ std::optional<unsigned> ParseJobs(const std::string& text) {
   if (error != std::errc() || end != text.data() + text.size() || value == 0 || value > 1024)
     return std::nullopt;
   return value;
+}
+
+// A tolerance: a number that is not negative ("0.5", "1e-3", "inf").
+std::optional<double> ParseTolerance(const std::string& text) {
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !(value >= 0)) return std::nullopt;
+  return value;
+}
+
+// The first of stats's RECORDs that is not a record name: T, R or I and a
+// number from 0 ("T0", "R12").
+std::optional<std::string> BadRecordName(const std::vector<std::string>& operands) {
+  for (size_t i = 1; i < operands.size(); ++i) {
+    const std::string& name = operands[i];
+    uint32_t number = 0;
+    const char* digits = name.data() + 1;
+    const char* end = name.data() + name.size();
+    const bool good = name.size() > 1 && (name[0] == 'T' || name[0] == 'R' || name[0] == 'I') &&
+                      std::isdigit(static_cast<unsigned char>(*digits)) &&
+                      std::from_chars(digits, end, number).ptr == end;
+    if (!good) return name;
+  }
+  return std::nullopt;
 }
 
 class Parser {
@@ -133,6 +158,13 @@ class Parser {
       options_.trace = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options_.quiet = true;
+    } else if (arg == "--json") {
+      options_.json = true;
+    } else if (arg == "--tolerance" || arg.starts_with("--tolerance=")) {
+      // No short form: ValueOf is given the long name twice.
+      const std::string tolerance = *ValueOf(arg, "--tolerance", "--tolerance", "a number");
+      tolerance_ = true;
+      if (!tolerance.empty() || error_.empty()) Tolerance(tolerance);
     } else if (auto jobs = ValueOf(arg, "-j", "--jobs", "a number of jobs")) {
       if (!jobs->empty() || error_.empty()) Jobs(*jobs);
     } else if (auto folder = ValueOf(arg, "-o", "--output-dir", "a folder")) {
@@ -165,6 +197,14 @@ class Parser {
       options_.jobs = *jobs;
   }
 
+  void Tolerance(const std::string& text) {
+    auto tolerance = ParseTolerance(text);
+    if (!tolerance)
+      Fail("invalid tolerance '" + text + "' (a number, 0 or more)");
+    else
+      options_.tolerance = *tolerance;
+  }
+
   void OutputDir(const std::string& folder) {
     if (folder.empty())
       Fail("option '--output-dir' needs a folder");
@@ -188,10 +228,18 @@ class Parser {
       Fail("option '--keep-partial' does not apply to '" + name + "'");
     } else if (options_.trace && !conversion && command != Command::Power) {
       Fail("option '--trace' does not apply to '" + name + "'");
+    } else if (options_.json && command != Command::Stats && command != Command::Diff) {
+      Fail("option '--json' does not apply to '" + name + "'");
+    } else if (tolerance_ && command != Command::Diff) {
+      Fail("option '--tolerance' does not apply to '" + name + "'");
     } else if (options_.operands.empty()) {
       Fail("'" + name + "' needs a FILE");
     } else if (command == Command::Info && options_.operands.size() > 1) {
       Fail("'info' takes one FILE");
+    } else if (command == Command::Diff && options_.operands.size() != 2) {
+      Fail("'diff' takes two FILEs");
+    } else if (auto record = command == Command::Stats ? BadRecordName(options_.operands) : std::nullopt) {
+      Fail("invalid record name '" + *record + "' (T, R or I and a number, such as T0)");
     } else if (auto bad = command == Command::Power ? BadPowerValue(options_.operands) : std::nullopt) {
       Fail(FormatMessage(Failure::InvalidPowerValue, bad->c_str()));
     }
@@ -203,6 +251,7 @@ class Parser {
   std::string error_;
   bool haveCommand_ = false;
   bool noHeaders_ = false;
+  bool tolerance_ = false;  // --tolerance given
 };
 
 }  // namespace

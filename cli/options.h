@@ -7,7 +7,7 @@
 
 namespace orvane::cli {
 
-enum class Command { ToAscii, FromAscii, Power, Check, Info, Help, Version };
+enum class Command { ToAscii, FromAscii, Power, Check, Info, Stats, Diff, Help, Version };
 
 struct Options {
   Command command = Command::Help;
@@ -21,7 +21,12 @@ struct Options {
   // to-ascii, from-ascii: the folder the new files go to (-o); empty:
   // beside the input
   std::string outputDir;
-  // FILE..., or for power FILE and the values to set.
+  // stats, diff: JSON on standard output instead of a table (--json)
+  bool json = false;
+  // diff: samples further apart than this differ (--tolerance)
+  double tolerance = 0;
+  // FILE..., for power FILE and the values to set, for stats FILE and the
+  // records to show, for diff the two files.
   std::vector<std::string> operands;
 };
 

@@ -1,14 +1,38 @@
-# bash completion for orvane-cli: commands, options, and the file names each
-# command takes (.spf and .pfh files, folders for -o).
+# bash completion for orvane-cli: commands, options (before the command or
+# after it), and the file names each command takes (.spf and .pfh files,
+# folders for -o). tests/cli/completion_test.sh drives it.
 
 _orvane_cli() {
-  local cur prev word command=""
+  local cur prev word command="" operands_only="" i=1
   cur=${COMP_WORDS[COMP_CWORD]}
   prev=${COMP_WORDS[COMP_CWORD-1]}
-  for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
-    case $word in
-      to-ascii|from-ascii|power|check|info) command=$word; break ;;
-    esac
+  # bash splits "--output-dir=DIR" into --output-dir, = and DIR: what
+  # follows the "=" is the value of the option before it.
+  if [[ $cur == = ]]; then
+    cur=""
+  elif [[ $prev == = ]] && ((COMP_CWORD >= 3)); then
+    prev=${COMP_WORDS[COMP_CWORD-2]}
+  fi
+
+  # The program reads options anywhere on the line, so they may come before
+  # the command (orvane-cli -o DIR -j 4 to-ascii FILE): the command is the
+  # first word that is neither an option nor the value of one.
+  while ((i < COMP_CWORD)); do
+    word=${COMP_WORDS[i]}
+    ((i += 1))
+    if [[ -z $operands_only ]]; then
+      case $word in
+        --) operands_only=1; continue ;;
+        -o|--output-dir|-j|--jobs|--tolerance)
+          [[ ${COMP_WORDS[i]-} == = ]] && ((i += 1))
+          ((i += 1))
+          continue ;;
+        -[0-9]*) ;; # a number such as a power value, never an option
+        -?*) continue ;;
+      esac
+    fi
+    command=$word
+    break
   done
 
   case $prev in
@@ -16,28 +40,30 @@ _orvane_cli() {
       compopt -o filenames 2>/dev/null
       mapfile -t COMPREPLY < <(compgen -d -- "$cur")
       return ;;
-    -j|--jobs)
+    -j|--jobs|--tolerance)
       return ;;
   esac
 
-  if [[ $cur == -* ]]; then
+  if [[ $cur == -* && -z $operands_only ]]; then
     local options="-j --jobs -q --quiet --trace --help --version --"
     case $command in
       to-ascii) options+=" --no-headers -o --output-dir --keep-partial" ;;
       from-ascii) options+=" --no-headers -o --output-dir" ;;
+      # Before the command, every option is taken.
+      "") options+=" --no-headers -o --output-dir --keep-partial" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     return
   fi
 
   if [[ -z $command ]]; then
-    mapfile -t COMPREPLY < <(compgen -W "to-ascii from-ascii power check info" -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W "to-ascii from-ascii power check info stats diff" -- "$cur")
     return
   fi
 
   local pattern='*.@(spf|pfh)'
   case $command in
-    to-ascii|power|check|info) pattern='*.spf' ;;
+    to-ascii|power|check|info|stats|diff) pattern='*.spf' ;;
     from-ascii) pattern='*.pfh' ;;
   esac
   compopt -o filenames 2>/dev/null

@@ -1,27 +1,24 @@
-# The Debian package: `cpack -G DEB` in the build folder gives
-# orvane_<version>_amd64.deb with both programs, the man page, the menu
-# entry and icons, the bus activation file, bash completion and, when it is
-# built, the Python module. Its dependencies come from the binaries
-# (dpkg-shlibdeps).
+# The Debian packages: `cpack -G DEB` in the build folder gives one package
+# per install component, so that a server takes the command line without
+# Qt or Python:
+#   cli      orvane-cli_<version>_amd64.deb      orvane-cli, its man page, bash completion
+#   desktop  orvane_<version>_amd64.deb          orvane, orvane-view, their man pages, the menu
+#                                                entry, the pulse file type, icons, bus activation
+#   python   python3-orvane_<version>_amd64.deb  the Python module (when it is built)
+# Library dependencies come from the binaries (dpkg-shlibdeps); what the
+# binaries cannot tell (the interpreter, numpy, the optional Python
+# libraries) is written here.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_VERSION ${ORVANE_VERSION_TEXT})
 set(CPACK_PACKAGE_VENDOR "the Orvane developers")
 set(CPACK_PACKAGE_CONTACT "Orvane developers <developers@orvane.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pulse file converter (${ORVANE_PRODUCT_NAME})")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Converts pulse files (.spf) into editable text files and back, byte for\n\
-byte in both directions, and reads and sets the pulse power of T records in\n\
-place. Holds the desktop program orvane, the record viewer orvane-view and\n\
-the command-line program orvane-cli for scripts and batch jobs.")
+# No CPACK_PACKAGE_DESCRIPTION_SUMMARY: CPack would put it before every
+# package's own summary. Each package's first line below is its summary.
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The Python module needs the interpreter it was built for and numpy.
-if(TARGET _orvane)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ORVANE_PYTHON_DEPENDS}")
-endif()
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orvane.org/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_PREFIX /usr)
@@ -32,36 +29,51 @@ set(CPACK_STRIP_FILES ON)
 # Tests, benchmarks and fuzz programs install nothing; only the product.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/")
 
-# Debian's documentation files: the copyright and a compressed changelog.
-set(ORVANE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/orvane)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${ORVANE_DOC_DIR})
-add_custom_command(
-  OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
-  COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/changelog > ${PROJECT_BINARY_DIR}/packaging/changelog.gz
-  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/changelog
-  VERBATIM)
-add_custom_target(orvane_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
-install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${ORVANE_DOC_DIR})
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING IGNORE)
+set(CPACK_COMPONENTS_ALL cli)
 
-# The manual pages, compressed as Debian keeps them.
-set(ORVANE_MAN_PAGES ${PROJECT_SOURCE_DIR}/cli/orvane-cli.1)
+set(CPACK_DEBIAN_CLI_PACKAGE_NAME orvane-cli)
+set(CPACK_DEBIAN_CLI_DESCRIPTION
+    "pulse file converter for the command line (${ORVANE_PRODUCT_NAME})
+Converts pulse files (.spf) into editable text files and back, byte for
+byte in both directions, checks them, and reads and sets the pulse power of
+T records in place, from scripts and batch jobs. Needs no display: this
+package holds only orvane-cli, its manual page and its bash completion.")
+
 if(ORVANE_BUILD_GUI)
-  list(APPEND ORVANE_MAN_PAGES ${PROJECT_SOURCE_DIR}/res/man/orvane.1 ${PROJECT_SOURCE_DIR}/res/man/orvane-view.1)
+  list(APPEND CPACK_COMPONENTS_ALL desktop)
+  # The package keeps the name of the one package there was before.
+  set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME orvane)
+  # The desktop programs run the engine themselves; the command line is
+  # what their help points scripts to.
+  set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS orvane-cli)
+  set(CPACK_DEBIAN_DESKTOP_DESCRIPTION
+      "pulse file converter and record viewer (${ORVANE_PRODUCT_NAME})
+Converts pulse files (.spf) into editable text files and back, byte for
+byte in both directions, and reads and sets the pulse power of T records in
+place. Holds the Qt desktop program orvane with its menu entry, the record
+viewer orvane-view, and the pulse file type for file managers.")
 endif()
-set(ORVANE_COMPRESSED_MAN_PAGES)
-foreach(page ${ORVANE_MAN_PAGES})
-  get_filename_component(name ${page} NAME)
-  set(compressed ${PROJECT_BINARY_DIR}/packaging/${name}.gz)
-  add_custom_command(
-    OUTPUT ${compressed}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
-    COMMAND gzip -9nc ${page} > ${compressed}
-    DEPENDS ${page}
-    VERBATIM)
-  list(APPEND ORVANE_COMPRESSED_MAN_PAGES ${compressed})
-endforeach()
-add_custom_target(orvane_man_pages ALL DEPENDS ${ORVANE_COMPRESSED_MAN_PAGES})
-install(FILES ${ORVANE_COMPRESSED_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+if(TARGET _orvane)
+  list(APPEND CPACK_COMPONENTS_ALL python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-orvane)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  # The extension is built for one minor version of the interpreter.
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${ORVANE_PYTHON_DEPENDS}")
+  # Imported only when used: xarray and NetCDF for to_xarray and
+  # to_netcdf, dask for stack, distributed for work on a cluster.
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "python3-xarray, python3-netcdf4, python3-dask, python3-distributed")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-pandas, python3-matplotlib")
+  set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+      "pulse files for Python and numpy (${ORVANE_PRODUCT_NAME})
+The orvane module gives the records of a pulse file (.spf) to numpy without
+copying them, writes new sealed pulse files from arrays, and runs the
+converter's engine (to text, from text, checks, pulse power) from scripts.
+With xarray, NetCDF and dask it also makes Datasets, NetCDF-4 files and lazy
+arrays across many files.")
+endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/package_files.cmake)
 include(CPack)

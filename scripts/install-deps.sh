@@ -4,7 +4,7 @@
 set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools fonts-dejavu-core clang-14 libclang-rt-14-dev dbus-daemon dbus-bin xvfb xauth
-  pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed python3-matplotlib python3-xarray python3-netcdf4
+  nlohmann-json3-dev pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed python3-matplotlib python3-xarray python3-netcdf4
   dpkg-dev file lintian"
 missing=""
 for p in $PACKAGES; do

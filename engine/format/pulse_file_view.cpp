@@ -78,6 +78,8 @@ bool MappedWordSum(std::span<const uint8_t> bytes, uint16_t* sum) {
 
 }  // namespace
 
+Outcome FileChangedWhileRead(const std::string& path) { return CantRead(path, {kChangedWhileRead, 0}); }
+
 std::string RecordView::Name() const { return Info().letter + std::to_string(number); }
 
 std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path, Verify verify,
@@ -127,7 +129,7 @@ std::shared_ptr<const PulseFileView> PulseFileView::Open(const std::string& path
   ::flock(fd, LOCK_UN);
   ::close(fd);
   if (!whole) {
-    outcome = CantRead(path, {kChangedWhileRead, 0});
+    outcome = FileChangedWhileRead(path);
     return nullptr;
   }
   if (!view->problems_.empty()) {

@@ -9,8 +9,8 @@ orvane.open maps a file read-only and hands out its samples as numpy arrays
 without copying; orvane.write writes a new sealed file from arrays;
 f.to_xarray(), orvane.to_netcdf and orvane.from_xarray carry files to xarray
 and NetCDF-4 and back (with xarray installed); to_text, from_text, validate,
-get_power and set_power run the same engine as orvane-cli and the desktop
-program; orvane.stack gives one record of many files as a lazy dask array.
+get_power, set_power, stats and diff run the same engine as orvane-cli and
+the desktop program; orvane.stack gives one record of many files as a lazy dask array.
 """
 
 from ._errors import (
@@ -25,7 +25,7 @@ from ._errors import (
 from ._headers import MAGIC, Header
 from ._dask import stack
 from ._reader import Problem, PulseFile, Record, Records, open
-from ._services import base_name, from_text, get_power, set_power, to_text, validate
+from ._services import base_name, diff, from_text, get_power, set_power, stats, to_text, validate
 from ._writer import write
 
 __all__ = [
@@ -43,6 +43,7 @@ __all__ = [
     "Record",
     "Records",
     "base_name",
+    "diff",
     "dtypes",
     "from_text",
     "from_xarray",
@@ -50,6 +51,7 @@ __all__ = [
     "open",
     "set_power",
     "stack",
+    "stats",
     "to_netcdf",
     "to_text",
     "validate",

@@ -126,3 +126,52 @@ def set_power(path, values, progress=None):
     outcome = _errors.Outcome(*_orvane.set_power(_name(path), " ".join(words).encode("ascii"), progress))
     if not outcome.ok:
         raise _errors.conversion_error(outcome)
+
+
+def _analysis_error(outcome):
+    """The exception of a file stats or diff could not read: OSError or
+    FormatError when it cannot be opened or is not a valid pulse file,
+    FileChangedError when another program cut it short while it was read."""
+    if outcome.reason == "the file changed while it was read" and not outcome.error:
+        return _errors.FileChangedError(f"{outcome.message}: {outcome.reason}", outcome.code, outcome.path or None)
+    return _errors.open_error(outcome)
+
+
+def stats(path, records=None):
+    """The figures of the records of BASE.spf, as orvane-cli stats --json
+    gives them: one dict per record (every record, or those named, such as
+    ["T0", "R2"], in that order) with "record", "kind", "number",
+    "samples", "minimum", "maximum", "mean", "rms" and, for T and I
+    records, the exact "sum" and "at_minimum_limit" / "at_maximum_limit"
+    (samples at -32768 / 32767), for R records "nan" and "infinite".
+    Minimum, maximum, mean and rms of reals cover the finite samples; they
+    are NaN when there is none. KeyError for a name the file does not
+    hold."""
+    if isinstance(records, str):
+        records = [records]
+    names = None if records is None else [str(name) for name in records]
+    outcome, figures = _orvane.stats(_name(path), names)
+    outcome = _errors.Outcome(*outcome)
+    if figures is None:
+        raise _analysis_error(outcome)
+    return figures
+
+
+def diff(a, b, tolerance=0):
+    """The differences of BASE.spf files a and b, as orvane-cli diff --json
+    gives them: a dict with "equal", "tolerance", "fields" (dicts of
+    "where" ("file" or a record's name), "field", "first", "second"),
+    "only_in_first", "only_in_second" (record names) and "records" (one
+    dict per record of both: "record", "first_samples", "second_samples",
+    "differing", "first_index" (None when none differ),
+    "largest_difference"). Samples differ when their bits differ and
+    |a - b| > tolerance; a NaN equals a NaN of the same bits and differs
+    from any other value by infinity."""
+    tolerance = float(tolerance)
+    if not tolerance >= 0:
+        raise ValueError(f"tolerance must be a number, 0 or more, not {tolerance}")
+    outcome, result = _orvane.diff(_name(a), _name(b), tolerance)
+    outcome = _errors.Outcome(*outcome)
+    if result is None:
+        raise _analysis_error(outcome)
+    return result

@@ -11,4 +11,5 @@ PYBIND11_MODULE(_orvane, m) {
   orvane::python::BindMapping(m);
   orvane::python::BindWriter(m);
   orvane::python::BindServices(m);
+  orvane::python::BindAnalysis(m);
 }

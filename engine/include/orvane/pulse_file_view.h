@@ -47,6 +47,11 @@ struct StructureProblem {
   int64_t record = -1;  // index into Records(), -1 for the file as a whole
 };
 
+// What a reader of a view reports when the file was cut short under it:
+// "Can't open PATH for reading", with the reason "the file changed while it
+// was read".
+Outcome FileChangedWhileRead(const std::string& path);
+
 class PulseFileView {
  public:
   enum class Verify {
