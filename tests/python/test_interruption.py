@@ -143,29 +143,38 @@ def test_power_changes_never_wait_for_the_files_arrays_of_this_process(tmp_path,
     assert out.split() == ["[5]", "3"], err
 
 
-def test_a_wait_for_another_programs_lock_is_told_and_ctrl_c_ends_it(tmp_path):
-    orvane.write(tmp_path / "g.spf", None, t=[(None, np.arange(10, dtype="<i2"))])
-    before = digest(tmp_path)
-    with open(tmp_path / "g.spf", "rb") as held:
-        fcntl.flock(held, fcntl.LOCK_SH)
-        proc = child(
-            """
-            import orvane
-            try:
-                orvane.set_power("g.spf", [7])
-            except KeyboardInterrupt:
-                print("interrupted")
-            """,
-            tmp_path,
-        )
+def interrupted_while_waiting(folder, code, lock):
+    """Runs code in a child while this process holds lock on folder/g.spf;
+    once the child says it waits, sends SIGINT. (What it said on standard
+    error, what it printed.)"""
+    with open(folder / "g.spf", "rb") as held:
+        fcntl.flock(held, lock)
+        proc = child(code, folder)
         deadline = time.monotonic() + 30
         err = ""
         while "waiting" not in err and time.monotonic() < deadline:
             err += os.read(proc.stderr.fileno(), 4096).decode()
         proc.send_signal(signal.SIGINT)
         out, rest = proc.communicate(timeout=30)
-    assert "waiting for another program to let go of g.spf" in err, err + rest
-    assert out.strip() == "interrupted", err + rest
+    return err + rest, out
+
+
+def test_a_wait_for_another_programs_lock_is_told_and_ctrl_c_ends_it(tmp_path):
+    orvane.write(tmp_path / "g.spf", None, t=[(None, np.arange(10, dtype="<i2"))])
+    before = digest(tmp_path)
+    err, out = interrupted_while_waiting(
+        tmp_path,
+        """
+        import orvane
+        try:
+            orvane.set_power("g.spf", [7])
+        except KeyboardInterrupt:
+            print("interrupted")
+        """,
+        fcntl.LOCK_SH,
+    )
+    assert "waiting for another program to let go of g.spf" in err, err
+    assert out.strip() == "interrupted", err
     assert digest(tmp_path) == before
 
 
@@ -225,23 +234,16 @@ def test_the_command_line_tells_when_it_waits_for_a_lock_and_goes_on_when_it_is_
 
 def test_opening_a_file_another_program_holds_alone_is_told_and_ctrl_c_ends_it(tmp_path):
     orvane.write(tmp_path / "g.spf", None, t=[(None, np.arange(10, dtype="<i2"))])
-    with open(tmp_path / "g.spf", "rb") as held:
-        fcntl.flock(held, fcntl.LOCK_EX)  # as a pulse power change holds it
-        proc = child(
-            """
-            import orvane
-            try:
-                orvane.open("g.spf")
-            except KeyboardInterrupt:
-                print("interrupted")
-            """,
-            tmp_path,
-        )
-        deadline = time.monotonic() + 30
-        err = ""
-        while "waiting" not in err and time.monotonic() < deadline:
-            err += os.read(proc.stderr.fileno(), 4096).decode()
-        proc.send_signal(signal.SIGINT)
-        out, rest = proc.communicate(timeout=30)
-    assert "waiting for another program to let go of g.spf" in err, err + rest
-    assert out.strip() == "interrupted", err + rest
+    err, out = interrupted_while_waiting(
+        tmp_path,
+        """
+        import orvane
+        try:
+            orvane.open("g.spf")
+        except KeyboardInterrupt:
+            print("interrupted")
+        """,
+        fcntl.LOCK_EX,  # as a pulse power change holds it
+    )
+    assert "waiting for another program to let go of g.spf" in err, err
+    assert out.strip() == "interrupted", err
