@@ -14,6 +14,8 @@
 #include "diff.h"
 #include "file_check.h"
 #include "info.h"
+#include "json_reports.h"
+#include "mend.h"
 #include "orvane/convert.h"
 #include "orvane/pulse_power.h"
 #include "output_clashes.h"
@@ -86,6 +88,34 @@ RunResult Check(const Options& options, const std::string& file) {
   return result;
 }
 
+// check --json: every problem the structure check finds, not only the
+// first, at the cost of the same one pass over the file.
+RunResult CheckAsJson(const std::string& file) {
+  RunResult result;
+  Outcome why;
+  const auto view = PulseFileView::Open(DeriveBaseName(file) + ".spf", PulseFileView::Verify::Salvage, &why);
+  std::vector<JsonValue> problems;
+  if (!view) problems.push_back(FailureJson(why));
+  for (const StructureProblem& problem : view ? view->Problems() : std::vector<StructureProblem>{})
+    problems.push_back(ProblemJson(*view, problem));
+  result.ok = problems.empty();
+  result.out = JsonLine(CheckJson(file, problems));
+  return result;
+}
+
+RunResult InfoAsJson(const std::string& file) {
+  RunResult result;
+  std::string failure;
+  const auto view = OpenForReading(DeriveBaseName(file) + ".spf", &failure);
+  if (!view) {
+    result.messages.push_back(failure);
+    return result;
+  }
+  result.ok = true;
+  result.out = JsonLine(InfoJson(file, *view));
+  return result;
+}
+
 std::string JoinValues(const std::vector<std::string>& operands) {
   std::string text;
   for (size_t i = 1; i < operands.size(); ++i) text += (i > 1 ? " " : "") + operands[i];
@@ -99,8 +129,11 @@ RunResult Power(const Options& options, const std::string& file, Console& consol
   if (options.operands.size() == 1) {
     PowerReading reading = GetPulsePower(file, log);
     outcome = reading.outcome;
-    result.out = log.Trace() + (reading.text ? *reading.text + "\n" : "");
     result.ok = reading.text.has_value() && outcome.ok();
+    if (options.json)
+      result.out = log.Trace() + (result.ok ? JsonLine(PowerJson(file, reading)) : "");
+    else
+      result.out = log.Trace() + (reading.text ? *reading.text + "\n" : "");
     for (const PowerWarning& warning : reading.warnings)
       result.warnings.push_back(warning.record + ": " + warning.text);
   } else {
@@ -124,12 +157,18 @@ RunOne RunnerFor(const Options& options, unsigned recordThreads) {
       return [&options, recordThreads](const std::string& file, Console& console) {
         return Convert(options, recordThreads, file, console);
       };
-    case Command::Check: return [&](const std::string& file, Console&) { return Check(options, file); };
+    case Command::Check:
+      if (options.json) return [](const std::string& file, Console&) { return CheckAsJson(file); };
+      return [&](const std::string& file, Console&) { return Check(options, file); };
     case Command::Power:
       return [&](const std::string& file, Console& console) { return Power(options, file, console); };
-    case Command::Info: return [](const std::string& file, Console&) { return DescribePulseFile(file); };
+    case Command::Info:
+      if (options.json) return [](const std::string& file, Console&) { return InfoAsJson(file); };
+      return [](const std::string& file, Console&) { return DescribePulseFile(file); };
     case Command::Stats:
     case Command::Diff:
+    case Command::Repair:
+    case Command::Salvage:
     case Command::Help:
     case Command::Version: break;
   }
@@ -200,6 +239,7 @@ int RunCommand(const Options& options) {
   // One or two files read, printed as one result, with statuses of their own.
   if (options.command == Command::Stats) return RunStats(options);
   if (options.command == Command::Diff) return RunDiff(options);
+  if (options.command == Command::Repair || options.command == Command::Salvage) return RunMend(options);
   if (OutputFolderMissing(options)) return 1;
   const std::vector<std::string> files = FilesOf(options);
   if (OutputsClash(options, files)) return 1;

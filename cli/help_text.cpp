@@ -28,7 +28,7 @@ Commands:
                               zero checksum (prints "FILE: OK" for each)
   info FILE                 print the header fields, the length, the record
                               counts and one line per record: kind, number,
-                              offset, SIZE and DESC
+                              offset, SIZE and DESC (several FILEs with --json)
   stats FILE [RECORD]...    print the figures of every record, or of the
                               RECORDs named (T0, R2, I1, ...): sample count,
                               minimum, maximum, mean, RMS, exact sum (T, I),
@@ -41,6 +41,16 @@ Commands:
                               each record of both: differing sample counts,
                               and how many samples differ, the first of them
                               and the largest difference; nothing when equal
+  repair FILE -o OUT        write OUT: FILE with one seal word appended, so
+                              that its checksum is zero again; only for a
+                              file whose one fault is its checksum (a valid
+                              FILE is copied unchanged); prints what was wrong
+  salvage FILE -o OUT       write OUT: a new sealed pulse file of every record
+                              that lies whole inside the damaged FILE; prints
+                              each record dropped and why, and the records
+                              whose number changed
+                            repair and salvage never change FILE and refuse
+                              an OUT that is FILE by any name or link
 
 FILE is a name as typed into the program's file name box: a trailing ".spf"
 or ".pfh" (exact case) is removed to give BASE, and the pulse file is always
@@ -54,6 +64,7 @@ Options:
                               the folder DIR, which must exist, named by the
                               base name without its folder (the input is read
                               from where FILE names it)
+  -o OUT, --output OUT      repair, salvage: the file to write
   --keep-partial            to-ascii: put each text file in place as soon as
                               it is written, so that a failing run leaves the
                               files it got (default: the text files of a run
@@ -67,10 +78,13 @@ Options:
                               order, on standard output (to-ascii, from-ascii,
                               power); with several files, each file's lines
                               follow a line "file: FILE"
-  --json                    stats, diff: print one JSON object instead; reals
-                              as the shortest text that reads back to the
-                              same bits, NaN and infinities as the strings
-                              "nan", "inf" and "-inf"
+  --json                    info, check, power (reading), stats, diff,
+                              repair, salvage: print JSON instead, one
+                              document per FILE, each on one line (stats and
+                              diff: one indented document); reals as the
+                              shortest text that reads back to the same
+                              bits, NaN and infinities as the strings "nan",
+                              "inf" and "-inf"; the schema is docs/json.md
   --tolerance X             diff: samples a and b differ when |a - b| > X
                               (default 0); samples with the same bits never
                               differ (a NaN equals a NaN of the same bits), a
@@ -109,6 +123,8 @@ Examples:
   orvane-cli power data 50 -20 100       sets T records 0, 1 and 2
   orvane-cli stats --json data T0 R1     prints the figures of T0 and R1
   orvane-cli diff --tolerance 2 old new  compares old.spf with new.spf
+  orvane-cli check --json *.spf          one line of JSON per file
+  orvane-cli salvage cut.spf -o kept.spf keeps every whole record of cut.spf
   orvane-cli -o /tmp/out to-ascii /archive/data.spf
                                          writes /tmp/out/data.pfh, ...
 )";

@@ -18,7 +18,8 @@ constexpr CommandName kCommands[] = {
     {"to-ascii", Command::ToAscii}, {"from-ascii", Command::FromAscii},
     {"power", Command::Power},      {"check", Command::Check},
     {"info", Command::Info},        {"stats", Command::Stats},
-    {"diff", Command::Diff},
+    {"diff", Command::Diff},        {"repair", Command::Repair},
+    {"salvage", Command::Salvage},
 };
 
 std::optional<Command> CommandNamed(const std::string& name) {
@@ -167,6 +168,11 @@ class Parser {
       if (!tolerance.empty() || error_.empty()) Tolerance(tolerance);
     } else if (auto jobs = ValueOf(arg, "-j", "--jobs", "a number of jobs")) {
       if (!jobs->empty() || error_.empty()) Jobs(*jobs);
+    } else if (arg == "--output" || arg.starts_with("--output=")) {
+      // repair and salvage name their output file: -o OUT, or --output OUT,
+      // which reads better than --output-dir for a file.
+      const std::string file = *ValueOf(arg, "--output", "--output", "a file");
+      if (!file.empty() || error_.empty()) OutputDir(file);
     } else if (auto folder = ValueOf(arg, "-o", "--output-dir", "a folder")) {
       if (!folder->empty() || error_.empty()) OutputDir(*folder);
     } else {
@@ -220,22 +226,28 @@ class Parser {
     const Command command = options_.command;
     const std::string name = NameOf(command);
     const bool conversion = command == Command::ToAscii || command == Command::FromAscii;
+    const bool mending = command == Command::Repair || command == Command::Salvage;
     if (noHeaders_ && !conversion) {
       Fail("option '--no-headers' does not apply to '" + name + "'");
-    } else if (!options_.outputDir.empty() && !conversion) {
+    } else if (!options_.outputDir.empty() && !conversion && !mending) {
       Fail("option '--output-dir' does not apply to '" + name + "'");
     } else if (options_.keepPartial && command != Command::ToAscii) {
       Fail("option '--keep-partial' does not apply to '" + name + "'");
     } else if (options_.trace && !conversion && command != Command::Power) {
       Fail("option '--trace' does not apply to '" + name + "'");
-    } else if (options_.json && command != Command::Stats && command != Command::Diff) {
-      Fail("option '--json' does not apply to '" + name + "'");
+    } else if (options_.json && (conversion || (command == Command::Power && options_.operands.size() > 1))) {
+      Fail(command == Command::Power ? "option '--json' applies to 'power' only when it reads"
+                                     : "option '--json' does not apply to '" + name + "'");
     } else if (tolerance_ && command != Command::Diff) {
       Fail("option '--tolerance' does not apply to '" + name + "'");
     } else if (options_.operands.empty()) {
       Fail("'" + name + "' needs a FILE");
-    } else if (command == Command::Info && options_.operands.size() > 1) {
-      Fail("'info' takes one FILE");
+    } else if (command == Command::Info && options_.operands.size() > 1 && !options_.json) {
+      Fail("'info' takes one FILE (or several with --json)");
+    } else if (mending && options_.operands.size() != 1) {
+      Fail("'" + name + "' takes one FILE");
+    } else if (mending && options_.outputDir.empty()) {
+      Fail("'" + name + "' needs -o OUT, the file to write");
     } else if (command == Command::Diff && options_.operands.size() != 2) {
       Fail("'diff' takes two FILEs");
     } else if (auto record = command == Command::Stats ? BadRecordName(options_.operands) : std::nullopt) {

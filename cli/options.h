@@ -7,7 +7,7 @@
 
 namespace orvane::cli {
 
-enum class Command { ToAscii, FromAscii, Power, Check, Info, Stats, Diff, Help, Version };
+enum class Command { ToAscii, FromAscii, Power, Check, Info, Stats, Diff, Repair, Salvage, Help, Version };
 
 struct Options {
   Command command = Command::Help;
@@ -19,9 +19,10 @@ struct Options {
   // run fails (--keep-partial)
   bool keepPartial = false;
   // to-ascii, from-ascii: the folder the new files go to (-o); empty:
-  // beside the input
+  // beside the input. repair, salvage: the file to write (-o OUT).
   std::string outputDir;
-  // stats, diff: JSON on standard output instead of a table (--json)
+  // info, check, power, stats, diff, repair, salvage: JSON on standard
+  // output instead of text (--json)
   bool json = false;
   // diff: samples further apart than this differ (--tolerance)
   double tolerance = 0;

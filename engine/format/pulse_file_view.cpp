@@ -197,7 +197,16 @@ StructureProblem PulseFileView::MakeProblem(Failure code, uint16_t sum, int64_t 
   }
   Outcome what{code, std::move(text)};
   what.path = path_;
-  return {std::move(what), record};
+  std::optional<uint64_t> offset;
+  switch (code) {
+    case Failure::InvalidMagicNumber: offset = 0; break;
+    case Failure::InvalidRecordCount: offset = format::kTableStart; break;
+    case Failure::RecordOutsideFile:
+    case Failure::SamplesOutsideFile: offset = records_[static_cast<size_t>(record)].offset; break;
+    case Failure::BinaryReadErrorOn: offset = length_; break;
+    default: break;
+  }
+  return {std::move(what), record, offset};
 }
 
 std::optional<std::vector<StructureProblem>> PulseFileView::CheckedProblems() const {

@@ -43,7 +43,46 @@ constexpr const char* kFormats[kFailureCount] = {
     "conversion did not complete",
 };
 
+constexpr const char* kNames[kFailureCount] = {
+    "none",
+    "file_name_required",
+    "cant_open_for_reading",
+    "cant_open_for_writing",
+    "invalid_magic_number",
+    "invalid_record_count",
+    "checksum_error",
+    "seek_error",
+    "binary_read_error",
+    "binary_read_error_on",
+    "binary_seek_error",
+    "binary_seek_error_on",
+    "binary_write_error",
+    "binary_write_error_on",
+    "seal_read_error",
+    "seal_seek_error",
+    "seal_write_error",
+    "ascii_read_error",
+    "ascii_read_error_at_line",
+    "ascii_write_error",
+    "file_read_error",
+    "read_error",
+    "file_too_large",
+    "invalid_power_value",
+    "not_a_valid_pulse_file",
+    "record_outside_file",
+    "samples_outside_file",
+    "too_many_samples",
+    "wrong_header_size",
+    "cancelled",
+    "incomplete",
+};
+
 }  // namespace
+
+const char* FailureName(Failure code) {
+  const auto index = static_cast<size_t>(code);
+  return index < kFailureCount ? kNames[index] : kNames[static_cast<size_t>(Failure::Incomplete)];
+}
 
 const char* MessageFormat(Failure code) {
   const auto index = static_cast<size_t>(code);

@@ -9,7 +9,7 @@ orvane.open maps a file read-only and hands out its samples as numpy arrays
 without copying; orvane.write writes a new sealed file from arrays;
 f.to_xarray(), orvane.to_netcdf and orvane.from_xarray carry files to xarray
 and NetCDF-4 and back (with xarray installed); to_text, from_text, validate,
-get_power, set_power, stats and diff run the same engine as orvane-cli and
+get_power, set_power, stats, diff, repair and salvage run the same engine as orvane-cli and
 the desktop program; orvane.stack gives one record of many files as a lazy dask array.
 """
 
@@ -25,7 +25,7 @@ from ._errors import (
 from ._headers import MAGIC, Header
 from ._dask import stack
 from ._reader import Problem, PulseFile, Record, Records, open
-from ._services import base_name, diff, from_text, get_power, set_power, stats, to_text, validate
+from ._services import base_name, diff, from_text, get_power, repair, salvage, set_power, stats, to_text, validate
 from ._writer import write
 
 __all__ = [
@@ -49,6 +49,8 @@ __all__ = [
     "from_xarray",
     "get_power",
     "open",
+    "repair",
+    "salvage",
     "set_power",
     "stack",
     "stats",

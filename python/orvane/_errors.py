@@ -169,8 +169,12 @@ class ConversionOSError(ConversionError, OSError):
         return (type(self), (self.message, self.code, self.path, self.errno, self.strerror), self.__dict__)
 
     def __str__(self):
-        # The system's reason is strerror, as with every OSError.
-        return named(self.message, self.path)
+        # The system's reason is strerror, as with every OSError; a refusal
+        # of the file layer's own has no number and says why in its text.
+        text = named(self.message, self.path)
+        if self.errno is None and self.reason and self.reason not in text:
+            text = f"{text}: {self.reason}"
+        return text
 
 
 def _joined_with(base):

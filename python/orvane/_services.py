@@ -175,3 +175,36 @@ def diff(a, b, tolerance=0):
     if result is None:
         raise _analysis_error(outcome)
     return result
+
+
+def _mended(result, outcome):
+    outcome = _errors.Outcome(*outcome)
+    if result is None:
+        raise _errors.conversion_error(outcome)
+    return result
+
+
+def repair(path, out):
+    """Writes out: BASE.spf with one seal word appended so that its
+    checksum is zero again, every other byte as it was. Only for a file
+    whose one fault is its checksum (ConversionFormatError otherwise, naming
+    the first problem); a valid file is copied unchanged. The input is never
+    changed, and an out that is the input by any name or link is refused.
+    Returns a dict as orvane-cli repair --json gives it: "problems" (dicts
+    of "code", "message", "record", "offset"), "sum" (the input's word sum),
+    "appended" (bytes of seal added: 0, 2, or 3 after an odd length) and
+    "length" (of out)."""
+    outcome, result = _orvane.repair(_name(path), _name(out))
+    return _mended(result, outcome)
+
+
+def salvage(path, out):
+    """Writes out: a new sealed pulse file of every record that lies whole
+    inside the damaged BASE.spf, its file header as it was but for the
+    counts. The input is never changed, and an out that is the input by any
+    name or link is refused. Returns a dict as orvane-cli salvage --json
+    gives it: "problems", "kept" (dicts of "record", "as": its name in out,
+    "samples"), "dropped" (dicts of "record", "entry", "offset" (None when
+    its table entry lies outside the file), "reason") and "length"."""
+    outcome, result = _orvane.salvage(_name(path), _name(out))
+    return _mended(result, outcome)

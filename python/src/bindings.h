@@ -17,6 +17,7 @@ void BindMapping(pybind11::module_& m);
 void BindWriter(pybind11::module_& m);
 void BindServices(pybind11::module_& m);
 void BindAnalysis(pybind11::module_& m);
+void BindMend(pybind11::module_& m);
 
 // Engine text (messages, paths) as a Python str the way Python decodes file
 // names, so a path in a message that is not valid UTF-8 still round-trips.

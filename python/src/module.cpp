@@ -12,4 +12,5 @@ PYBIND11_MODULE(_orvane, m) {
   orvane::python::BindWriter(m);
   orvane::python::BindServices(m);
   orvane::python::BindAnalysis(m);
+  orvane::python::BindMend(m);
 }

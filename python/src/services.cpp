@@ -4,6 +4,8 @@
 #include <pybind11/functional.h>
 #include <pybind11/stl.h>
 
+#include <cctype>
+
 #include <optional>
 
 #include "bindings.h"
@@ -63,49 +65,19 @@ py::tuple Validate(const std::string& fileName) {
   return OutcomeTuple(why);
 }
 
-// The name of a code in Python's orvane.Failure.
-const char* FailureName(Failure code) {
-  switch (code) {
-    case Failure::None: return "NONE";
-    case Failure::FileNameRequired: return "FILE_NAME_REQUIRED";
-    case Failure::CantOpenForReading: return "CANT_OPEN_FOR_READING";
-    case Failure::CantOpenForWriting: return "CANT_OPEN_FOR_WRITING";
-    case Failure::InvalidMagicNumber: return "INVALID_MAGIC_NUMBER";
-    case Failure::InvalidRecordCount: return "INVALID_RECORD_COUNT";
-    case Failure::ChecksumError: return "CHECKSUM_ERROR";
-    case Failure::SeekError: return "SEEK_ERROR";
-    case Failure::BinaryReadError: return "BINARY_READ_ERROR";
-    case Failure::BinaryReadErrorOn: return "BINARY_READ_ERROR_ON";
-    case Failure::BinarySeekError: return "BINARY_SEEK_ERROR";
-    case Failure::BinarySeekErrorOn: return "BINARY_SEEK_ERROR_ON";
-    case Failure::BinaryWriteError: return "BINARY_WRITE_ERROR";
-    case Failure::BinaryWriteErrorOn: return "BINARY_WRITE_ERROR_ON";
-    case Failure::SealReadError: return "SEAL_READ_ERROR";
-    case Failure::SealSeekError: return "SEAL_SEEK_ERROR";
-    case Failure::SealWriteError: return "SEAL_WRITE_ERROR";
-    case Failure::AsciiReadError: return "ASCII_READ_ERROR";
-    case Failure::AsciiReadErrorAtLine: return "ASCII_READ_ERROR_AT_LINE";
-    case Failure::AsciiWriteError: return "ASCII_WRITE_ERROR";
-    case Failure::FileReadError: return "FILE_READ_ERROR";
-    case Failure::ReadError: return "READ_ERROR";
-    case Failure::FileTooLarge: return "FILE_TOO_LARGE";
-    case Failure::InvalidPowerValue: return "INVALID_POWER_VALUE";
-    case Failure::NotAValidPulseFile: return "NOT_A_VALID_PULSE_FILE";
-    case Failure::RecordOutsideFile: return "RECORD_OUTSIDE_FILE";
-    case Failure::SamplesOutsideFile: return "SAMPLES_OUTSIDE_FILE";
-    case Failure::TooManySamples: return "TOO_MANY_SAMPLES";
-    case Failure::WrongHeaderSize: return "WRONG_HEADER_SIZE";
-    case Failure::Cancelled: return "CANCELLED";
-    case Failure::Incomplete: return "INCOMPLETE";
-  }
-  return "UNKNOWN";
+// The name of a code in Python's orvane.Failure: the engine's stable name
+// in upper case ("CHECKSUM_ERROR").
+std::string FailureEnumName(Failure code) {
+  std::string name = FailureName(code);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
 }
 
 py::list FailureFormats() {
   py::list out;
   for (int k = 0; k < kFailureCount; ++k) {
     const auto code = static_cast<Failure>(k);
-    out.append(py::make_tuple(FailureName(code), MessageFormat(code)));
+    out.append(py::make_tuple(FailureEnumName(code), MessageFormat(code)));
   }
   return out;
 }

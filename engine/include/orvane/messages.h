@@ -49,6 +49,10 @@ inline constexpr int kFailureCount = static_cast<int>(Failure::Incomplete) + 1;
 const char* MessageFormat(Failure code);
 // True when the first value of a code's message is the name of a file.
 bool MessageNamesFile(Failure code);
+// The code's name for programs that read the output of a front end
+// ("checksum_error", "record_outside_file"): lower case, words joined by
+// "_". A name once given never changes; scripts match on it.
+const char* FailureName(Failure code);
 
 // The message of a code with its values filled in. The values must match
 // the format's conversions (%s takes a const char*, %u an unsigned, %X an

@@ -45,6 +45,11 @@ struct RecordView {
 struct StructureProblem {
   Outcome what;         // code and message
   int64_t record = -1;  // index into Records(), -1 for the file as a whole
+  // Where it lies: 0 for the magic number, the table's start for a table
+  // that runs past the end, the record's offset for a record problem, the
+  // file's length for a file too short for its header; none for a word
+  // sum, which belongs to no place.
+  std::optional<uint64_t> offset;
 };
 
 // What a reader of a view reports when the file was cut short under it:
