@@ -23,7 +23,7 @@ _orvane_cli() {
     if [[ -z $operands_only ]]; then
       case $word in
         --) operands_only=1; continue ;;
-        -o|--output-dir|-j|--jobs|--tolerance)
+        -o|--output-dir|--output|-j|--jobs|--tolerance)
           [[ ${COMP_WORDS[i]-} == = ]] && ((i += 1))
           ((i += 1))
           continue ;;
@@ -36,9 +36,14 @@ _orvane_cli() {
   done
 
   case $prev in
-    -o|--output-dir)
+    -o|--output-dir|--output)
       compopt -o filenames 2>/dev/null
-      mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+      # repair and salvage write a file: -o names it.
+      if [[ $command == repair || $command == salvage ]]; then
+        mapfile -t COMPREPLY < <(compgen -f -X '!*.spf' -- "$cur"; compgen -d -- "$cur")
+      else
+        mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+      fi
       return ;;
     -j|--jobs|--tolerance)
       return ;;
@@ -49,21 +54,24 @@ _orvane_cli() {
     case $command in
       to-ascii) options+=" --no-headers -o --output-dir --keep-partial" ;;
       from-ascii) options+=" --no-headers -o --output-dir" ;;
+      info|check|power|stats) options+=" --json" ;;
+      diff) options+=" --json --tolerance" ;;
+      repair|salvage) options+=" --json -o --output" ;;
       # Before the command, every option is taken.
-      "") options+=" --no-headers -o --output-dir --keep-partial" ;;
+      "") options+=" --no-headers -o --output-dir --output --keep-partial --json --tolerance" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     return
   fi
 
   if [[ -z $command ]]; then
-    mapfile -t COMPREPLY < <(compgen -W "to-ascii from-ascii power check info stats diff" -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W "to-ascii from-ascii power check info stats diff repair salvage" -- "$cur")
     return
   fi
 
   local pattern='*.@(spf|pfh)'
   case $command in
-    to-ascii|power|check|info|stats|diff) pattern='*.spf' ;;
+    to-ascii|power|check|info|stats|diff|repair|salvage) pattern='*.spf' ;;
     from-ascii) pattern='*.pfh' ;;
   esac
   compopt -o filenames 2>/dev/null

@@ -51,7 +51,7 @@ expect() {
 commands=$(complete_words "")
 
 # The command names, whatever options and option values come first.
-for must in to-ascii from-ascii power check info; do
+for must in to-ascii from-ascii power check info stats diff repair salvage; do
   grep -qx -- "$must" <<<"$commands" || { echo "completion: '$must' missing from the commands"; failed=$((failed + 1)); }
 done
 expect "$commands" -o out ""
@@ -80,13 +80,18 @@ expect "data.spf out info" --output-dir = info info ""
 # Options before the command: every option the program takes there.
 expect "--no-headers" --no
 expect "--no-headers" -o out --no
-expect "--output-dir" --out
+expect "--output --output-dir" --out
 expect "--keep-partial" -j 4 --kee
 expect "-j" -j 2 -j
 expect "--jobs" --job
 # After the command, only what that command takes.
 expect "" power --no
 expect "--no-headers" -o out to-ascii --no
+expect "--json" check --js
+expect "--tolerance" diff --tol
+expect "--output" salvage --outp
+# repair and salvage write a file: -o offers pulse files and folders.
+expect "data.spf info out" repair data.spf -o ""
 
 # Option values: folders for -o, nothing to offer for -j.
 expect "out info" -o ""
