@@ -84,7 +84,7 @@ Options:
                               diff: one indented document); reals as the
                               shortest text that reads back to the same
                               bits, NaN and infinities as the strings "nan",
-                              "inf" and "-inf"; the schema is docs/json.md
+                              "inf" and "-inf"; the schema: man orvane-cli
   --tolerance X             diff: samples a and b differ when |a - b| > X
                               (default 0); samples with the same bits never
                               differ (a NaN equals a NaN of the same bits), a

@@ -11,6 +11,14 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_VERSION ${ORVANE_VERSION_TEXT})
+# The program's own version stays 1.0.0.1; the Debian revision counts the
+# packaging. Revision 2 split the one package of revision 1 (no revision
+# number) into three.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 2)
+# What the one package held before that moved into orvane-cli and
+# python3-orvane: dpkg lets the new package take over those files when the
+# old one is upgraded, instead of refusing to overwrite them.
+set(ORVANE_SPLIT_FROM "orvane (<< ${ORVANE_VERSION_TEXT}-2)")
 set(CPACK_PACKAGE_VENDOR "the Orvane developers")
 set(CPACK_PACKAGE_CONTACT "Orvane developers <developers@orvane.org>")
 # No CPACK_PACKAGE_DESCRIPTION_SUMMARY: CPack would put it before every
@@ -34,12 +42,16 @@ set(CPACK_COMPONENTS_GROUPING IGNORE)
 set(CPACK_COMPONENTS_ALL cli)
 
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME orvane-cli)
+set(CPACK_DEBIAN_CLI_PACKAGE_BREAKS "${ORVANE_SPLIT_FROM}")
+set(CPACK_DEBIAN_CLI_PACKAGE_REPLACES "${ORVANE_SPLIT_FROM}")
 set(CPACK_DEBIAN_CLI_DESCRIPTION
     "pulse file converter for the command line (${ORVANE_PRODUCT_NAME})
-Converts pulse files (.spf) into editable text files and back, byte for
-byte in both directions, checks them, and reads and sets the pulse power of
-T records in place, from scripts and batch jobs. Needs no display: this
-package holds only orvane-cli, its manual page and its bash completion.")
+Converts pulse files (.spf) into editable text files and back, checks,
+compares, repairs and salvages them, prints their figures and headers (also
+as JSON), and reads and sets the pulse power of T records in place, from
+scripts and batch jobs. Needs no display: this package holds only
+orvane-cli, its manual page, its bash completion and the documents of the
+file format and the JSON output.")
 
 if(ORVANE_BUILD_GUI)
   list(APPEND CPACK_COMPONENTS_ALL desktop)
@@ -60,6 +72,8 @@ if(TARGET _orvane)
   list(APPEND CPACK_COMPONENTS_ALL python)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-orvane)
   set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_BREAKS "${ORVANE_SPLIT_FROM}")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_REPLACES "${ORVANE_SPLIT_FROM}")
   # The extension is built for one minor version of the interpreter.
   set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${ORVANE_PYTHON_DEPENDS}")
   # Imported only when used: xarray and NetCDF for to_xarray and

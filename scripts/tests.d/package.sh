@@ -56,7 +56,8 @@ needs() {
 }
 
 holds "$cli" bin/orvane-cli share/man/man1/orvane-cli.1.gz share/bash-completion/completions/orvane-cli \
-  share/doc/orvane-cli/copyright share/doc/orvane-cli/changelog.gz
+  share/doc/orvane-cli/copyright share/doc/orvane-cli/changelog.Debian.gz
+holds "$cli" share/doc/orvane-cli/json.md share/doc/orvane-cli/json.schema.json share/doc/orvane-cli/file-format.md
 # A server takes the command line without Qt or Python.
 bad=$(relations "$cli" | grep -Ei 'qt|python|orvane' || true)
 [ -z "$bad" ] || fail "$cli must not ask for $(echo "$bad" | tr '\n' ' ')"
@@ -69,7 +70,7 @@ if echo "$debs" | grep -q "$desktop"; then
   holds "$desktop" bin/orvane bin/orvane-view share/man/man1/orvane.1.gz share/man/man1/orvane-view.1.gz \
     share/applications/orvane.desktop share/mime/packages/orvane.xml \
     share/icons/hicolor/16x16/apps/orvane.xpm share/icons/hicolor/32x32/apps/orvane.xpm \
-    share/dbus-1/services/Orvane.Application.service share/doc/orvane/copyright share/doc/orvane/changelog.gz
+    share/dbus-1/services/Orvane.Application.service share/doc/orvane/copyright share/doc/orvane/changelog.Debian.gz
   needs "$desktop" Depends libqt6widgets6 libqt6dbus6 libc6
   needs "$desktop" Recommends orvane-cli
   relations "$desktop" | grep -qi python && fail "$desktop must not ask for Python"
@@ -77,7 +78,7 @@ fi
 
 if echo "$debs" | grep -q "$python"; then
   holds "$python" lib/python3/dist-packages/orvane/__init__.py share/doc/python3-orvane/copyright \
-    share/doc/python3-orvane/changelog.gz
+    share/doc/python3-orvane/changelog.Debian.gz
   paths=$(contents "$python")
   echo "$paths" | grep -q '/dist-packages/orvane/_orvane\.cpython-.*\.so$' || fail "$python lacks the extension"
   needs "$python" Depends python3 python3-numpy libc6
@@ -118,6 +119,27 @@ full=$(root full 'orvane')
 # shellcheck disable=SC2086
 dpkg --root="$full" --force-not-root -i $debs >"$scratch/full.log" 2>&1 ||
   { grep -v 'files list file' "$scratch/full.log"; fail "the packages do not install side by side"; }
+
+# An upgrade from the one package there was before the split: a stand-in
+# for orvane 1.0.0.1 that holds the files the command line and the module
+# took over. dpkg lets the new packages replace them only when they say so.
+if echo "$debs" | grep -q "$desktop"; then
+  old=$scratch/old-orvane
+  mkdir -p "$old/DEBIAN" "$old/usr/bin" "$old/usr/share/man/man1" "$old/usr/lib/python3/dist-packages/orvane"
+  printf 'Package: orvane\nVersion: 1.0.0.1\nArchitecture: amd64\nMaintainer: Orvane developers <developers@orvane.org>\nDescription: pulse file converter\n' \
+    >"$old/DEBIAN/control"
+  cp build/cli/orvane-cli "$old/usr/bin/orvane-cli"
+  cp "$full/usr/share/man/man1/orvane-cli.1.gz" "$old/usr/share/man/man1/"
+  : >"$old/usr/lib/python3/dist-packages/orvane/__init__.py"
+  dpkg-deb --root-owner-group --build "$old" "$scratch/orvane_1.0.0.1_amd64.deb" >/dev/null
+  upgrade=$(root upgrade 'orvane')
+  dpkg --root="$upgrade" --force-not-root -i "$scratch/orvane_1.0.0.1_amd64.deb" >"$scratch/upgrade.log" 2>&1 &&
+    # shellcheck disable=SC2086
+    dpkg --root="$upgrade" --force-not-root --auto-deconfigure -i $debs >>"$scratch/upgrade.log" 2>&1 ||
+    { grep -v 'files list file' "$scratch/upgrade.log"; fail "the packages do not upgrade the single orvane 1.0.0.1"; }
+  cmp -s build/cli/orvane-cli "$upgrade/usr/bin/orvane-cli" && fail "the upgrade kept the old orvane-cli"
+  echo "package: the three packages upgrade the single orvane 1.0.0.1"
+fi
 
 bash tests/cli/completion_test.sh "$full/usr/share/bash-completion/completions/orvane-cli" >"$scratch/completion.log" 2>&1 ||
   { cat "$scratch/completion.log"; fail "the packaged bash completion fails"; }
