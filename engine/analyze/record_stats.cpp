@@ -14,6 +14,15 @@ namespace orvane {
 namespace {
 
 constexpr int kLanes = 8;
+
+// The loops over a block, built twice: for the baseline x86-64 the program
+// targets and for AVX2, chosen when the program starts by what the
+// processor has. AVX2 handles twice the samples per instruction.
+#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__clang__)
+#define ORVANE_WIDE_LOOP __attribute__((target_clones("avx2", "default")))
+#else
+#define ORVANE_WIDE_LOOP
+#endif
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 struct IntTotals {
@@ -25,7 +34,7 @@ struct IntTotals {
 
 // n is at most one block (32768 samples), so that the sum and the counts
 // fit 32 bits, which lets the loop keep more samples to a vector register.
-void AddInts(const int16_t* s, size_t n, IntTotals& t) {
+ORVANE_WIDE_LOOP void AddInts(const int16_t* s, size_t n, IntTotals& t) {
   static_assert(analyze::kBlockBytes / sizeof(int16_t) <= 32768);
   int32_t sum = 0;
   uint32_t low = 0, high = 0;
@@ -79,12 +88,72 @@ struct RealLanes {
   }
 };
 
-void AddReals(const float* s, size_t n, RealTotals& t) {
+// Whether a block holds only finite reals, and their smallest and largest
+// per lane: a pass over the bits alone, in local lanes, which vectorises.
+inline bool FiniteBlock(const float* s, size_t n, RealLanes& lanes) {
+  float minimum[kLanes], maximum[kLanes];
+  uint32_t special[kLanes] = {};
+  std::copy(std::begin(lanes.minimum), std::end(lanes.minimum), minimum);
+  std::copy(std::begin(lanes.maximum), std::end(lanes.maximum), maximum);
+  const size_t whole = n / kLanes * kLanes;
+  for (size_t i = 0; i < whole; i += kLanes) {
+    for (int k = 0; k < kLanes; ++k) {
+      const float x = s[i + k];
+      uint32_t bits;
+      std::memcpy(&bits, &x, sizeof bits);
+      special[k] |= static_cast<uint32_t>((bits & 0x7fffffffu) >= 0x7f800000u);
+      minimum[k] = x < minimum[k] ? x : minimum[k];
+      maximum[k] = x > maximum[k] ? x : maximum[k];
+    }
+  }
+  for (size_t i = whole; i < n; ++i) {
+    const float x = s[i];
+    const size_t k = i - whole;
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    special[k] |= static_cast<uint32_t>((bits & 0x7fffffffu) >= 0x7f800000u);
+    minimum[k] = x < minimum[k] ? x : minimum[k];
+    maximum[k] = x > maximum[k] ? x : maximum[k];
+  }
+  uint32_t any = 0;
+  for (int k = 0; k < kLanes; ++k) any |= special[k];
+  std::copy(std::begin(minimum), std::end(minimum), lanes.minimum);
+  std::copy(std::begin(maximum), std::end(maximum), lanes.maximum);
+  return any == 0;
+}
+
+ORVANE_WIDE_LOOP void AddReals(const float* s, size_t n, RealTotals& t) {
   RealLanes lanes(t);
-  size_t i = 0;
-  for (; i + kLanes <= n; i += kLanes)
-    for (int k = 0; k < kLanes; ++k) lanes.Add(k, s[i + k]);
-  for (int k = 0; i < n; ++i, ++k) lanes.Add(k, s[i]);
+  // Most blocks hold no NaN or infinity: their sums then need no test per
+  // sample. Both ways add the same numbers to the same lanes in the same
+  // order, so the figures do not depend on the way taken.
+  RealLanes finite(t);
+  if (FiniteBlock(s, n, finite)) {
+    lanes = finite;
+    double sum[kLanes], squares[kLanes];
+    std::copy(std::begin(lanes.sum), std::end(lanes.sum), sum);
+    std::copy(std::begin(lanes.squares), std::end(lanes.squares), squares);
+    const size_t whole = n / kLanes * kLanes;
+    for (size_t i = 0; i < whole; i += kLanes) {
+      for (int k = 0; k < kLanes; ++k) {
+        const double v = s[i + k];
+        sum[k] += v;
+        squares[k] += v * v;
+      }
+    }
+    for (size_t i = whole; i < n; ++i) {
+      const double v = s[i];
+      sum[i - whole] += v;
+      squares[i - whole] += v * v;
+    }
+    std::copy(std::begin(sum), std::end(sum), lanes.sum);
+    std::copy(std::begin(squares), std::end(squares), lanes.squares);
+  } else {
+    size_t i = 0;
+    for (; i + kLanes <= n; i += kLanes)
+      for (int k = 0; k < kLanes; ++k) lanes.Add(k, s[i + k]);
+    for (int k = 0; i < n; ++i, ++k) lanes.Add(k, s[i]);
+  }
   for (int k = 0; k < kLanes; ++k) {
     t.sum += lanes.sum[k];
     t.squares += lanes.squares[k];
