@@ -95,26 +95,17 @@ inline bool FiniteBlock(const float* s, size_t n, RealLanes& lanes) {
   uint32_t special[kLanes] = {};
   std::copy(std::begin(lanes.minimum), std::end(lanes.minimum), minimum);
   std::copy(std::begin(lanes.maximum), std::end(lanes.maximum), maximum);
-  const size_t whole = n / kLanes * kLanes;
-  for (size_t i = 0; i < whole; i += kLanes) {
-    for (int k = 0; k < kLanes; ++k) {
-      const float x = s[i + k];
-      uint32_t bits;
-      std::memcpy(&bits, &x, sizeof bits);
-      special[k] |= static_cast<uint32_t>((bits & 0x7fffffffu) >= 0x7f800000u);
-      minimum[k] = x < minimum[k] ? x : minimum[k];
-      maximum[k] = x > maximum[k] ? x : maximum[k];
-    }
-  }
-  for (size_t i = whole; i < n; ++i) {
-    const float x = s[i];
-    const size_t k = i - whole;
+  auto visit = [&](size_t k, float x) {
     uint32_t bits;
     std::memcpy(&bits, &x, sizeof bits);
     special[k] |= static_cast<uint32_t>((bits & 0x7fffffffu) >= 0x7f800000u);
     minimum[k] = x < minimum[k] ? x : minimum[k];
     maximum[k] = x > maximum[k] ? x : maximum[k];
-  }
+  };
+  const size_t whole = n / kLanes * kLanes;
+  for (size_t i = 0; i < whole; i += kLanes)
+    for (int k = 0; k < kLanes; ++k) visit(k, s[i + k]);
+  for (size_t i = whole; i < n; ++i) visit(i - whole, s[i]);
   uint32_t any = 0;
   for (int k = 0; k < kLanes; ++k) any |= special[k];
   std::copy(std::begin(minimum), std::end(minimum), lanes.minimum);

@@ -52,6 +52,19 @@ bool IsTheInput(const PulseFileView& input, const std::string& output) {
          in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
+// The input opened as far as it goes, its problems in result.found; null
+// with result.outcome set when it cannot be read.
+template <class Result>
+std::shared_ptr<const PulseFileView> OpenInput(const std::string& input, Result& result) {
+  Outcome why;
+  auto view = PulseFileView::Open(input, PulseFileView::Verify::Salvage, &why);
+  if (view)
+    result.found = ProblemsOf(*view);
+  else
+    result.outcome = why;
+  return view;
+}
+
 Outcome OutputIsInput(const std::string& output) {
   return Refused(Failure::CantOpenForWriting, output, "it is the file being mended; name another output");
 }
@@ -60,13 +73,8 @@ Outcome OutputIsInput(const std::string& output) {
 
 RepairResult RepairPulseFile(const std::string& input, const std::string& output) {
   RepairResult result;
-  Outcome why;
-  auto view = PulseFileView::Open(input, PulseFileView::Verify::Salvage, &why);
-  if (!view) {
-    result.outcome = why;
-    return result;
-  }
-  result.found = ProblemsOf(*view);
+  const auto view = OpenInput(input, result);
+  if (!view) return result;
   result.sum = view->WordSum();
   for (const FoundProblem& problem : result.found) {
     if (problem.what.code == Failure::ChecksumError) continue;
@@ -159,13 +167,8 @@ std::string EntryName(const PulseFileHeader& header, uint64_t entry) {
 
 SalvageResult SalvagePulseFile(const std::string& input, const std::string& output) {
   SalvageResult result;
-  Outcome why;
-  auto view = PulseFileView::Open(input, PulseFileView::Verify::Salvage, &why);
-  if (!view) {
-    result.outcome = why;
-    return result;
-  }
-  result.found = ProblemsOf(*view);
+  const auto view = OpenInput(input, result);
+  if (!view) return result;
   // Without its magic number the file is no pulse file, and whatever its
   // table points at would be taken for records.
   for (const FoundProblem& problem : result.found) {
