@@ -47,10 +47,10 @@ _orvane_cli() {
   if [[ $cur == -* && -z $operands_only ]]; then
     local options="-j --jobs -q --quiet --trace --help --version --"
     case $command in
-      to-ascii) options+=" --no-headers -o --output-dir --keep-partial" ;;
+      to-ascii) options+=" --no-headers -o --output-dir --keep-partial --exact" ;;
       from-ascii) options+=" --no-headers -o --output-dir" ;;
       # Before the command, every option is taken.
-      "") options+=" --no-headers -o --output-dir --keep-partial" ;;
+      "") options+=" --no-headers -o --output-dir --keep-partial --exact" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     return

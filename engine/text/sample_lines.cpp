@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "orvane/byte_order.h"
+#include "text/exact_reals.h"
 #include "text/line_index.h"
 #include "text/swar_digits.h"
 #include "text/text_format.h"
@@ -17,11 +18,12 @@ namespace orvane {
 namespace {
 
 constexpr size_t kBlockSamples = 1 << 15;
-// At most 18 characters a sample and 23 of index a line, and 16 bytes that
-// a rendering may touch past its end: 1024 samples (a whole number of lines
-// of either form) take less than a reservation's room.
+// At most 19 characters a sample (16 and three blanks in the exact layout)
+// and 23 of index a line, and 16 bytes that a rendering may touch past its
+// end: 1024 samples (a whole number of lines of either form) take less than
+// a reservation's room.
 constexpr size_t kSamplesPerReserve = 1024;
-static_assert(kSamplesPerReserve * (18 + 23) + 16 < TextWriter::kMaxReserve);
+static_assert(kSamplesPerReserve * (19 + 23) + 16 < TextWriter::kMaxReserve);
 
 // One sample of a sample line. Labelled lines start with the index of
 // their first sample ("%6d:  "); the last sample of a line ends it, every
@@ -51,14 +53,38 @@ char* AppendWordLine(char* out, const uint8_t* samples, const char* fields) {
   return out + 70;
 }
 
+// How one real of a sample line is written: "%15.7e" counting what it
+// loses, or the nine digits of the exact layout.
+struct CountedReal {
+  uint64_t rounded = 0;
+  uint64_t nans = 0;
+  char* operator()(char* out, float value) { return text::AppendExp15_7Counted(out, value, &rounded, &nans); }
+};
+struct ExactReal {
+  char* operator()(char* out, float value) const { return text::AppendExp16_8(out, value); }
+};
+
 // A whole line of four reals.
-char* AppendRealLine(char* out, const uint8_t* samples) {
+template <typename Real>
+char* AppendRealLine(char* out, const uint8_t* samples, Real& real) {
   for (int k = 0; k < 3; ++k) {
-    out = text::AppendExp15_7(out, LoadF32(samples + 4 * k));
+    out = real(out, LoadF32(samples + 4 * k));
     out = text::AppendLiteral(out, "   ");
   }
-  out = text::AppendExp15_7(out, LoadF32(samples + 12));
+  out = real(out, LoadF32(samples + 12));
   return text::AppendLiteral(out, "\n");
+}
+
+// One real of a sample line that is not whole (the last of a record).
+template <typename Real>
+char* AppendRealSample(char* out, uint64_t i, float value, bool labelled, Real& real) {
+  const unsigned column = static_cast<unsigned>(i % 4);
+  if (labelled && column == 0) {
+    out = text::AppendRightAligned(out, static_cast<int64_t>(i), 6);
+    out = text::AppendLiteral(out, ":  ");
+  }
+  out = real(out, value);
+  return column == 3 ? text::AppendLiteral(out, "\n") : text::AppendLiteral(out, "   ");
 }
 
 // Reads a blank-separated integer of at most seven digits eight bytes at a
@@ -133,9 +159,9 @@ bool ScanCanonicalWordLine(const char* line, bool labelled, int needed, int16_t*
   return true;
 }
 
-}  // namespace
-
-bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out) {
+template <typename Real>
+bool ExportSampleBlocks(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out,
+                        Real& real) {
   const size_t width = static_cast<size_t>(SampleBytes(form));
   const unsigned perLine = static_cast<unsigned>(SamplesPerLine(form));
   const char* fields = text::WordFields();
@@ -161,12 +187,12 @@ bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool label
           end = index.Append(end);
           index.Step(perLine);
         }
-        end = form == SampleType::Int16 ? AppendWordLine(end, p, fields) : AppendRealLine(end, p);
+        end = form == SampleType::Int16 ? AppendWordLine(end, p, fields) : AppendRealLine(end, p, real);
       }
       i += lines * perLine;
       for (size_t r = lines * perLine; r < run; ++r, ++i, p += width) {
         end = form == SampleType::Int16 ? AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6)
-                                        : AppendSample<4>(end, i, LoadF32(p), labelled, text::AppendExp15_7);
+                                        : AppendRealSample(end, i, LoadF32(p), labelled, real);
       }
       out.Advance(end);
       k += run;
@@ -174,6 +200,23 @@ bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool label
     if (got < want) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out,
+                   bool exact, RealSampleLosses* losses) {
+  if (exact) {
+    ExactReal real;
+    return ExportSampleBlocks(form, binary, count, labelled, out, real);
+  }
+  CountedReal real;
+  const bool read = ExportSampleBlocks(form, binary, count, labelled, out, real);
+  if (losses != nullptr) {
+    losses->rounded += real.rounded;
+    losses->nans += real.nans;
+  }
+  return read;
 }
 
 bool ScanWordLine(const char* line, bool labelled, int needed, int16_t* values) {

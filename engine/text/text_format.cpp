@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "text/decimal_powers.h"
+#include "text/exact_reals.h"
+#include "text/text_scan.h"
 
 namespace orvane::text {
 
@@ -95,7 +97,10 @@ namespace {
 // roundings of a double, so the scaled value is off by less than 3e-8: that
 // decides the rounding everywhere but within 1e-7 of a tie, where the
 // answer is false and the caller rounds exactly.
-inline bool EightDigits(double d, uint32_t* digits, int* exponent) {
+// *error is the distance of the digits from d in units of their last
+// place, and *unit the scale d was multiplied by (10^(7 - exponent)).
+inline bool EightDigits(double d, uint32_t* digits, int* exponent, double* error = nullptr,
+                        double* unit = nullptr) {
   uint64_t bits;
   std::memcpy(&bits, &d, sizeof bits);
   const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
@@ -109,6 +114,10 @@ inline bool EightDigits(double d, uint32_t* digits, int* exponent) {
   const double fraction = scaled - n;
   if (fraction > 0.5 - 1e-7 && fraction < 0.5 + 1e-7) return false;
   n += fraction > 0.5 ? 1 : 0;
+  if (error != nullptr) {
+    *error = fraction > 0.5 ? 1 - fraction : fraction;
+    *unit = PowerOfTen(7 - k);
+  }
   if (n == 100000000) {
     n = 10000000;
     ++k;
@@ -158,18 +167,9 @@ char* AppendExp15_7Exact(char* out, float value) {
   return out + n;
 }
 
-}  // namespace
-
-char* AppendExp15_7(char* out, float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  if ((bits & 0x7F800000) == 0x7F800000) return AppendExp15_7Exact(out, value);  // NaN or infinity
-  const double magnitude = std::fabs(static_cast<double>(value));
-  uint32_t digits = 0;
-  int exponent = 0;
-  if (magnitude != 0 && !EightDigits(magnitude, &digits, &exponent)) return AppendExp15_7Exact(out, value);
-  // " d.ddddddde+xxx": always 15 characters for a finite float, written as
-  // two words.
+// " d.ddddddde+xxx": always 15 characters for a finite float, written as
+// two words.
+inline char* AppendEightDigitField(char* out, uint32_t bits, uint32_t digits, int exponent) {
   const uint64_t chars = EightDigitChars(digits);
   const uint64_t sign = (bits >> 31) ? '-' : ' ';
   const uint64_t head = sign | ((chars & 0xFF) << 8) | (uint64_t{'.'} << 16) | ((chars >> 8) << 24);
@@ -180,6 +180,74 @@ char* AppendExp15_7(char* out, float value) {
   std::memcpy(out, &head, sizeof head);
   std::memcpy(out + 8, &tail, sizeof tail);
   return out + 15;
+}
+
+// Half the distance from a finite, non-zero float to its nearest neighbour:
+// a decimal text closer to it than that reads back to it. At a power of two
+// the neighbour below is twice as close: then the quarter.
+inline double HalfGap(uint32_t bits) {
+  const int biased = static_cast<int>((bits >> 23) & 0xFF);
+  const int ulpExponent = (biased == 0 ? 1 : biased) - 150;
+  const int below = (bits & 0x7FFFFF) == 0 && biased > 1 ? 1 : 0;
+  const uint64_t wide = static_cast<uint64_t>(ulpExponent - 1 - below + 1023) << 52;
+  double gap;
+  std::memcpy(&gap, &wide, sizeof gap);
+  return gap;
+}
+
+}  // namespace
+
+char* AppendExp15_7(char* out, float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  if ((bits & 0x7F800000) == 0x7F800000) return AppendExp15_7Exact(out, value);  // NaN or infinity
+  const double magnitude = std::fabs(static_cast<double>(value));
+  uint32_t digits = 0;
+  int exponent = 0;
+  if (magnitude != 0 && !EightDigits(magnitude, &digits, &exponent)) return AppendExp15_7Exact(out, value);
+  return AppendEightDigitField(out, bits, digits, exponent);
+}
+
+namespace {
+
+// Whether "%15.7e" of value reads back to it: the slow answer, through the
+// text and the scanner.
+bool EightDigitTextKeeps(float value) {
+  char buffer[kMaxFieldChars];
+  *AppendExp15_7(buffer, value) = 0;
+  float back;
+  Scanner in(buffer);
+  return in.Real(&back) && std::memcmp(&back, &value, sizeof back) == 0;
+}
+
+}  // namespace
+
+char* AppendExp15_7Counted(char* out, float value, uint64_t* rounded, uint64_t* nans) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const double magnitude = std::fabs(static_cast<double>(value));
+  uint32_t digits = 0;
+  int exponent = 0;
+  double error = 0;
+  double unit = 0;
+  if ((bits & 0x7F800000) == 0x7F800000 || magnitude == 0 ||
+      !EightDigits(magnitude, &digits, &exponent, &error, &unit)) {
+    if ((bits & 0x7FFFFFFF) > 0x7F800000) {
+      *nans += (bits & 0x7FFFFF) != kPlainNanMantissa ? 1 : 0;
+    } else if (magnitude != 0 && (bits & 0x7F800000) != 0x7F800000) {
+      *rounded += EightDigitTextKeeps(value) ? 0 : 1;
+    }
+    return AppendExp15_7(out, value);
+  }
+  // The digits read back to value when they lie closer to it than half the
+  // gap to its neighbour; only near that bound is the text read back.
+  if (error > HalfGap(bits) * unit - 1e-6) [[unlikely]] {
+    float back;
+    const bool kept = NearestFloat(digits, exponent - 7, &back) ? std::memcmp(&back, &value, sizeof back) == 0
+                                                                : EightDigitTextKeeps(value);
+    *rounded += kept ? 0 : 1;
+  }
+  return AppendEightDigitField(out, bits, digits, exponent);
 }
 
 char* AppendText(char* out, std::string_view textValue) {

@@ -21,6 +21,10 @@ char* AppendRightAligned(char* out, int64_t value, int width);  // "%6d", "%2d"
 char* AppendWord6(char* out, int16_t value);                    // "%6d" of a 16-bit sample; may touch 8 bytes
 char* AppendFixed6(char* out, float value);                     // "%f" of the widened float
 char* AppendExp15_7(char* out, float value);  // "%15.7e", three-digit exponent; may touch 16 bytes
+// The same text, adding one to *rounded when it does not read back to the
+// same bits because eight digits are too few, and to *nans for a NaN with a
+// payload. Checks the read-back only where the rounding may have lost it.
+char* AppendExp15_7Counted(char* out, float value, uint64_t* rounded, uint64_t* nans);
 char* AppendText(char* out, std::string_view text);
 
 // A string literal: its length is known when compiling.
