@@ -242,9 +242,12 @@ char* AppendExp15_7Counted(char* out, float value, uint64_t* rounded, uint64_t* 
   // The digits read back to value when they lie closer to it than half the
   // gap to its neighbour; only near that bound is the text read back.
   if (error > HalfGap(bits) * unit - 1e-6) [[unlikely]] {
-    float back;
-    const bool kept = NearestFloat(digits, exponent - 7, &back) ? std::memcmp(&back, &value, sizeof back) == 0
-                                                                : EightDigitTextKeeps(value);
+    // The digits are those of the magnitude.
+    float back = 0;
+    uint32_t backBits = 0;
+    const bool near = NearestFloat(digits, exponent - 7, &back);
+    std::memcpy(&backBits, &back, sizeof backBits);
+    const bool kept = near ? backBits == (bits & 0x7FFFFFFF) : EightDigitTextKeeps(value);
     *rounded += kept ? 0 : 1;
   }
   return AppendEightDigitField(out, bits, digits, exponent);
