@@ -53,38 +53,42 @@ char* AppendWordLine(char* out, const uint8_t* samples, const char* fields) {
   return out + 70;
 }
 
-// How one real of a sample line is written: "%15.7e" counting what it
-// loses, or the nine digits of the exact layout.
+// How one real of a sample line is written: "%15.7e" with what it loses,
+// or the nine digits of the exact layout, which lose nothing.
 struct CountedReal {
-  uint64_t rounded = 0;
-  uint64_t nans = 0;
-  char* operator()(char* out, float value) { return text::AppendExp15_7Counted(out, value, &rounded, &nans); }
+  text::CountedText operator()(char* out, float value) const {
+    return text::AppendExp15_7Counted(out, value);
+  }
 };
 struct ExactReal {
-  char* operator()(char* out, float value) const { return text::AppendExp16_8(out, value); }
+  text::CountedText operator()(char* out, float value) const { return {text::AppendExp16_8(out, value), 0}; }
 };
 
-// A whole line of four reals.
+// A whole line of four reals; adds their losses to *losses.
 template <typename Real>
-char* AppendRealLine(char* out, const uint8_t* samples, Real& real) {
+char* AppendRealLine(char* out, const uint8_t* samples, Real real, uint64_t* losses) {
+  uint64_t lost = 0;
   for (int k = 0; k < 3; ++k) {
-    out = real(out, LoadF32(samples + 4 * k));
-    out = text::AppendLiteral(out, "   ");
+    const text::CountedText field = real(out, LoadF32(samples + 4 * k));
+    lost += field.losses;
+    out = text::AppendLiteral(field.end, "   ");
   }
-  out = real(out, LoadF32(samples + 12));
-  return text::AppendLiteral(out, "\n");
+  const text::CountedText field = real(out, LoadF32(samples + 12));
+  *losses += lost + field.losses;
+  return text::AppendLiteral(field.end, "\n");
 }
 
 // One real of a sample line that is not whole (the last of a record).
 template <typename Real>
-char* AppendRealSample(char* out, uint64_t i, float value, bool labelled, Real& real) {
+char* AppendRealSample(char* out, uint64_t i, float value, bool labelled, Real real, uint64_t* losses) {
   const unsigned column = static_cast<unsigned>(i % 4);
   if (labelled && column == 0) {
     out = text::AppendRightAligned(out, static_cast<int64_t>(i), 6);
     out = text::AppendLiteral(out, ":  ");
   }
-  out = real(out, value);
-  return column == 3 ? text::AppendLiteral(out, "\n") : text::AppendLiteral(out, "   ");
+  const text::CountedText field = real(out, value);
+  *losses += field.losses;
+  return column == 3 ? text::AppendLiteral(field.end, "\n") : text::AppendLiteral(field.end, "   ");
 }
 
 // Reads a blank-separated integer of at most seven digits eight bytes at a
@@ -159,9 +163,10 @@ bool ScanCanonicalWordLine(const char* line, bool labelled, int needed, int16_t*
   return true;
 }
 
+// losses: the sum of the losses of every real written (text::CountedText).
 template <typename Real>
 bool ExportSampleBlocks(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out,
-                        Real& real) {
+                        Real real, uint64_t* losses) {
   const size_t width = static_cast<size_t>(SampleBytes(form));
   const unsigned perLine = static_cast<unsigned>(SamplesPerLine(form));
   const char* fields = text::WordFields();
@@ -182,19 +187,23 @@ bool ExportSampleBlocks(SampleType form, io::File& binary, uint64_t count, bool 
       const size_t run = std::min<size_t>(got - k, kSamplesPerReserve);
       const size_t lines = run / perLine;
       char* end = out.Reserve();
+      // Summed in a register: the characters stored may alias *losses.
+      uint64_t lost = 0;
       for (size_t line = 0; line < lines; ++line, p += perLine * width) {
         if (labelled) {
           end = index.Append(end);
           index.Step(perLine);
         }
-        end = form == SampleType::Int16 ? AppendWordLine(end, p, fields) : AppendRealLine(end, p, real);
+        end =
+            form == SampleType::Int16 ? AppendWordLine(end, p, fields) : AppendRealLine(end, p, real, &lost);
       }
       i += lines * perLine;
       for (size_t r = lines * perLine; r < run; ++r, ++i, p += width) {
         end = form == SampleType::Int16 ? AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6)
-                                        : AppendRealSample(end, i, LoadF32(p), labelled, real);
+                                        : AppendRealSample(end, i, LoadF32(p), labelled, real, &lost);
       }
       out.Advance(end);
+      *losses += lost;
       k += run;
     }
     if (got < want) return false;
@@ -206,15 +215,12 @@ bool ExportSampleBlocks(SampleType form, io::File& binary, uint64_t count, bool 
 
 bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out,
                    bool exact, RealSampleLosses* losses) {
-  if (exact) {
-    ExactReal real;
-    return ExportSampleBlocks(form, binary, count, labelled, out, real);
-  }
-  CountedReal real;
-  const bool read = ExportSampleBlocks(form, binary, count, labelled, out, real);
+  uint64_t lost = 0;
+  const bool read = exact ? ExportSampleBlocks(form, binary, count, labelled, out, ExactReal{}, &lost)
+                          : ExportSampleBlocks(form, binary, count, labelled, out, CountedReal{}, &lost);
   if (losses != nullptr) {
-    losses->rounded += real.rounded;
-    losses->nans += real.nans;
+    losses->rounded += lost & 0xFFFFFFFF;
+    losses->nans += lost >> 32;
   }
   return read;
 }

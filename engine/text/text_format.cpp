@@ -98,7 +98,8 @@ namespace {
 // decides the rounding everywhere but within 1e-7 of a tie, where the
 // answer is false and the caller rounds exactly.
 // *error is the distance of the digits from d in units of their last
-// place, and *unit the scale d was multiplied by (10^(7 - exponent)).
+// place, negative when they lie above d, and *unit the scale d was
+// multiplied by (10^(7 - exponent)).
 inline bool EightDigits(double d, uint32_t* digits, int* exponent, double* error = nullptr,
                         double* unit = nullptr) {
   uint64_t bits;
@@ -115,7 +116,7 @@ inline bool EightDigits(double d, uint32_t* digits, int* exponent, double* error
   if (fraction > 0.5 - 1e-7 && fraction < 0.5 + 1e-7) return false;
   n += fraction > 0.5 ? 1 : 0;
   if (error != nullptr) {
-    *error = fraction > 0.5 ? 1 - fraction : fraction;
+    *error = fraction > 0.5 ? fraction - 1 : fraction;
     *unit = PowerOfTen(7 - k);
   }
   if (n == 100000000) {
@@ -182,13 +183,14 @@ inline char* AppendEightDigitField(char* out, uint32_t bits, uint32_t digits, in
   return out + 15;
 }
 
-// Half the distance from a finite, non-zero float to its nearest neighbour:
-// a decimal text closer to it than that reads back to it. At a power of two
-// the neighbour below is twice as close: then the quarter.
-inline double HalfGap(uint32_t bits) {
+// Half the distance from a finite, non-zero float to its neighbour on one
+// side (below: towards zero): a decimal text on that side closer to it than
+// that reads back to it. At a power of two the neighbour below is twice as
+// close as the one above.
+inline double HalfGap(uint32_t bits, bool towardsZero) {
   const int biased = static_cast<int>((bits >> 23) & 0xFF);
   const int ulpExponent = (biased == 0 ? 1 : biased) - 150;
-  const int below = (bits & 0x7FFFFF) == 0 && biased > 1 ? 1 : 0;
+  const int below = towardsZero && (bits & 0x7FFFFF) == 0 && biased > 1 ? 1 : 0;
   const uint64_t wide = static_cast<uint64_t>(ulpExponent - 1 - below + 1023) << 52;
   double gap;
   std::memcpy(&gap, &wide, sizeof gap);
@@ -222,7 +224,7 @@ bool EightDigitTextKeeps(float value) {
 
 }  // namespace
 
-char* AppendExp15_7Counted(char* out, float value, uint64_t* rounded, uint64_t* nans) {
+CountedText AppendExp15_7Counted(char* out, float value) {
   uint32_t bits;
   std::memcpy(&bits, &value, sizeof bits);
   const double magnitude = std::fabs(static_cast<double>(value));
@@ -232,25 +234,31 @@ char* AppendExp15_7Counted(char* out, float value, uint64_t* rounded, uint64_t* 
   double unit = 0;
   if ((bits & 0x7F800000) == 0x7F800000 || magnitude == 0 ||
       !EightDigits(magnitude, &digits, &exponent, &error, &unit)) {
+    uint64_t losses = 0;
     if ((bits & 0x7FFFFFFF) > 0x7F800000) {
-      *nans += (bits & 0x7FFFFF) != kPlainNanMantissa ? 1 : 0;
+      losses = (bits & 0x7FFFFF) != kPlainNanMantissa ? kNanLoss : 0;
     } else if (magnitude != 0 && (bits & 0x7F800000) != 0x7F800000) {
-      *rounded += EightDigitTextKeeps(value) ? 0 : 1;
+      losses = EightDigitTextKeeps(value) ? 0 : kRoundedLoss;
     }
-    return AppendExp15_7(out, value);
+    return {AppendExp15_7(out, value), losses};
   }
   // The digits read back to value when they lie closer to it than half the
-  // gap to its neighbour; only near that bound is the text read back.
-  if (error > HalfGap(bits) * unit - 1e-6) [[unlikely]] {
+  // gap to its neighbour on their side. The error is known within 3e-8 of
+  // the last digit: beyond 1e-6 of the bound the comparison decides, without
+  // a branch; only nearer is the text read back.
+  const double bound = HalfGap(bits, error > 0) * unit;
+  const double distance = std::fabs(error);
+  uint64_t losses = distance > bound + 1e-6 ? kRoundedLoss : 0;
+  if (std::fabs(distance - bound) <= 1e-6) [[unlikely]] {
     // The digits are those of the magnitude.
     float back = 0;
     uint32_t backBits = 0;
     const bool near = NearestFloat(digits, exponent - 7, &back);
     std::memcpy(&backBits, &back, sizeof backBits);
     const bool kept = near ? backBits == (bits & 0x7FFFFFFF) : EightDigitTextKeeps(value);
-    *rounded += kept ? 0 : 1;
+    losses = kept ? 0 : kRoundedLoss;
   }
-  return AppendEightDigitField(out, bits, digits, exponent);
+  return {AppendEightDigitField(out, bits, digits, exponent), losses};
 }
 
 char* AppendText(char* out, std::string_view textValue) {

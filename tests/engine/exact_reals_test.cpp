@@ -101,7 +101,10 @@ TEST(ExactReals, CountedSamplesAreTheDefaultTextAndCountExactlyWhatItLoses) {
   for (int k = 0; k < kRandomFloats; ++k) {
     const float value = RandomFloat(random);
     char counted[64];
-    const std::string text(counted, text::AppendExp15_7Counted(counted, value, &rounded, &nans));
+    const text::CountedText field = text::AppendExp15_7Counted(counted, value);
+    rounded += field.losses & 0xFFFFFFFF;
+    nans += field.losses >> 32;
+    const std::string text(counted, field.end);
     ASSERT_EQ(text, text::FormatExp15_7(value));
     if (std::isnan(value)) {
       expectNans += text::HasNanPayload(value) ? 1 : 0;
