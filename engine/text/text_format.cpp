@@ -183,19 +183,23 @@ inline char* AppendEightDigitField(char* out, uint32_t bits, uint32_t digits, in
   return out + 15;
 }
 
-// Half the distance from a finite, non-zero float to its neighbour on one
-// side (below: towards zero): a decimal text on that side closer to it than
-// that reads back to it. At a power of two the neighbour below is twice as
-// close as the one above.
-inline double HalfGap(uint32_t bits, bool towardsZero) {
-  const int biased = static_cast<int>((bits >> 23) & 0xFF);
-  const int ulpExponent = (biased == 0 ? 1 : biased) - 150;
-  const int below = towardsZero && (bits & 0x7FFFFF) == 0 && biased > 1 ? 1 : 0;
-  const uint64_t wide = static_cast<uint64_t>(ulpExponent - 1 - below + 1023) << 52;
-  double gap;
-  std::memcpy(&gap, &wide, sizeof gap);
-  return gap;
-}
+// Half the gap between the floats of each binary exponent (the biased
+// exponent of a float indexes it; 0 holds the subnormals): a decimal text
+// closer than that to a float reads back to it. At a power of two the gap
+// below is half as wide; the caller leaves those to the scanner.
+struct HalfGaps {
+  double gap[256];
+  constexpr HalfGaps() : gap() {
+    for (int biased = 0; biased < 256; ++biased) {
+      const int exponent = (biased == 0 ? 1 : biased) - 151;  // of half a unit in the last place
+      double g = 1;
+      for (int k = 0; k < exponent; ++k) g *= 2;
+      for (int k = 0; k > exponent; --k) g /= 2;
+      gap[biased] = g;
+    }
+  }
+};
+constexpr HalfGaps kHalfGaps;
 
 }  // namespace
 
@@ -243,13 +247,13 @@ CountedText AppendExp15_7Counted(char* out, float value) {
     return {AppendExp15_7(out, value), losses};
   }
   // The digits read back to value when they lie closer to it than half the
-  // gap to its neighbour on their side. The error is known within 3e-8 of
+  // gap between the floats around it. The error is known within 3e-8 of
   // the last digit: beyond 1e-6 of the bound the comparison decides, without
-  // a branch; only nearer is the text read back.
-  const double bound = HalfGap(bits, error > 0) * unit;
+  // a branch; only nearer, or at a power of two, is the text read back.
+  const double bound = kHalfGaps.gap[bits >> 23 & 0xFF] * unit;
   const double distance = std::fabs(error);
   uint64_t losses = distance > bound + 1e-6 ? kRoundedLoss : 0;
-  if (std::fabs(distance - bound) <= 1e-6) [[unlikely]] {
+  if (std::fabs(distance - bound) <= 1e-6 || (bits & 0x7FFFFF) == 0) [[unlikely]] {
     // The digits are those of the magnitude.
     float back = 0;
     uint32_t backBits = 0;
