@@ -11,10 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include "text/canonical_lines.h"
 #include "format/checksum.h"
 #include "orvane/ordered_runner.h"
 #include "orvane/pulse_file.h"
+#include "text/canonical_lines.h"
+#include "text/exact_reals.h"
 #include "text/text_format.h"
 #include "text/text_scan.h"
 #include "text/word_fields.h"
@@ -55,6 +56,37 @@ void BM_AppendExp15_7(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_AppendExp15_7);
+
+// The same text as the default export writes it, counting the values it
+// loses (the warnings of an export).
+void BM_AppendExp15_7Counted(benchmark::State& state) {
+  const std::vector<float> values = RandomFloats();
+  char out[orvane::text::kMaxFieldChars];
+  uint64_t losses = 0;
+  size_t i = 0;
+  for (auto _ : state) {
+    const orvane::text::CountedText field = orvane::text::AppendExp15_7Counted(out, values[i++ % kValues]);
+    losses += field.losses;
+    benchmark::DoNotOptimize(field.end);
+    benchmark::ClobberMemory();
+  }
+  benchmark::DoNotOptimize(losses);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendExp15_7Counted);
+
+// Nine digits: the R samples of the exact layout.
+void BM_AppendExp16_8(benchmark::State& state) {
+  const std::vector<float> values = RandomFloats();
+  char out[orvane::text::kMaxFieldChars];
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(orvane::text::AppendExp16_8(out, values[i++ % kValues]));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendExp16_8);
 
 void BM_AppendFixed6(benchmark::State& state) {
   std::vector<float> values;

@@ -4,6 +4,7 @@
 // operation succeeded.
 //
 // Usage: orvane_bench export|import BASE labelled|bare
+//        orvane_bench export BASE labelled|bare exact
 //        orvane_bench validate FILE.spf
 //        orvane_bench get BASE
 //        orvane_bench set BASE "VALUES"
@@ -24,9 +25,10 @@ int Finish(const orvane::Outcome& outcome) {
   return 1;
 }
 
-int Convert(const std::string& base, bool toAscii, bool labelled) {
+int Convert(const std::string& base, bool toAscii, bool labelled, bool exact = false) {
   orvane::SilentReporter reporter;
   orvane::ConversionRequest request;
+  request.exact = exact;
   request.fileName = base + ".spf";
   request.direction = toAscii ? orvane::Direction::ToText : orvane::Direction::FromText;
   request.labelled = labelled;
@@ -45,6 +47,13 @@ int PulsePower(const std::string& base, const std::string* setText) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // "export BASE LAYOUT exact": the exact layout (to-ascii --exact), which
+  // the naive tool has not.
+  if (argc == 5 && std::string(argv[1]) == "export" && std::string(argv[4]) == "exact") {
+    auto tool = ParseToolCommand(4, argv);
+    if (!tool) return ToolUsage(argv[0]);
+    return Convert(tool->target, true, tool->labelled, true);
+  }
   auto tool = ParseToolCommand(argc, argv);
   if (!tool) return ToolUsage(argv[0]);
   switch (tool->kind) {

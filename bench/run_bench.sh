@@ -589,6 +589,7 @@ power are set beside \`cp\` of the pulse file.
 |---|---|---|---|---|---|
 EOF
   ratio_goals
+  exact_goals
   local v
   v=$(calc "%.2f" "$spf / 1e9 / $(median validate 1)")
   goal "Validation" "≥ 2 GB/s" "$v GB/s" "$(calc "%.2f" "$spf / 1e9 / $(minimum validate 1)") GB/s" \
@@ -619,6 +620,35 @@ EOF
   growth_table
 }
 
+# ------------------------------------------------------------------ the exact layout
+
+# The export of a file of R records only (8 of 1,000,000 samples), the
+# default text against the exact layout (--exact), interleaved run by run.
+bench_exact() {
+  local layout d=$work/exact r
+  mkdir -p "$d"
+  "$GEN" "$d/reals.spf" 0 0 8 1000000 0 0 3 >/dev/null
+  for layout in labelled bare; do
+    log "export --exact $layout"
+    for ((r = 1; r <= runs; r++)); do
+      remove_text "$d/reals"
+      measure "reals_export_$layout" "$ENGINE" export "$d/reals" "$layout"
+      remove_text "$d/reals"
+      measure "exact_export_$layout" "$ENGINE" export "$d/reals" "$layout" exact
+    done
+  done
+  rm -rf "$d"
+}
+
+exact_goals() {
+  local layout
+  [ -f "$work/results/exact_export_labelled" ] || return 0
+  for layout in labelled bare; do
+    ratio_goal "Export --exact ($layout) / default export, R records only" "≤ 1.3×" \
+      "exact_export_$layout" "reals_export_$layout" "<= 1.3"
+  done
+}
+
 # ------------------------------------------------------------------ main
 
 if [ -n "$report_only" ]; then
@@ -638,6 +668,7 @@ log "generating the reference file"
 "$GEN" "$work/ref.spf" 8 2000000 8 1000000 8 2000000 1 >/dev/null
 bench_layout labelled
 bench_layout bare
+bench_exact
 bench_bars
 bench_numpy
 bench_micro

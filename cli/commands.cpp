@@ -65,13 +65,14 @@ ConversionRequest RequestFor(const Options& options, unsigned recordThreads, con
   request.threads = recordThreads;
   request.keepPartial = options.keepPartial;
   request.outputDir = options.outputDir;
+  request.exact = options.exact;
   return request;
 }
 
 RunResult Convert(const Options& options, unsigned recordThreads, const std::string& file, Console& console) {
   RunLog log(options.trace, console, file);
   const Outcome outcome = orvane::Convert(RequestFor(options, recordThreads, file), log);
-  RunResult result{log.Trace(), log.Failures(), outcome.ok(), {}};
+  RunResult result{log.Trace(), log.Failures(), outcome.ok(), {}, log.ExportWarnings()};
   NoteSilentFailure(result, outcome);
   return result;
 }
@@ -263,8 +264,8 @@ int RunCommand(const Options& options) {
   };
   jobs.done = [&](size_t i, RunResult& result) {
     if (labelFiles) result.out = "file: " + Printable(files[i]) + "\n" + result.out;
-    console.Emit(result.out,
-                 WarningLines(files[i], result.warnings) + MessageLines(files[i], result.messages));
+    console.Emit(result.out, WarningLines(result.exportWarnings) + WarningLines(files[i], result.warnings) +
+                                 MessageLines(files[i], result.messages));
     allOk = allOk && result.ok;
   };
   RunBatch(jobs, jobCount);

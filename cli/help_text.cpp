@@ -70,6 +70,12 @@ Options:
                               files it got (default: the text files of a run
                               replace the old ones together, only when the
                               whole run succeeded)
+  --exact                   to-ascii: write every real with the digits that
+                              give back its bits (header reals with up to nine
+                              significant digits where six decimals do not do,
+                              R samples with nine, NaN payloads as nan(0xM)),
+                              in the same line shapes; from-ascii reads it as
+                              it is, no option needed
   -j N, --jobs N            convert or check up to N files at once
                               (default: the number of cores); the output of
                               each file is printed whole, in the order given
@@ -102,6 +108,17 @@ beginning with "-" and a digit are values, not options.
 While a run goes on and standard error is a terminal, its progress is shown
 there: files done, megabytes done of the total, percent, speed and time left.
 A failing run's messages go to standard error as "orvane-cli: FILE: MESSAGE".
+
+What comes back from to-ascii and from-ascii: T and I samples and every whole
+number always bit for bit. The default text writes R samples with eight
+digits and header reals with six decimals, so a real that needs more comes
+back rounded, and a NaN comes back without its payload; to-ascii names each
+such record on standard error as "orvane-cli: warning: BASE.R1: ...". With
+--exact every value comes back bit for bit, except a text field that holds a
+"#" (the import drops it and the rest of its line), a line end or all 80
+characters (the import keeps 79). A text field comes back padded with blanks
+to 79 characters and a NUL, so a pulse file whose text fields are so comes
+back byte for byte.
 Ctrl-C (SIGINT, SIGTERM, SIGHUP) removes the run's temporary files, leaves
 every file that existed before as it was and exits with 128 + the signal.
 

@@ -155,6 +155,8 @@ class Parser {
       options_.labelled = false;
     } else if (arg == "--keep-partial") {
       options_.keepPartial = true;
+    } else if (arg == "--exact") {
+      options_.exact = true;
     } else if (arg == "--trace") {
       options_.trace = true;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -233,6 +235,8 @@ class Parser {
       Fail("option '--output-dir' does not apply to '" + name + "'");
     } else if (options_.keepPartial && command != Command::ToAscii) {
       Fail("option '--keep-partial' does not apply to '" + name + "'");
+    } else if (options_.exact && command != Command::ToAscii) {
+      Fail("option '--exact' does not apply to '" + name + "'");
     } else if (options_.trace && !conversion && command != Command::Power) {
       Fail("option '--trace' does not apply to '" + name + "'");
     } else if (options_.json && (conversion || (command == Command::Power && options_.operands.size() > 1))) {

@@ -18,6 +18,8 @@ struct Options {
   // to-ascii: text files go in place as they are complete, even when the
   // run fails (--keep-partial)
   bool keepPartial = false;
+  // to-ascii: every real with the digits that give back its bits (--exact)
+  bool exact = false;
   // to-ascii, from-ascii: the folder the new files go to (-o); empty:
   // beside the input. repair, salvage: the file to write (-o OUT).
   std::string outputDir;

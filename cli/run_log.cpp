@@ -61,4 +61,10 @@ std::string WarningLines(const std::string& file, const std::vector<std::string>
   return text;
 }
 
+std::string WarningLines(const std::vector<std::string>& warnings) {
+  std::string text;
+  for (const auto& warning : warnings) text += "orvane-cli: warning: " + Printable(warning) + "\n";
+  return text;
+}
+
 }  // namespace orvane::cli

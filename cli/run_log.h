@@ -18,6 +18,9 @@ struct RunResult {
   // Warnings for standard error ("T1: GAIN nan has no pulse power; shown as
   // 0"): the run went on as usual and its status stays as it is.
   std::vector<std::string> warnings;
+  // What an export's text cannot carry, each naming its text file
+  // ("data.R1: 566 of 100000 samples ..."), for standard error.
+  std::vector<std::string> exportWarnings;
 };
 
 class RunLog : public ConversionReporter {
@@ -30,11 +33,13 @@ class RunLog : public ConversionReporter {
   void ShowWaiting(const std::string& path) override;
   void SetProgressPosition(int position) override;
   void ReportBytes(uint64_t done, uint64_t total) override;
+  void ShowWarning(const ExportWarning& warning) override { exportWarnings_.push_back(warning.text); }
 
   const std::string& Trace() const { return trace_; }
   // Every status but the success message, each once, in order, with the
   // system's reason where it gave one ("...: No space left on device").
   std::vector<std::string> Failures() const;
+  const std::vector<std::string>& ExportWarnings() const { return exportWarnings_; }
 
  private:
   bool tracing_;
@@ -42,6 +47,7 @@ class RunLog : public ConversionReporter {
   std::string name_;
   std::string trace_;
   std::vector<std::string> statuses_;
+  std::vector<std::string> exportWarnings_;
   std::vector<std::pair<std::string, std::string>> reasons_;  // failure text, reason
 };
 
@@ -49,5 +55,7 @@ class RunLog : public ConversionReporter {
 std::string MessageLines(const std::string& file, const std::vector<std::string>& messages);
 // "orvane-cli: warning: FILE: WARNING" lines.
 std::string WarningLines(const std::string& file, const std::vector<std::string>& warnings);
+// "orvane-cli: warning: WARNING" lines, for warnings that name their file.
+std::string WarningLines(const std::vector<std::string>& warnings);
 
 }  // namespace orvane::cli

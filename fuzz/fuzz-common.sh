@@ -14,7 +14,7 @@ ORVANE_FUZZ_LIMITS="-malloc_limit_mb=64 -rss_limit_mb=2048 -timeout=10"
 # cross its buffer's end).
 fuzz_max_len() {
   case "$1" in
-    export_fuzzer | round_trip_fuzzer | pulse_power_fuzzer | view_fuzzer) echo "-max_len=4096" ;;
+    export_fuzzer | round_trip_fuzzer | exact_round_trip_fuzzer | pulse_power_fuzzer | view_fuzzer) echo "-max_len=4096" ;;
     header_text_fuzzer) echo "-max_len=8192" ;;
     import_fuzzer | line_reader_fuzzer) echo "-max_len=16384" ;;
     *) echo "-max_len=65536" ;;

@@ -182,9 +182,10 @@ unsigned RecordThreads() {
   return threads;
 }
 
-bool RunConversion(const std::string& base, bool toText, bool labelled, unsigned threads) {
+bool RunConversion(const std::string& base, bool toText, bool labelled, unsigned threads, bool exact) {
   QuietReporter reporter;
   ConversionRequest request;
+  request.exact = exact;
   request.fileName = base + (toText ? ".spf" : ".pfh");
   request.direction = toText ? Direction::ToText : Direction::FromText;
   request.labelled = labelled;

@@ -77,8 +77,8 @@ unsigned RecordThreads();
 
 // Runs Convert on base + ".spf" (to text) or base + ".pfh" (from text) and
 // checks that its last status agrees with its outcome; answers whether it
-// completed.
-bool RunConversion(const std::string& base, bool toText, bool labelled, unsigned threads);
+// completed. exact: the export writes the exact layout (to-ascii --exact).
+bool RunConversion(const std::string& base, bool toText, bool labelled, unsigned threads, bool exact = false);
 
 // True when pulseFile's offset table lies inside it and lists more than
 // most records. The targets that convert whole files pass such inputs by:

@@ -62,8 +62,8 @@ if(ORVANE_BUILD_GUI)
   set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS orvane-cli)
   set(CPACK_DEBIAN_DESKTOP_DESCRIPTION
       "pulse file converter and record viewer (${ORVANE_PRODUCT_NAME})
-Converts pulse files (.spf) into editable text files and back, byte for
-byte in both directions, and reads and sets the pulse power of T records in
+Converts pulse files (.spf) into editable text files and back (every bit
+with --exact), and reads and sets the pulse power of T records in
 place. Holds the Qt desktop program orvane with its menu entry, the record
 viewer orvane-view, and the pulse file type for file managers.")
 endif()

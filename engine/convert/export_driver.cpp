@@ -4,6 +4,7 @@
 
 #include "convert/base_name.h"
 #include "convert/drivers.h"
+#include "convert/export_losses.h"
 #include "format/checksum.h"
 #include "format/structure_check.h"
 #include "io/temporary_files.h"
@@ -90,7 +91,8 @@ void ExportToAscii(const ConversionRequest& request, const std::string& baseName
   // way it ends.
   std::optional<StagedFiles> staged;
   if (!request.keepPartial) staged.emplace();
-  RecordRun run{baseName, request.labelled, request.outputDir, staged ? &*staged : nullptr, nullptr};
+  RecordRun run{baseName, request.labelled, request.outputDir, staged ? &*staged : nullptr,
+                nullptr,  request.exact};
   auto text = TextWriter::Create(pfh, run.staged);
   if (!text) {
     report.ReportStatus(Failure::CantOpenForWriting, pfh.c_str());
@@ -106,8 +108,9 @@ void ExportToAscii(const ConversionRequest& request, const std::string& baseName
   const bool labelled = request.labelled;
   for (const FieldDescription& field : format::kFileHeader.fields) {
     char* end = text->Reserve();
-    text->Advance(AppendHeaderLine(end, field, header.bytes.data(), labelled));
+    text->Advance(AppendHeaderLine(end, field, header.bytes.data(), labelled, request.exact));
   }
+  WarnOfHeaderLosses(format::kFileHeader, header.bytes.data(), request.exact, pfh, report);
   if (!text->Finish()) {
     report.ReportStatus(Failure::AsciiWriteError, pfh.c_str());
     return;

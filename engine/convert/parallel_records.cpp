@@ -77,7 +77,15 @@ unsigned DefaultThreadCount() {
 void ExportRecordsInParallel(const RecordRun& run, const std::string& spf, const PulseFileHeader& header,
                              unsigned threads, RunReport& report) {
   const RecordSpans spans(header);
-  OrderedRunner<std::vector<Outcome>> runner(threads, kWindow);
+  // A record's messages, and what its text cannot carry.
+  struct RecordNotes {
+    std::vector<ExportWarning> warnings;
+    std::vector<Outcome> messages;
+  };
+  const auto notes = [](RunReport& record) {
+    return RecordNotes{record.TakeWarnings(), record.TakeMessages()};
+  };
+  OrderedRunner<RecordNotes> runner(threads, kWindow);
   const auto step = [&report] { report.StepProgress(); };
   size_t stepped = spans.StepThrough(0, 0, step);
   runner.Run(
@@ -85,7 +93,7 @@ void ExportRecordsInParallel(const RecordRun& run, const std::string& spf, const
       [&](uint64_t index) {
         const auto [span, n] = spans.Locate(index);
         RunReport record;
-        if (run.progress != nullptr && run.progress->StopRequested()) return record.TakeMessages();
+        if (run.progress != nullptr && run.progress->StopRequested()) return notes(record);
         record.SetSubject(spf);
         auto binary = io::File::Open(spf, io::File::Mode::Read);
         if (!binary) {
@@ -95,10 +103,11 @@ void ExportRecordsInParallel(const RecordRun& run, const std::string& spf, const
         } else {
           ExportRecord(span->kind, run, *binary, n, record);
         }
-        return record.TakeMessages();
+        return notes(record);
       },
-      [&](uint64_t index, std::vector<Outcome>& messages) {
-        for (const Outcome& message : messages) report.Report(message);
+      [&](uint64_t index, RecordNotes& record) {
+        for (ExportWarning& warning : record.warnings) report.Warn(std::move(warning));
+        for (const Outcome& message : record.messages) report.Report(message);
         if (report.CheckStop()) return false;
         stepped = spans.StepThrough(stepped, index + 1, step);
         return true;

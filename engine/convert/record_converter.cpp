@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/base_name.h"
+#include "convert/export_losses.h"
 #include "convert/text_source.h"
 #include "orvane/byte_order.h"
 #include "orvane/pulse_file.h"
@@ -22,10 +23,11 @@ namespace {
 
 constexpr size_t kMaxRecordHeader = format::kLargestRecordHeader;
 
-void WriteHeaderLines(TextWriter& out, const HeaderDescription& header, const uint8_t* bytes, bool labelled) {
+void WriteHeaderLines(TextWriter& out, const HeaderDescription& header, const uint8_t* bytes, bool labelled,
+                      bool exact) {
   for (const FieldDescription& field : header.fields) {
     char* end = out.Reserve();
-    out.Advance(AppendHeaderLine(end, field, bytes, labelled));
+    out.Advance(AppendHeaderLine(end, field, bytes, labelled, exact));
   }
 }
 // Lines a canonical run takes at most: 64 KiB of samples.
@@ -81,9 +83,12 @@ void ExportRecord(const RecordDescription& kind, const RecordRun& run, io::File&
     const uint64_t start = LoadU32(entry);
     const uint64_t count = kind.DeclaredSamples(header.data());
     ReadCredit credit(run.progress, binary, start, start + kind.header.size + count * kind.sampleBytes);
-    WriteHeaderLines(*out, kind.header, header.data(), labelled);
-    if (!ExportSamples(kind.sample, binary, count, labelled, *out))
+    WriteHeaderLines(*out, kind.header, header.data(), labelled, run.exact);
+    WarnOfHeaderLosses(kind.header, header.data(), run.exact, name, report);
+    RealSampleLosses losses;
+    if (!ExportSamples(kind.sample, binary, count, labelled, *out, run.exact, &losses))
       report.ReportStatus(Failure::BinaryReadError);
+    WarnOfSampleLosses(losses, count, name, report);
     out->Append("\n", 1);
     wroteLines = true;
   }

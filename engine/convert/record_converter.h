@@ -22,6 +22,7 @@ struct RecordRun {
   std::string outputDir;          // where new text files go; empty: beside the input
   StagedFiles* staged = nullptr;  // complete text files wait here for the run's end; null: each goes in place
   ByteProgress* progress = nullptr;  // bytes of input done; null: not counted
+  bool exact = false;                // export: reals with the digits that give back their bits
 };
 
 // Writes the text file of record n of a kind from the table entry at the

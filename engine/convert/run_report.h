@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "io/file_io.h"
+#include "orvane/export_warnings.h"
 #include "orvane/messages.h"
 #include "orvane/reporter.h"
 #include "run/run_stop.h"
@@ -63,11 +64,23 @@ class RunReport {
     if (reporter_) reporter_->FileWritten(path);
   }
 
+  // What the text of an export cannot carry: shown through the reporter,
+  // or kept by a collecting report.
+  void Warn(ExportWarning warning) {
+    if (reporter_) {
+      reporter_->ShowWarning(warning);
+    } else {
+      warnings_.push_back(std::move(warning));
+    }
+  }
+
   bool Failed() const { return failed_; }
   // The run's first failure, otherwise the last status shown.
   Outcome Result() const;
   // The messages of a collecting report, in the order reported.
   std::vector<Outcome> TakeMessages() { return std::move(messages_); }
+  // The warnings of a collecting report, in the order given.
+  std::vector<ExportWarning> TakeWarnings() { return std::move(warnings_); }
 
  private:
   ConversionReporter* reporter_;  // null: collecting
@@ -81,6 +94,7 @@ class RunReport {
   bool nameMissing_ = false;
   Outcome firstFailure_;
   std::vector<Outcome> messages_;
+  std::vector<ExportWarning> warnings_;
 };
 
 }  // namespace orvane

@@ -4,6 +4,7 @@
 
 #include "orvane/byte_order.h"
 #include "orvane/format.h"
+#include "text/exact_reals.h"
 #include "text/text_format.h"
 #include "text/text_scan.h"
 
@@ -42,7 +43,8 @@ bool MatchLabel(text::Scanner& in, const FieldDescription& field) {
 
 }  // namespace
 
-char* AppendHeaderLine(char* out, const FieldDescription& field, const uint8_t* header, bool labelled) {
+char* AppendHeaderLine(char* out, const FieldDescription& field, const uint8_t* header, bool labelled,
+                       bool exact) {
   if (labelled) out = AppendLabel(out, field);
   const uint8_t* at = header + field.offset;
   switch (labelled ? field.labelled : field.bare) {
@@ -51,7 +53,9 @@ char* AppendHeaderLine(char* out, const FieldDescription& field, const uint8_t* 
     case F::Int32: out = text::AppendLong(out, LoadI32(at)); break;
     case F::UInt32: out = text::AppendULong(out, LoadU32(at)); break;
     case F::Word16: out = text::AppendRightAligned(out, LoadU16(at), 0); break;
-    case F::Real32: out = text::AppendFixed6(out, LoadF32(at)); break;
+    case F::Real32:
+      out = exact ? text::AppendExactReal(out, LoadF32(at)) : text::AppendFixed6(out, LoadF32(at));
+      break;
   }
   *out++ = '\n';
   return out;

@@ -14,7 +14,9 @@ namespace orvane {
 constexpr size_t kMaxHeaderLineChars = 128;
 
 // Appends the text line of one field (with its "\n") and returns the new end.
-char* AppendHeaderLine(char* out, const FieldDescription& field, const uint8_t* header, bool labelled);
+// exact: reals with the digits that give back their bits (to-ascii --exact).
+char* AppendHeaderLine(char* out, const FieldDescription& field, const uint8_t* header, bool labelled,
+                       bool exact = false);
 
 // Applies one delivered line (120 characters and a NUL) to its field.
 // False when the line does not deliver the field's value; text fields

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "orvane/byte_order.h"
+#include "text/exact_reals.h"
 #include "text/line_index.h"
 #include "text/swar_digits.h"
 #include "text/text_format.h"
@@ -17,11 +18,12 @@ namespace orvane {
 namespace {
 
 constexpr size_t kBlockSamples = 1 << 15;
-// At most 18 characters a sample and 23 of index a line, and 16 bytes that
-// a rendering may touch past its end: 1024 samples (a whole number of lines
-// of either form) take less than a reservation's room.
+// At most 19 characters a sample (16 and three blanks in the exact layout)
+// and 23 of index a line, and 16 bytes that a rendering may touch past its
+// end: 1024 samples (a whole number of lines of either form) take less than
+// a reservation's room.
 constexpr size_t kSamplesPerReserve = 1024;
-static_assert(kSamplesPerReserve * (18 + 23) + 16 < TextWriter::kMaxReserve);
+static_assert(kSamplesPerReserve * (19 + 23) + 16 < TextWriter::kMaxReserve);
 
 // One sample of a sample line. Labelled lines start with the index of
 // their first sample ("%6d:  "); the last sample of a line ends it, every
@@ -51,14 +53,42 @@ char* AppendWordLine(char* out, const uint8_t* samples, const char* fields) {
   return out + 70;
 }
 
-// A whole line of four reals.
-char* AppendRealLine(char* out, const uint8_t* samples) {
-  for (int k = 0; k < 3; ++k) {
-    out = text::AppendExp15_7(out, LoadF32(samples + 4 * k));
-    out = text::AppendLiteral(out, "   ");
+// How one real of a sample line is written: "%15.7e" with what it loses,
+// or the nine digits of the exact layout, which lose nothing.
+struct CountedReal {
+  text::CountedText operator()(char* out, float value) const {
+    return text::AppendExp15_7Counted(out, value);
   }
-  out = text::AppendExp15_7(out, LoadF32(samples + 12));
-  return text::AppendLiteral(out, "\n");
+};
+struct ExactReal {
+  text::CountedText operator()(char* out, float value) const { return {text::AppendExp16_8(out, value), 0}; }
+};
+
+// A whole line of four reals; adds their losses to *losses.
+template <typename Real>
+char* AppendRealLine(char* out, const uint8_t* samples, Real real, uint64_t* losses) {
+  uint64_t lost = 0;
+  for (int k = 0; k < 3; ++k) {
+    const text::CountedText field = real(out, LoadF32(samples + 4 * k));
+    lost += field.losses;
+    out = text::AppendLiteral(field.end, "   ");
+  }
+  const text::CountedText field = real(out, LoadF32(samples + 12));
+  *losses += lost + field.losses;
+  return text::AppendLiteral(field.end, "\n");
+}
+
+// One real of a sample line that is not whole (the last of a record).
+template <typename Real>
+char* AppendRealSample(char* out, uint64_t i, float value, bool labelled, Real real, uint64_t* losses) {
+  const unsigned column = static_cast<unsigned>(i % 4);
+  if (labelled && column == 0) {
+    out = text::AppendRightAligned(out, static_cast<int64_t>(i), 6);
+    out = text::AppendLiteral(out, ":  ");
+  }
+  const text::CountedText field = real(out, value);
+  *losses += field.losses;
+  return column == 3 ? text::AppendLiteral(field.end, "\n") : text::AppendLiteral(field.end, "   ");
 }
 
 // Reads a blank-separated integer of at most seven digits eight bytes at a
@@ -133,9 +163,10 @@ bool ScanCanonicalWordLine(const char* line, bool labelled, int needed, int16_t*
   return true;
 }
 
-}  // namespace
-
-bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out) {
+// losses: the sum of the losses of every real written (text::CountedText).
+template <typename Real>
+bool ExportSampleBlocks(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out,
+                        Real real, uint64_t* losses) {
   const size_t width = static_cast<size_t>(SampleBytes(form));
   const unsigned perLine = static_cast<unsigned>(SamplesPerLine(form));
   const char* fields = text::WordFields();
@@ -156,24 +187,42 @@ bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool label
       const size_t run = std::min<size_t>(got - k, kSamplesPerReserve);
       const size_t lines = run / perLine;
       char* end = out.Reserve();
+      // Summed in a register: the characters stored may alias *losses.
+      uint64_t lost = 0;
       for (size_t line = 0; line < lines; ++line, p += perLine * width) {
         if (labelled) {
           end = index.Append(end);
           index.Step(perLine);
         }
-        end = form == SampleType::Int16 ? AppendWordLine(end, p, fields) : AppendRealLine(end, p);
+        end =
+            form == SampleType::Int16 ? AppendWordLine(end, p, fields) : AppendRealLine(end, p, real, &lost);
       }
       i += lines * perLine;
       for (size_t r = lines * perLine; r < run; ++r, ++i, p += width) {
         end = form == SampleType::Int16 ? AppendSample<8>(end, i, LoadI16(p), labelled, text::AppendWord6)
-                                        : AppendSample<4>(end, i, LoadF32(p), labelled, text::AppendExp15_7);
+                                        : AppendRealSample(end, i, LoadF32(p), labelled, real, &lost);
       }
       out.Advance(end);
+      *losses += lost;
       k += run;
     }
     if (got < want) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool ExportSamples(SampleType form, io::File& binary, uint64_t count, bool labelled, TextWriter& out,
+                   bool exact, RealSampleLosses* losses) {
+  uint64_t lost = 0;
+  const bool read = exact ? ExportSampleBlocks(form, binary, count, labelled, out, ExactReal{}, &lost)
+                          : ExportSampleBlocks(form, binary, count, labelled, out, CountedReal{}, &lost);
+  if (losses != nullptr) {
+    losses->rounded += lost & 0xFFFFFFFF;
+    losses->nans += lost >> 32;
+  }
+  return read;
 }
 
 bool ScanWordLine(const char* line, bool labelled, int needed, int16_t* values) {

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "text/decimal_powers.h"
+#include "text/exact_reals.h"
+#include "text/text_scan.h"
 
 namespace orvane::text {
 
@@ -95,7 +97,11 @@ namespace {
 // roundings of a double, so the scaled value is off by less than 3e-8: that
 // decides the rounding everywhere but within 1e-7 of a tie, where the
 // answer is false and the caller rounds exactly.
-inline bool EightDigits(double d, uint32_t* digits, int* exponent) {
+// *error is the distance of the digits from d in units of their last
+// place, negative when they lie above d, and *unit the scale d was
+// multiplied by (10^(7 - exponent)).
+inline bool EightDigits(double d, uint32_t* digits, int* exponent, double* error = nullptr,
+                        double* unit = nullptr) {
   uint64_t bits;
   std::memcpy(&bits, &d, sizeof bits);
   const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
@@ -109,6 +115,10 @@ inline bool EightDigits(double d, uint32_t* digits, int* exponent) {
   const double fraction = scaled - n;
   if (fraction > 0.5 - 1e-7 && fraction < 0.5 + 1e-7) return false;
   n += fraction > 0.5 ? 1 : 0;
+  if (error != nullptr) {
+    *error = fraction > 0.5 ? fraction - 1 : fraction;
+    *unit = PowerOfTen(7 - k);
+  }
   if (n == 100000000) {
     n = 10000000;
     ++k;
@@ -158,18 +168,9 @@ char* AppendExp15_7Exact(char* out, float value) {
   return out + n;
 }
 
-}  // namespace
-
-char* AppendExp15_7(char* out, float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  if ((bits & 0x7F800000) == 0x7F800000) return AppendExp15_7Exact(out, value);  // NaN or infinity
-  const double magnitude = std::fabs(static_cast<double>(value));
-  uint32_t digits = 0;
-  int exponent = 0;
-  if (magnitude != 0 && !EightDigits(magnitude, &digits, &exponent)) return AppendExp15_7Exact(out, value);
-  // " d.ddddddde+xxx": always 15 characters for a finite float, written as
-  // two words.
+// " d.ddddddde+xxx": always 15 characters for a finite float, written as
+// two words.
+inline char* AppendEightDigitField(char* out, uint32_t bits, uint32_t digits, int exponent) {
   const uint64_t chars = EightDigitChars(digits);
   const uint64_t sign = (bits >> 31) ? '-' : ' ';
   const uint64_t head = sign | ((chars & 0xFF) << 8) | (uint64_t{'.'} << 16) | ((chars >> 8) << 24);
@@ -180,6 +181,88 @@ char* AppendExp15_7(char* out, float value) {
   std::memcpy(out, &head, sizeof head);
   std::memcpy(out + 8, &tail, sizeof tail);
   return out + 15;
+}
+
+// Half the gap between the floats of each binary exponent (the biased
+// exponent of a float indexes it; 0 holds the subnormals): a decimal text
+// closer than that to a float reads back to it. At a power of two the gap
+// below is half as wide; the caller leaves those to the scanner.
+struct HalfGaps {
+  double gap[256];
+  constexpr HalfGaps() : gap() {
+    for (int biased = 0; biased < 256; ++biased) {
+      const int exponent = (biased == 0 ? 1 : biased) - 151;  // of half a unit in the last place
+      double g = 1;
+      for (int k = 0; k < exponent; ++k) g *= 2;
+      for (int k = 0; k > exponent; --k) g /= 2;
+      gap[biased] = g;
+    }
+  }
+};
+constexpr HalfGaps kHalfGaps;
+
+}  // namespace
+
+char* AppendExp15_7(char* out, float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  if ((bits & 0x7F800000) == 0x7F800000) return AppendExp15_7Exact(out, value);  // NaN or infinity
+  const double magnitude = std::fabs(static_cast<double>(value));
+  uint32_t digits = 0;
+  int exponent = 0;
+  if (magnitude != 0 && !EightDigits(magnitude, &digits, &exponent)) return AppendExp15_7Exact(out, value);
+  return AppendEightDigitField(out, bits, digits, exponent);
+}
+
+namespace {
+
+// Whether "%15.7e" of value reads back to it: the slow answer, through the
+// text and the scanner.
+bool EightDigitTextKeeps(float value) {
+  char buffer[kMaxFieldChars];
+  *AppendExp15_7(buffer, value) = 0;
+  float back;
+  Scanner in(buffer);
+  return in.Real(&back) && std::memcmp(&back, &value, sizeof back) == 0;
+}
+
+}  // namespace
+
+CountedText AppendExp15_7Counted(char* out, float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const double magnitude = std::fabs(static_cast<double>(value));
+  uint32_t digits = 0;
+  int exponent = 0;
+  double error = 0;
+  double unit = 0;
+  if ((bits & 0x7F800000) == 0x7F800000 || magnitude == 0 ||
+      !EightDigits(magnitude, &digits, &exponent, &error, &unit)) {
+    uint64_t losses = 0;
+    if ((bits & 0x7FFFFFFF) > 0x7F800000) {
+      losses = (bits & 0x7FFFFF) != kPlainNanMantissa ? kNanLoss : 0;
+    } else if (magnitude != 0 && (bits & 0x7F800000) != 0x7F800000) {
+      losses = EightDigitTextKeeps(value) ? 0 : kRoundedLoss;
+    }
+    return {AppendExp15_7(out, value), losses};
+  }
+  // The digits read back to value when they lie closer to it than half the
+  // gap between the floats around it. The error is known within 3e-8 of
+  // the last digit: beyond 1e-6 of the bound the comparison decides, without
+  // a branch; only nearer, or at a power of two, is the text read back.
+  const double bound = kHalfGaps.gap[bits >> 23 & 0xFF] * unit;
+  const double distance = std::fabs(error);
+  uint64_t losses = distance > bound + 1e-6 ? kRoundedLoss : 0;
+  if (std::fabs(distance - bound) <= 1e-6 || (bits & 0x7FFFFF) == 0) [[unlikely]] {
+    // The digits are those of the magnitude.
+    float back = 0;
+    uint32_t backBits = 0;
+    const bool near = NearestFloat(digits, exponent - 7, &back);
+    std::memcpy(&backBits, &back, sizeof backBits);
+    const bool kept = near ? backBits == (bits & 0x7FFFFFFF) : EightDigitTextKeeps(value);
+    losses = kept ? 0 : kRoundedLoss;
+  }
+  return {AppendEightDigitField(out, bits, digits, exponent), losses};
 }
 
 char* AppendText(char* out, std::string_view textValue) {

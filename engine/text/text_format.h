@@ -21,6 +21,17 @@ char* AppendRightAligned(char* out, int64_t value, int width);  // "%6d", "%2d"
 char* AppendWord6(char* out, int16_t value);                    // "%6d" of a 16-bit sample; may touch 8 bytes
 char* AppendFixed6(char* out, float value);                     // "%f" of the widened float
 char* AppendExp15_7(char* out, float value);  // "%15.7e", three-digit exponent; may touch 16 bytes
+// The same text, and what it loses: kRoundedLoss when it does not read back
+// to the same bits because eight digits are too few, kNanLoss for a NaN with
+// a payload. Returned by value, so that a caller sums them in a register:
+// a count in memory would be reloaded after every character stored.
+struct CountedText {
+  char* end;
+  uint64_t losses;
+};
+constexpr uint64_t kRoundedLoss = 1;
+constexpr uint64_t kNanLoss = uint64_t{1} << 32;
+CountedText AppendExp15_7Counted(char* out, float value);
 char* AppendText(char* out, std::string_view text);
 
 // A string literal: its length is known when compiling.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <system_error>
 
 #include "text/decimal_powers.h"
@@ -75,6 +76,23 @@ bool ShortDecimalToFloat(const char* begin, const char* end, float* out) {
   if ((bits & 0x1FFFFFFF) == 0x10000000) return false;
   *out = static_cast<float>(wide);
   return true;
+}
+
+// The mantissa bits of "nan(...)": a hexadecimal number with 0x or a
+// decimal one, of which the low 23 bits count; nothing for other text or
+// for bits that would make an infinity.
+std::optional<uint32_t> NanPayload(const char* begin, const char* end) {
+  int base = 10;
+  if (end - begin > 2 && begin[0] == '0' && Lower(begin[1]) == 'x') {
+    base = 16;
+    begin += 2;
+  }
+  uint64_t value = 0;
+  auto result = std::from_chars(begin, end, value, base);
+  if (result.ec != std::errc() || result.ptr != end) return std::nullopt;
+  const uint32_t mantissa = static_cast<uint32_t>(value & 0x7FFFFF);
+  if (mantissa == 0) return std::nullopt;
+  return mantissa;
 }
 
 }  // namespace
@@ -184,12 +202,20 @@ bool Scanner::Real(float* value) {
     magnitude = std::numeric_limits<float>::infinity();
   } else if (StartsWithNoCase(p, "nan")) {
     p += 3;
+    magnitude = std::numeric_limits<float>::quiet_NaN();
     if (*p == '(') {
       const char* q = p + 1;
       while (IsDigit(*q) || (Lower(*q) >= 'a' && Lower(*q) <= 'z') || *q == '_') ++q;
-      if (*q == ')') p = q + 1;
+      if (*q == ')') {
+        // "nan(0xM)" or "nan(M)": M gives the 23 mantissa bits, so that a
+        // NaN's payload comes back as the exact layout writes it.
+        if (auto payload = NanPayload(p + 1, q)) {
+          const uint32_t bits = 0x7F800000u | *payload;
+          std::memcpy(&magnitude, &bits, sizeof magnitude);
+        }
+        p = q + 1;
+      }
     }
-    magnitude = std::numeric_limits<float>::quiet_NaN();
   } else {
     bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
                (HexValue(p[2]) >= 0 || (p[2] == '.' && HexValue(p[3]) >= 0));

@@ -26,6 +26,7 @@ from ._headers import MAGIC, Header
 from ._dask import stack
 from ._reader import Problem, PulseFile, Record, Records, open
 from ._services import base_name, diff, from_text, get_power, repair, salvage, set_power, stats, to_text, validate
+from ._warnings import TextWarning
 from ._writer import write
 
 __all__ = [
@@ -42,6 +43,7 @@ __all__ = [
     "PulseFile",
     "Record",
     "Records",
+    "TextWarning",
     "base_name",
     "diff",
     "dtypes",

@@ -60,6 +60,7 @@ class FormatError(Error, ValueError): ...
 class ChecksumError(FormatError): ...
 class LayoutError(Error, ValueError): ...
 class FileChangedError(Error, OSError): ...
+class TextWarning(UserWarning): ...
 class ConversionError(Error):
     code: Failure
     reason: str
@@ -172,6 +173,7 @@ def to_text(
     output_dir: _Path | None = ...,
     progress: _Progress | None = ...,
     threads: int = ...,
+    exact: bool = ...,
 ) -> list[str]: ...
 @overload
 def to_text(
@@ -180,6 +182,7 @@ def to_text(
     output_dir: _Path | None = ...,
     progress: _Progress | None = ...,
     threads: int = ...,
+    exact: bool = ...,
 ) -> list[bytes]: ...
 @overload
 def from_text(

@@ -10,6 +10,7 @@ import os
 import warnings
 
 from . import _errors, _orvane
+from ._warnings import TextWarning
 
 # The engine takes a thread count as an unsigned 32-bit number.
 _MAX_THREADS = 2**32 - 1
@@ -47,24 +48,36 @@ def _threads(threads):
     return count
 
 
-def _convert(path, to_text, labelled, output_dir, progress, threads):
+def _convert(path, to_text, labelled, output_dir, progress, threads, exact=False):
     """Runs one conversion; the names of the files it put in place, as
     the engine wrote them, in the type path was given in. Ctrl-C or an
     exception of progress stops the run (every existing file stays as it
-    was) and is raised."""
+    was) and is raised. What the text cannot carry is issued as
+    TextWarning."""
     threads = _threads(threads)
     out_dir = b"" if output_dir is None else _name(output_dir)
     written = []
-    outcome = _orvane.convert(_name(path), to_text, bool(labelled), out_dir, threads, progress, written)
+    losses = []
+    outcome = _orvane.convert(
+        _name(path), to_text, bool(labelled), out_dir, threads, progress, written, bool(exact), losses
+    )
+    for text in losses:
+        warnings.warn(os.fsdecode(text), TextWarning, stacklevel=3)
     outcome = _errors.Outcome(*outcome)
     if not outcome.ok:
         raise _errors.conversion_error(outcome)
     return [_like(path, name) for name in written]
 
 
-def to_text(path, labelled=True, output_dir=None, progress=None, threads=0):
+def to_text(path, labelled=True, output_dir=None, progress=None, threads=0, exact=False):
     """Converts BASE.spf to BASE.pfh and one text file per record, as
-    "Convert to ASCII" does; labelled=False gives bare values. The files go to
+    "Convert to ASCII" does; labelled=False gives bare values. exact=True
+    writes every real with the digits that give back its bits (header reals
+    with up to nine significant digits where six decimals do not do, R
+    samples with nine, NaN payloads as nan(0xM)), in the same line shapes;
+    from_text reads it as it is. Without it, every value that will not come
+    back the same is named in a TextWarning; T and I samples always do.
+    The files go to
     output_dir (named by the base name without its folder) or beside the
     input. progress, if given, is called as progress(done, total, status)
     with the bytes of the input done and in all. threads is the number of
@@ -72,7 +85,7 @@ def to_text(path, labelled=True, output_dir=None, progress=None, threads=0):
     paths written (bytes for a bytes path); raises ConversionError (a
     FormatError too for an invalid pulse file, the OSError of the system's
     error number for a file the system refused)."""
-    return _convert(path, True, labelled, output_dir, progress, threads)
+    return _convert(path, True, labelled, output_dir, progress, threads, exact)
 
 
 def from_text(path, labelled=True, output_dir=None, progress=None, threads=0):

@@ -41,6 +41,11 @@ void EngineRun::FileWritten(const std::string& path) {
   written_.push_back(path);
 }
 
+void EngineRun::ShowWarning(const ExportWarning& warning) {
+  std::lock_guard lock(mutex_);
+  warnings_.push_back(warning);
+}
+
 void EngineRun::Keep(py::error_already_set&& e) {
   if (!error_) error_.emplace(std::move(e));
   stop_ = true;

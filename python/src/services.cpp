@@ -22,8 +22,10 @@ namespace orvane::python {
 namespace {
 
 py::tuple RunConvert(const std::string& fileName, bool toText, bool labelled, const std::string& outputDir,
-                     unsigned threads, py::object progress, py::object written) {
+                     unsigned threads, py::object progress, py::object written, bool exact,
+                     py::object losses) {
   ConversionRequest request;
+  request.exact = exact;
   request.fileName = fileName;
   request.direction = toText ? Direction::ToText : Direction::FromText;
   request.labelled = labelled;
@@ -34,6 +36,8 @@ py::tuple RunConvert(const std::string& fileName, bool toText, bool labelled, co
   run.Run([&](ConversionReporter& reporter) { outcome = Convert(request, reporter); });
   if (!written.is_none())
     for (const std::string& path : run.Written()) written.attr("append")(py::bytes(path));
+  if (!losses.is_none())
+    for (const ExportWarning& warning : run.Warnings()) losses.attr("append")(py::bytes(warning.text));
   return OutcomeTuple(outcome);
 }
 
@@ -86,7 +90,8 @@ py::list FailureFormats() {
 
 void BindServices(py::module_& m) {
   m.def("convert", &RunConvert, py::arg("file_name"), py::arg("to_text"), py::arg("labelled"),
-        py::arg("output_dir"), py::arg("threads"), py::arg("progress"), py::arg("written") = py::none());
+        py::arg("output_dir"), py::arg("threads"), py::arg("progress"), py::arg("written") = py::none(),
+        py::arg("exact") = false, py::arg("losses") = py::none());
   m.def("get_power", &GetPower);
   m.def("set_power", &SetPower);
   m.def("validate", &Validate);

@@ -82,6 +82,9 @@ expect "--no-headers" --no
 expect "--no-headers" -o out --no
 expect "--output --output-dir" --out
 expect "--keep-partial" -j 4 --kee
+expect "--exact" -j 4 --exa
+expect "--exact" to-ascii --exa
+expect "" from-ascii --exa
 expect "-j" -j 2 -j
 expect "--jobs" --job
 # After the command, only what that command takes.

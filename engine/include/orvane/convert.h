@@ -31,6 +31,11 @@ struct ConversionRequest {
   // run's end, only when the whole run succeeded: a failed or interrupted
   // run changes no existing file.
   bool keepPartial = false;
+  // Export only: every real written with the digits that give back its
+  // bits (header reals with up to nine significant digits where six
+  // decimals do not do, R samples with nine, NaN payloads as "nan(0xM)"),
+  // in the line shapes of the chosen layout; the import reads it as it is.
+  bool exact = false;
 };
 
 // Runs one conversion to its end. Every message and progress step goes to

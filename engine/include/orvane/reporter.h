@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "orvane/export_warnings.h"
 #include "orvane/messages.h"
 
 namespace orvane {
@@ -41,6 +42,10 @@ class ConversionReporter {
   // (a lock on a pulse file); it waits on until the file is free or the
   // run is stopped. Nothing by default.
   virtual void ShowWaiting(const std::string& path) { (void)path; }
+  // Something the text of an export cannot carry (one warning per loss and
+  // text file, in record order). It changes nothing of the run. Nothing by
+  // default.
+  virtual void ShowWarning(const ExportWarning& warning) { (void)warning; }
   // A file the run has put in place, once the run has succeeded: the text
   // files of an export (the header text first, then the records in table
   // order) or the pulse file of an import. Nothing by default.
