@@ -21,6 +21,8 @@ struct Options {
   // to-ascii, from-ascii: the folder the new files go to (-o); empty:
   // beside the input
   std::string outputDir;
+  // from-ascii: refuse a text set with any diagnostic (--strict)
+  bool strict = false;
   // stats, diff: JSON on standard output instead of a table (--json)
   bool json = false;
   // diff: samples further apart than this differ (--tolerance)

@@ -18,6 +18,9 @@ struct RunResult {
   // Warnings for standard error ("T1: GAIN nan has no pulse power; shown as
   // 0"): the run went on as usual and its status stays as it is.
   std::vector<std::string> warnings;
+  // Diagnostics of an import's text ("data.T2:5:7: GAIN: ..."), for
+  // standard error; they change neither the run nor its status.
+  std::vector<TextDiagnostic> diagnostics;
 };
 
 class RunLog : public ConversionReporter {
@@ -30,11 +33,13 @@ class RunLog : public ConversionReporter {
   void ShowWaiting(const std::string& path) override;
   void SetProgressPosition(int position) override;
   void ReportBytes(uint64_t done, uint64_t total) override;
+  void ShowDiagnostic(const TextDiagnostic& diagnostic) override;
 
   const std::string& Trace() const { return trace_; }
   // Every status but the success message, each once, in order, with the
   // system's reason where it gave one ("...: No space left on device").
   std::vector<std::string> Failures() const;
+  std::vector<TextDiagnostic> TakeDiagnostics() { return std::move(diagnostics_); }
 
  private:
   bool tracing_;
@@ -43,11 +48,17 @@ class RunLog : public ConversionReporter {
   std::string trace_;
   std::vector<std::string> statuses_;
   std::vector<std::pair<std::string, std::string>> reasons_;  // failure text, reason
+  std::vector<TextDiagnostic> diagnostics_;
 };
 
 // "orvane-cli: FILE: MESSAGE" lines.
 std::string MessageLines(const std::string& file, const std::vector<std::string>& messages);
 // "orvane-cli: warning: FILE: WARNING" lines.
 std::string WarningLines(const std::string& file, const std::vector<std::string>& warnings);
+// "orvane-cli: warning: FILE:LINE:COLUMN: ..." lines, at most
+// kDiagnosticsPerFile for each text file, then one line with the count of
+// the others ("orvane-cli: warning: FILE: ... and 12 more").
+constexpr size_t kDiagnosticsPerFile = 20;
+std::string DiagnosticLines(const std::vector<TextDiagnostic>& diagnostics);
 
 }  // namespace orvane::cli

@@ -63,6 +63,15 @@ class RunReport {
     if (reporter_) reporter_->FileWritten(path);
   }
 
+  // A diagnostic of the run's text: shown through the reporter, or kept
+  // by a collecting report. It changes neither the status nor the outcome.
+  void Diagnose(TextDiagnostic diagnostic);
+  // Diagnostics reported so far, and the file of the first of them.
+  size_t DiagnosticCount() const { return diagnosticCount_; }
+  const std::string& FirstDiagnosedFile() const { return firstDiagnosed_; }
+  // The diagnostics of a collecting report, in the order reported.
+  std::vector<TextDiagnostic> TakeDiagnostics() { return std::move(diagnostics_); }
+
   bool Failed() const { return failed_; }
   // The run's first failure, otherwise the last status shown.
   Outcome Result() const;
@@ -81,6 +90,9 @@ class RunReport {
   bool nameMissing_ = false;
   Outcome firstFailure_;
   std::vector<Outcome> messages_;
+  size_t diagnosticCount_ = 0;
+  std::string firstDiagnosed_;
+  std::vector<TextDiagnostic> diagnostics_;
 };
 
 }  // namespace orvane

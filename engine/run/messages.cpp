@@ -39,6 +39,7 @@ constexpr const char* kFormats[kFailureCount] = {
     "Samples of record %s end past the end of the file",
     "Record %s holds more samples than its SIZE can count",
     "Header of %s is not %u bytes",
+    "Text of %s does not match its fields; nothing written",
     "conversion cancelled",
     "conversion did not complete",
 };

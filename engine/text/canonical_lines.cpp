@@ -8,6 +8,7 @@
 #endif
 
 #include "orvane/byte_order.h"
+#include "text/line_index.h"
 #include "text/swar_digits.h"
 #include "text/text_scan.h"
 #include "text/word_fields.h"
@@ -258,8 +259,11 @@ inline void StoreSamples(uint8_t* out, const Value (&values)[N]) {
 }
 
 CanonicalRun TakeCanonicalLines(SampleType form, bool labelled, const char* data, size_t size,
-                                size_t maxLines, uint8_t* samples) {
+                                size_t maxLines, uint8_t* samples, uint64_t firstLabel) {
   CanonicalRun run;
+  const bool checkLabels = labelled && firstLabel != kAnyLabel;
+  LineIndex expected(checkLabels ? firstLabel : 0);
+  const unsigned perLine = static_cast<unsigned>(SamplesPerLine(form));
   const size_t bareChars = form == SampleType::Int16 ? kWordLineChars : kRealLineChars;
 #if defined(__x86_64__)
   const bool sse = HasSse41();
@@ -280,6 +284,17 @@ CanonicalRun TakeCanonicalLines(SampleType form, bool labelled, const char* data
 #endif
       if (label == 0) label = LabelLength(line, left);
       if (label == 0 || left <= label + bareChars) break;
+      if (checkLabels) {
+        // The export's label of this line, compared eight bytes at once
+        // for the usual nine-character label (its last byte, a blank, has
+        // been seen already).
+        size_t length;
+        const char* want = expected.Text(&length);
+        if (label != length ||
+            (label == 9 ? Load8(line) != Load8(want) : std::memcmp(line, want, label) != 0))
+          break;
+        expected.Step(perLine);
+      }
     }
     uint8_t* out = samples + 16 * run.lines;
     if (form == SampleType::Int16) {

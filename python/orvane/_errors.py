@@ -141,6 +141,37 @@ class ConversionError(Error):
         return text
 
 
+class TextWarning(UserWarning):
+    """A line of an import's text that does not say exactly what the import
+    takes from it, as orvane-cli prints it after "warning: ": "data.T2:5:7:
+    GAIN: "0,25" is not a real number; stored 0". The import goes on as it
+    would without it. file, line and column (from 1) say where, field the
+    field's label ("" for sample lines and whole files), code the kind of
+    finding ("not-a-number", "out-of-range", "sample-label", ...)."""
+
+    def __init__(self, message, file="", line=0, column=0, field="", code=""):
+        super().__init__(message)
+        self.message = message
+        self.file = file
+        self.line = line
+        self.column = column
+        self.field = field
+        self.code = code
+
+    def __reduce__(self):
+        return (type(self), (self.message, self.file, self.line, self.column, self.field, self.code))
+
+    def __str__(self):
+        return self.message
+
+
+class TextError(ConversionError, ValueError):
+    """A strict import refused its text set because of its diagnostics;
+    nothing was written. diagnostics holds them, as TextWarnings."""
+
+    diagnostics = ()
+
+
 class ConversionFormatError(ConversionError, FormatError):
     """A conversion refused because its input is not a valid pulse file."""
 
@@ -222,6 +253,8 @@ def conversion_error(outcome):
         return _system_error(outcome, path)
     if code == Failure.CHECKSUM_ERROR:
         cls = ConversionChecksumError
+    elif code == Failure.TEXT_NOT_EXACT:
+        cls = TextError
     elif code in _FORMAT_FAILURES:
         cls = ConversionFormatError
     else:

@@ -41,6 +41,11 @@ void EngineRun::FileWritten(const std::string& path) {
   written_.push_back(path);
 }
 
+void EngineRun::ShowDiagnostic(const TextDiagnostic& diagnostic) {
+  std::lock_guard lock(mutex_);
+  diagnostics_.push_back(diagnostic);
+}
+
 void EngineRun::Keep(py::error_already_set&& e) {
   if (!error_) error_.emplace(std::move(e));
   stop_ = true;

@@ -33,6 +33,8 @@ class EngineRun final : public ConversionReporter {
 
   // The files the run put in place, as the engine reported them.
   const std::vector<std::string>& Written() const { return written_; }
+  // The diagnostics of the run's text, in order.
+  const std::vector<TextDiagnostic>& Diagnostics() const { return diagnostics_; }
 
   void ShowStatus(const std::string& text) override;
   void SetProgressPosition(int) override {}
@@ -40,6 +42,7 @@ class EngineRun final : public ConversionReporter {
   bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
   void ShowWaiting(const std::string& path) override;
   void FileWritten(const std::string& path) override;
+  void ShowDiagnostic(const TextDiagnostic& diagnostic) override;
 
  private:
   // With the GIL held: passes on what changed and checks for signals.
@@ -57,6 +60,7 @@ class EngineRun final : public ConversionReporter {
   std::string status_;
   std::vector<std::string> waiting_;  // paths to tell the user about
   std::vector<std::string> written_;
+  std::vector<TextDiagnostic> diagnostics_;
   std::optional<pybind11::error_already_set> error_;
 };
 

@@ -95,6 +95,7 @@ const char* FailureName(Failure code) {
     case Failure::SamplesOutsideFile: return "SAMPLES_OUTSIDE_FILE";
     case Failure::TooManySamples: return "TOO_MANY_SAMPLES";
     case Failure::WrongHeaderSize: return "WRONG_HEADER_SIZE";
+    case Failure::TextNotExact: return "TEXT_NOT_EXACT";
     case Failure::Cancelled: return "CANCELLED";
     case Failure::Incomplete: return "INCOMPLETE";
   }
