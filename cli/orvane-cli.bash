@@ -48,9 +48,10 @@ _orvane_cli() {
     local options="-j --jobs -q --quiet --trace --help --version --"
     case $command in
       to-ascii) options+=" --no-headers -o --output-dir --keep-partial" ;;
-      from-ascii) options+=" --no-headers -o --output-dir" ;;
+      from-ascii) options+=" --no-headers -o --output-dir --strict" ;;
+      check) options+=" --no-headers" ;;
       # Before the command, every option is taken.
-      "") options+=" --no-headers -o --output-dir --keep-partial" ;;
+      "") options+=" --no-headers -o --output-dir --keep-partial --strict" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     return

@@ -134,7 +134,8 @@ bool ImportRecord(const RecordDescription& kind, const RecordRun& run, io::File*
     report.ReportStatus(Failure::CantOpenForReading, text.name.c_str());
     return false;
   }
-  ReadCredit credit(run.progress, *text.file, 0, text.file->Size());
+  const uint64_t textSize = text.file->Size();
+  ReadCredit credit(run.progress, *text.file, 0, textSize);
   const bool labelled = run.labelled;
   std::array<uint8_t, kMaxRecordHeader> header{};
   if (!ReadRecordHeader(kind, labelled, text, header.data(), report)) return false;
@@ -212,7 +213,8 @@ bool ImportRecord(const RecordDescription& kind, const RecordRun& run, io::File*
       return false;
     }
   }
-  DiagnoseLinesAfterEnd(text, "the sample lines of SIZE " + std::to_string(count), report);
+  if (const LinesAfterEnd after = ReadLinesAfterEnd(text, textSize); after.count > 0)
+    DiagnoseLinesAfterEnd(text, after, "the sample lines of SIZE " + std::to_string(count), report);
   return true;
 }
 

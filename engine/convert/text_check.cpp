@@ -57,7 +57,8 @@ bool ReadHeaderText(TextSource& pfh, PulseFileHeader& header, bool labelled, Run
       return false;
     }
   }
-  DiagnoseLinesAfterEnd(pfh, "the " + std::to_string(fields.size()) + " header lines", report);
+  if (const LinesAfterEnd after = ReadLinesAfterEnd(pfh, pfh.file->Size()); after.count > 0)
+    DiagnoseLinesAfterEnd(pfh, after, "the " + std::to_string(fields.size()) + " header lines", report);
   return true;
 }
 

@@ -44,19 +44,22 @@ bool DiagnoseByteOrderMark(const TextSource& source, RunReport& report) {
   return true;
 }
 
-void DiagnoseLinesAfterEnd(TextSource& source, const std::string& what, RunReport& report) {
-  if (!source.file) return;
-  unsigned first = 0;
-  unsigned count = 0;
-  for (unsigned number = source.lineNumber + 1;; ++number) {
-    const LineStatus status = ReadLineOfText(source.file.get(), source.line);
-    if (status != LineStatus::Delivered) break;
+LinesAfterEnd ReadLinesAfterEnd(TextSource& source, uint64_t size) {
+  LinesAfterEnd after;
+  if (!source.file) return after;
+  for (unsigned number = source.lineNumber + 1; source.file->Tell() < size; ++number) {
+    if (ReadLineOfText(source.file.get(), source.line) != LineStatus::Delivered) break;
     if (BlankLine(source.line)) continue;
-    if (count++ == 0) first = number;
+    if (after.count++ == 0) after.first = number;
   }
-  if (count == 0) return;
-  Diagnose(source, first, 1, TextIssue::LinesAfterEnd,
-           std::to_string(count) + (count == 1 ? " line" : " lines") + " of text after " + what + "; ignored",
+  return after;
+}
+
+void DiagnoseLinesAfterEnd(const TextSource& source, LinesAfterEnd after, const std::string& what,
+                           RunReport& report) {
+  Diagnose(source, after.first, 1, TextIssue::LinesAfterEnd,
+           std::to_string(after.count) + (after.count == 1 ? " line" : " lines") + " of text after " + what +
+               "; ignored",
            report);
 }
 

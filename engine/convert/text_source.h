@@ -45,10 +45,17 @@ void Diagnose(const TextSource& source, unsigned line, unsigned column, TextIssu
 // is diagnosed. True when there is one.
 bool DiagnoseByteOrderMark(const TextSource& source, RunReport& report);
 
-// Reads source to its end after its last expected line (lines, the line
-// number of that line): text on any later line is diagnosed once, with the
-// count of such lines. what names the lines expected ("the 23 header
-// lines").
-void DiagnoseLinesAfterEnd(TextSource& source, const std::string& what, RunReport& report);
+// Reads source to its end (size, its length in bytes) after its last
+// expected line: the lines after it that hold text, and the first of them.
+// Reading stops at size, so that a clean file costs no read at its end.
+struct LinesAfterEnd {
+  unsigned count = 0;
+  unsigned first = 0;  // its line number
+};
+LinesAfterEnd ReadLinesAfterEnd(TextSource& source, uint64_t size);
+// Diagnoses lines after the end at first: "N lines of text after WHAT;
+// ignored", what naming the lines expected ("the 23 header lines").
+void DiagnoseLinesAfterEnd(const TextSource& source, LinesAfterEnd after, const std::string& what,
+                           RunReport& report);
 
 }  // namespace orvane

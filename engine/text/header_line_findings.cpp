@@ -7,6 +7,7 @@
 
 #include "orvane/byte_order.h"
 #include "text/line_findings.h"
+#include "text/text_line_reader.h"
 #include "text/text_scan.h"
 
 namespace orvane {
@@ -89,8 +90,12 @@ void FindInTextLine(const char* line, const FieldDescription& field, const uint8
                     LineFindings& out) {
   const uint8_t* at = header + field.offset;
   const size_t storedChars = strnlen(reinterpret_cast<const char*>(at), kTextFieldSize);
-  std::string stored(reinterpret_cast<const char*>(at), storedChars);
-  while (!stored.empty() && stored.back() == ' ') stored.pop_back();
+  // The stored text as a message quotes it, without its padding blanks.
+  const auto stored = [&] {
+    std::string text(reinterpret_cast<const char*>(at), storedChars);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return Quoted(text.data(), text.data() + text.size());
+  };
   const size_t start = labelled ? kLabelledTextColumn : 0;
   if (labelled) {
     std::string expected(field.label);
@@ -98,13 +103,12 @@ void FindInTextLine(const char* line, const FieldDescription& field, const uint8
     if (std::memcmp(line, expected.data(), kLabelledTextColumn - 1) == 0 &&
         line[kLabelledTextColumn - 1] != ' ') {
       out.push_back({static_cast<unsigned>(kLabelledTextColumn), TextIssue::MissingBlank,
-                     "no blank after \"" + expected.substr(0, 5) + "\"; stored " +
-                         Quoted(stored.data(), stored.data() + stored.size())});
+                     "no blank after \"" + expected.substr(0, 5) + "\"; stored " + stored()});
     } else if (std::memcmp(line, expected.data(), kLabelledTextColumn) != 0) {
       out.push_back({1, TextIssue::LabelMismatch,
                      "label " + Quoted(line, line + kLabelledTextColumn) + " where " +
                          Quoted(expected.data(), expected.data() + expected.size()) +
-                         " was expected; stored " + Quoted(stored.data(), stored.data() + stored.size())});
+                         " was expected; stored " + stored()});
     }
   }
   const char* end = TrimmedEnd(line);
@@ -131,6 +135,58 @@ bool NamesInfinity(const char* begin) {
   return *p == 'i' || *p == 'I';
 }
 
+// The lines of the export's own shape, known clean without reading their
+// values: the exact label, a number short enough to fit its field (a
+// negative SIZE aside), blanks to the end.
+bool PlainlyClean(const char* line, const FieldDescription& field, bool labelled,
+                  const RecordDescription* kind) {
+  const char* p = line;
+  if (labelled) {
+    char label[6] = {' ', ' ', ' ', ' ', ':', ' '};
+    if (field.rsIndex < 0) {
+      std::memcpy(label, field.label.data(), field.label.size());
+    } else {
+      std::memcpy(label, "RS ", 3);
+      label[3] = static_cast<char>('0' + field.rsIndex);
+    }
+    if (std::memcmp(p, label, sizeof label) != 0) return false;
+    p += sizeof label;
+  }
+  const bool negative = *p == '-';
+  if (negative) {
+    if (kind != nullptr && field.offset == kind->sizeOffset) return false;
+    ++p;
+  }
+  const char* digits = p;
+  uint64_t value = 0;
+  while (*p >= '0' && *p <= '9' && p - digits < 11) value = value * 10 + static_cast<unsigned>(*p++ - '0');
+  if (p == digits) return false;
+  switch (field.read) {
+    case F::Int32:
+      if (value > (negative ? uint64_t{1} << 31 : INT32_MAX)) return false;
+      break;
+    case F::UInt32:
+      if (value > (negative ? uint64_t{1} << 31 : UINT32_MAX)) return false;
+      break;
+    case F::Word16:
+      if (value > (negative ? uint64_t{1} << 15 : UINT16_MAX)) return false;
+      break;
+    case F::Real32:
+      // Fixed notation: no float overflows below 10^38, and six decimals
+      // of a nonzero value are far from the smallest float.
+      while (*p >= '0' && *p <= '9' && p - digits < 30) ++p;
+      if (*p != '.') return false;
+      ++p;
+      while (*p >= '0' && *p <= '9') ++p;
+      break;
+    default: return false;
+  }
+  // The rest of a delivered line, blanks when clean, compared at once.
+  static const std::string blanks(kTextLineChars, ' ');
+  const size_t rest = static_cast<size_t>(line + kTextLineChars - p);
+  return p <= line + kTextLineChars && std::memcmp(p, blanks.data(), rest) == 0;
+}
+
 }  // namespace
 
 std::string Quoted(const char* begin, const char* end) {
@@ -154,6 +210,7 @@ void FindInHeaderLine(const char* line, const FieldDescription& field, const uin
     FindInTextLine(line, field, header, labelled, out);
     return;
   }
+  if (matched && PlainlyClean(line, field, labelled, kind)) return;
   text::Scanner in(line);
   uint32_t hex = 0;
   if (labelled) {
@@ -166,23 +223,20 @@ void FindInHeaderLine(const char* line, const FieldDescription& field, const uin
     } else {
       labelOk = in.Match("RS") && in.Integer(&index, 2) && in.Match(": ");
     }
-    const std::string expected = ExpectedLabel(field);
-    const std::string found = FoundLabel(line);
-    if (!labelOk) {
-      // The first line tells a file of the other layout.
-      const bool bare = field.read == F::Hex32 && text::Scanner(line).Hex(&hex);
+    if (!labelOk || index != field.rsIndex) {
+      const std::string expected = ExpectedLabel(field);
+      const std::string found = FoundLabel(line);
+      const std::string said = "label " + Quoted(found.data(), found.data() + found.size()) + " where " +
+                               Quoted(expected.data(), expected.data() + expected.size()) + " was expected";
+      if (!labelOk) {
+        // The first line tells a file of the other layout.
+        const bool bare = field.read == F::Hex32 && text::Scanner(line).Hex(&hex);
+        out.push_back({1, TextIssue::LabelMismatch,
+                       said + (bare ? " (bare values read as labelled lines?)" : "") + kStops});
+        return;
+      }
       out.push_back({1, TextIssue::LabelMismatch,
-                     "label " + Quoted(found.data(), found.data() + found.size()) + " where " +
-                         Quoted(expected.data(), expected.data() + expected.size()) + " was expected" +
-                         (bare ? " (bare values read as labelled lines?)" : "") + kStops});
-      return;
-    }
-    if (index != field.rsIndex) {
-      out.push_back({1, TextIssue::LabelMismatch,
-                     "label " + Quoted(found.data(), found.data() + found.size()) + " where " +
-                         Quoted(expected.data(), expected.data() + expected.size()) +
-                         " was expected; the value goes to " + std::string(field.label) +
-                         " by the line's place"});
+                     said + "; the value goes to " + std::string(field.label) + " by the line's place"});
     }
   }
   in.SkipSpace();
@@ -207,48 +261,49 @@ void FindInHeaderLine(const char* line, const FieldDescription& field, const uin
     return;
   }
   const char* valueEnd = in.Position();
-  const std::string stored = StoredText(field, header);
   in.SkipSpace();
+  // Most lines are clean: the stored value is put into words only for a finding.
+  const auto stored = [&] { return StoredText(field, header); };
   if (*in.Position() != 0) {
     const char* end = TrimmedEnd(line);
     if (field.read == F::Real32 && *valueEnd == ',' && valueEnd[1] >= '0' && valueEnd[1] <= '9') {
       out.push_back({column, TextIssue::NotANumber,
-                     Quoted(start, WordEnd(start)) + " is not a real number; stored " + stored});
+                     Quoted(start, WordEnd(start)) + " is not a real number; stored " + stored()});
     } else {
       out.push_back({ColumnOf(line, in.Position()), TextIssue::TrailingText,
-                     Quoted(start, end) + " has text after its number; stored " + stored});
+                     Quoted(start, end) + " has text after its number; stored " + stored()});
     }
   }
-  const std::string numberText(start, valueEnd);
+  const std::string_view numberText(start, static_cast<size_t>(valueEnd - start));
   switch (field.read) {
     case F::Int32:
       if (number < INT32_MIN || number > INT32_MAX)
-        out.push_back(
-            {column, TextIssue::OutOfRange, numberText + " does not fit in 32 bits; stored " + stored});
+        out.push_back({column, TextIssue::OutOfRange,
+                       std::string(numberText) + " does not fit in 32 bits; stored " + stored()});
       break;
     case F::UInt32:
       if (number < INT32_MIN || number > UINT32_MAX)
-        out.push_back(
-            {column, TextIssue::OutOfRange, numberText + " does not fit in 32 bits; stored " + stored});
+        out.push_back({column, TextIssue::OutOfRange,
+                       std::string(numberText) + " does not fit in 32 bits; stored " + stored()});
       break;
     case F::Word16:
       if (number < INT16_MIN || number > UINT16_MAX)
-        out.push_back(
-            {column, TextIssue::OutOfRange, numberText + " does not fit in 16 bits; stored " + stored});
+        out.push_back({column, TextIssue::OutOfRange,
+                       std::string(numberText) + " does not fit in 16 bits; stored " + stored()});
       break;
     case F::Real32:
       if ((std::isinf(real) && !NamesInfinity(start)) || (real == 0 && NonZeroDigits(start, valueEnd)))
-        out.push_back(
-            {column, TextIssue::OutOfRange, numberText + " does not fit in a 32-bit real; stored " + stored});
+        out.push_back({column, TextIssue::OutOfRange,
+                       std::string(numberText) + " does not fit in a 32-bit real; stored " + stored()});
       break;
     case F::Hex32:
     case F::Text80: break;
   }
   if (kind != nullptr && field.offset == kind->sizeOffset && number < 0) {
     const bool none = kind->ImportCount(header) <= 0;
-    out.push_back(
-        {column, TextIssue::NegativeSize,
-         numberText + " is negative; stored " + stored + (none ? ", and no sample line is read" : "")});
+    out.push_back({column, TextIssue::NegativeSize,
+                   std::string(numberText) + " is negative; stored " + stored() +
+                       (none ? ", and no sample line is read" : "")});
   }
 }
 

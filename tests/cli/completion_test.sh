@@ -82,6 +82,8 @@ expect "--no-headers" --no
 expect "--no-headers" -o out --no
 expect "--output-dir" --out
 expect "--keep-partial" -j 4 --kee
+expect "--strict" from-ascii data.pfh --st
+expect "--no-headers" check --no
 expect "-j" -j 2 -j
 expect "--jobs" --job
 # After the command, only what that command takes.
