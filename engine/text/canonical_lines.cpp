@@ -278,23 +278,21 @@ CanonicalRun TakeCanonicalLines(SampleType form, bool labelled, const char* data
     const size_t left = size - run.bytes;
     if (left <= bareChars) break;
     size_t label = 0;
-    if (labelled) {
+    if (checkLabels) {
+      // The export's label of this line, compared eight bytes at once for
+      // the usual nine-character label: a line that carries it needs no
+      // reading of its label, and any other label ends the run.
+      const char* want = expected.Text(&label);
+      if (left <= label + bareChars) break;
+      if (label == 9 ? Load8(line) != Load8(want) || line[8] != ' ' : std::memcmp(line, want, label) != 0)
+        break;
+      expected.Step(perLine);
+    } else if (labelled) {
 #if defined(__x86_64__)
       if (sse) label = LabelLengthSse(line);
 #endif
       if (label == 0) label = LabelLength(line, left);
       if (label == 0 || left <= label + bareChars) break;
-      if (checkLabels) {
-        // The export's label of this line, compared eight bytes at once
-        // for the usual nine-character label (its last byte, a blank, has
-        // been seen already).
-        size_t length;
-        const char* want = expected.Text(&length);
-        if (label != length ||
-            (label == 9 ? Load8(line) != Load8(want) : std::memcmp(line, want, label) != 0))
-          break;
-        expected.Step(perLine);
-      }
     }
     uint8_t* out = samples + 16 * run.lines;
     if (form == SampleType::Int16) {
