@@ -28,6 +28,8 @@ check pid-range "sed -i 's/^PID : .*/PID : 70000/' data.pfh" "sed -i 's/^PID : .
 check text-after-real "sed -i 's/^GAIN: .*/GAIN: 0.5abc/' data.T1" "sed -i 's/^GAIN: .*/GAIN: 0.5/' data.T1"
 check text-after-size "sed -i 's/^SIZE: .*/SIZE: 21x/' data.I2" ":"
 check real-range "sed -i 's/^RATE: .*/RATE: 1e39/' data.R1" "sed -i 's/^RATE: .*/RATE: inf/' data.R1"
+check real-sample-range "sed -i '20s/^\(.\{9\}\).\{15\}/\1 1.0000000e+039/' data.R1" \
+  "sed -i '20s/^\(.\{9\}\).\{15\}/\1            inf/' data.R1"
 check no-blank "sed -i '1s/.*/DESC:Probe A/' data.T0" "sed -i '1s/.*/DESC: robe A/' data.T0"
 check label "sed -i '1s/^DESC:/DSEC:/' data.I1" ":"
 check rs-label "sed -i 's/^RS 0:/RS 5:/' data.T0" ":"
