@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "convert/base_name.h"
@@ -31,6 +32,37 @@ void WriteHeaderLines(TextWriter& out, const HeaderDescription& header, const ui
 // Lines a canonical run takes at most: 64 KiB of samples.
 constexpr size_t kMaxRunLines = 4096;
 
+// The lines of a canonical run of reals before the first whose text holds
+// a value beyond the floats (read as an infinity, or as zero from digits
+// that are not all zero): that line is left to the line reader, which
+// stores the same and says so. *bytes: the text those lines take.
+size_t LinesWithinFloats(const char* data, size_t lines, const uint8_t* samples, bool labelled,
+                         size_t* bytes) {
+  bool suspect = false;
+  for (size_t i = 0; i < lines * 4; ++i) {
+    const uint32_t magnitude = LoadU32(samples + 4 * i) & 0x7FFFFFFF;
+    suspect |= magnitude == 0 || magnitude == 0x7F800000;
+  }
+  if (!suspect) return lines;
+  const char* p = data;
+  for (size_t j = 0; j < lines; ++j) {
+    const char* end = static_cast<const char*>(std::memchr(p, '\n', *bytes - static_cast<size_t>(p - data)));
+    const char* fields =
+        labelled ? static_cast<const char*>(std::memchr(p, ':', static_cast<size_t>(end - p))) + 3 : p;
+    for (size_t k = 0; k < 4; ++k) {
+      const uint32_t magnitude = LoadU32(samples + 16 * j + 4 * k) & 0x7FFFFFFF;
+      const char* f = fields + 18 * k;  // " d.ddddddde+ddd"
+      const bool zeroDigits = f[1] == '0' && std::memcmp(f + 3, "0000000", 7) == 0;
+      if (magnitude == 0x7F800000 || (magnitude == 0 && !zeroDigits)) {
+        *bytes = static_cast<size_t>(p - data);
+        return j;
+      }
+    }
+    p = end + 1;
+  }
+  return lines;
+}
+
 // Takes up to maxLines value lines of the export's shape from the text and
 // writes their samples (binary null: only reads them): the lines taken, or
 // -1 when a write failed. firstLabel: the label the first line should carry.
@@ -42,8 +74,14 @@ int64_t TakeCanonicalRun(SampleType form, bool labelled, TextSource& text, io::F
     auto [data, size] = text.file->Peek();
     const size_t want = static_cast<size_t>(std::min<int64_t>(maxLines - taken, kMaxRunLines));
     if (samples.size() < want * 16) samples.resize(want * 16);
-    const CanonicalRun run = TakeCanonicalLines(form, labelled, data, size, want, samples.data(),
-                                                firstLabel + static_cast<uint64_t>(taken) * perLine);
+    CanonicalRun run = TakeCanonicalLines(form, labelled, data, size, want, samples.data(),
+                                          firstLabel + static_cast<uint64_t>(taken) * perLine);
+    bool cut = false;
+    if (form == SampleType::Real32 && run.lines > 0) {
+      const size_t within = LinesWithinFloats(data, run.lines, samples.data(), labelled, &run.bytes);
+      cut = within < run.lines;
+      run.lines = within;
+    }
     if (run.lines == 0) break;
     text.file->Consume(run.bytes);
     text.lineNumber += static_cast<unsigned>(run.lines);
@@ -52,6 +90,7 @@ int64_t TakeCanonicalRun(SampleType form, bool labelled, TextSource& text, io::F
         !binary->Write(samples.data(),
                        run.lines * static_cast<size_t>(SamplesPerLine(form) * SampleBytes(form))))
       return -1;
+    if (cut) break;  // the next line goes to the line reader
   }
   return taken;
 }

@@ -1,7 +1,6 @@
 #include "text/canonical_lines.h"
 
 #include <bit>
-#include <cmath>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -183,12 +182,9 @@ inline bool RealFieldValue(const char* f, float* value) {
   float magnitude;
   if (!text::NearestFloat(mantissa, (f[11] == '-' ? -exponent : exponent) - 7, &magnitude)) {
     // Beyond the reach of double precision: the scanner decides, reading
-    // no further than the field. A value beyond the floats (an infinity or
-    // a zero from digits that are not) is left to the line reader, whose
-    // reading stores the same and says so.
+    // no further than the field.
     text::Scanner in(f);
-    if (!in.Real(value)) return false;
-    return !std::isinf(*value) && (*value != 0 || mantissa == 0);
+    return in.Real(value);
   }
   *value = f[0] == '-' ? -magnitude : magnitude;
   return true;
