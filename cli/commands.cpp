@@ -66,18 +66,52 @@ ConversionRequest RequestFor(const Options& options, unsigned recordThreads, con
   request.keepPartial = options.keepPartial;
   request.outputDir = options.outputDir;
   request.exact = options.exact;
+  request.strict = options.strict;
   return request;
 }
 
 RunResult Convert(const Options& options, unsigned recordThreads, const std::string& file, Console& console) {
   RunLog log(options.trace, console, file);
   const Outcome outcome = orvane::Convert(RequestFor(options, recordThreads, file), log);
-  RunResult result{log.Trace(), log.Failures(), outcome.ok(), {}, log.ExportWarnings()};
+  RunResult result{log.Trace(), log.Failures(), outcome.ok(), {}, log.ExportWarnings(), log.TakeDiagnostics()};
   NoteSilentFailure(result, outcome);
   return result;
 }
 
-RunResult Check(const Options& options, const std::string& file) {
+// check NAME.pfh checks the text set when NAME.pfh is there: every other
+// spelling (NAME, NAME.spf) names the pulse file, so the header text's own
+// name written out asks for the text. Without that file NAME.pfh names the
+// pulse file, as in every other command.
+bool NamesTextSet(const std::string& file) {
+  struct stat st {};
+  return file.size() > 4 && file.ends_with(".pfh") && ::stat(file.c_str(), &st) == 0;
+}
+
+// The text set of an import read as from-ascii would read it, nothing
+// written: clean when it fails nowhere and has no diagnostic.
+RunResult CheckTextSet(const Options& options, const std::string& file, Console& console) {
+  RunLog log(false, console, file);
+  ConversionRequest request = RequestFor(options, 1, file);
+  request.direction = Direction::FromText;
+  const Outcome outcome = CheckText(request, log);
+  RunResult result;
+  result.diagnostics = log.TakeDiagnostics();
+  result.ok = outcome.ok() && result.diagnostics.empty();
+  if (!outcome.ok()) {
+    result.messages = log.Failures();
+    NoteSilentFailure(result, outcome);
+  } else if (!result.diagnostics.empty()) {
+    const size_t count = result.diagnostics.size();
+    result.messages.push_back("the text does not match its fields (" + std::to_string(count) +
+                              (count == 1 ? " diagnostic)" : " diagnostics)"));
+  } else if (!options.quiet) {
+    result.out = Printable(file) + ": OK\n";
+  }
+  return result;
+}
+
+RunResult Check(const Options& options, const std::string& file, Console& console) {
+  if (NamesTextSet(file)) return CheckTextSet(options, file, console);
   RunResult result;
   std::string failure;
   if (OpenForReading(DeriveBaseName(file) + ".spf", &failure)) {
@@ -160,7 +194,7 @@ RunOne RunnerFor(const Options& options, unsigned recordThreads) {
       };
     case Command::Check:
       if (options.json) return [](const std::string& file, Console&) { return CheckAsJson(file); };
-      return [&](const std::string& file, Console&) { return Check(options, file); };
+      return [&](const std::string& file, Console& console) { return Check(options, file, console); };
     case Command::Power:
       return [&](const std::string& file, Console& console) { return Power(options, file, console); };
     case Command::Info:
@@ -265,6 +299,7 @@ int RunCommand(const Options& options) {
   jobs.done = [&](size_t i, RunResult& result) {
     if (labelFiles) result.out = "file: " + Printable(files[i]) + "\n" + result.out;
     console.Emit(result.out, WarningLines(result.exportWarnings) + WarningLines(files[i], result.warnings) +
+                                 DiagnosticLines(result.diagnostics) +
                                  MessageLines(files[i], result.messages));
     allOk = allOk && result.ok;
   };

@@ -25,7 +25,10 @@ Commands:
                               written and sealed by itself; prints the status
   check FILE...             tell whether each file is a valid pulse file:
                               magic number, offset table inside the file,
-                              zero checksum (prints "FILE: OK" for each)
+                              zero checksum (prints "FILE: OK" for each);
+                              an existing BASE.pfh named so is a text set:
+                              read as from-ascii would, nothing written,
+                              "FILE: OK" when no line gives a warning
   info FILE                 print the header fields, the length, the record
                               counts and one line per record: kind, number,
                               offset, SIZE and DESC (several FILEs with --json)
@@ -54,12 +57,15 @@ Commands:
 
 FILE is a name as typed into the program's file name box: a trailing ".spf"
 or ".pfh" (exact case) is removed to give BASE, and the pulse file is always
-BASE.spf. So data, data.spf and data.pfh name the same files.
+BASE.spf. So data, data.spf and data.pfh name the same files (but check
+BASE.pfh checks the text set when that file exists).
 
 Options:
   --no-headers              text files hold bare values, one per line
-                              (to-ascii, from-ascii; default: labelled lines
-                              such as "SIZE: 10")
+                              (to-ascii, from-ascii, check BASE.pfh; default:
+                              labelled lines such as "SIZE: 10")
+  --strict                  from-ascii: refuse text that gives any warning
+                              before anything is written (status 1)
   -o DIR, --output-dir DIR  to-ascii, from-ascii: write the new files into
                               the folder DIR, which must exist, named by the
                               base name without its folder (the input is read
@@ -119,6 +125,12 @@ such record on standard error as "orvane-cli: warning: BASE.R1: ...". With
 characters (the import keeps 79). A text field comes back padded with blanks
 to 79 characters and a NUL, so a pulse file whose text fields are so comes
 back byte for byte.
+
+from-ascii warns there of every line of text that does not fully match its
+field, at most 20 a file: "orvane-cli: warning: FILE:LINE:COLUMN: FIELD: what
+was found, what was expected, what was stored", e.g. data.T2:5:7: GAIN: "0,25"
+is not a real number; stored 0. Warnings change neither the pulse file nor
+the exit status.
 Ctrl-C (SIGINT, SIGTERM, SIGHUP) removes the run's temporary files, leaves
 every file that existed before as it was and exits with 128 + the signal.
 
@@ -135,6 +147,7 @@ Exit status:
 Examples:
   orvane-cli to-ascii data.spf           writes data.pfh, data.T0, ...
   orvane-cli from-ascii data.pfh         builds data.spf from those files
+  orvane-cli check data.pfh              checks those files, writes nothing
   orvane-cli -j 8 to-ascii --no-headers *.spf
   orvane-cli power data                  prints e.g. "50 -20 100 "
   orvane-cli power data 50 -20 100       sets T records 0, 1 and 2

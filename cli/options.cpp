@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <optional>
@@ -153,6 +154,8 @@ class Parser {
     if (arg == "--no-headers") {
       noHeaders_ = true;
       options_.labelled = false;
+    } else if (arg == "--strict") {
+      options_.strict = true;
     } else if (arg == "--keep-partial") {
       options_.keepPartial = true;
     } else if (arg == "--exact") {
@@ -229,10 +232,16 @@ class Parser {
     const std::string name = NameOf(command);
     const bool conversion = command == Command::ToAscii || command == Command::FromAscii;
     const bool mending = command == Command::Repair || command == Command::Salvage;
-    if (noHeaders_ && !conversion) {
+    // check reads text only for a header text name (NAME.pfh).
+    const bool namesText = command == Command::Check &&
+                           std::any_of(options_.operands.begin(), options_.operands.end(),
+                                       [](const std::string& file) { return file.ends_with(".pfh"); });
+    if (noHeaders_ && !conversion && !namesText) {
       Fail("option '--no-headers' does not apply to '" + name + "'");
     } else if (!options_.outputDir.empty() && !conversion && !mending) {
       Fail("option '--output-dir' does not apply to '" + name + "'");
+    } else if (options_.strict && command != Command::FromAscii) {
+      Fail("option '--strict' does not apply to '" + name + "'");
     } else if (options_.keepPartial && command != Command::ToAscii) {
       Fail("option '--keep-partial' does not apply to '" + name + "'");
     } else if (options_.exact && command != Command::ToAscii) {

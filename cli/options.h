@@ -25,6 +25,9 @@ struct Options {
   std::string outputDir;
   // info, check, power, stats, diff, repair, salvage: JSON on standard
   // output instead of text (--json)
+  // from-ascii: refuse a text set with any diagnostic (--strict)
+  bool strict = false;
+  // stats, diff: JSON on standard output instead of a table (--json)
   bool json = false;
   // diff: samples further apart than this differ (--tolerance)
   double tolerance = 0;

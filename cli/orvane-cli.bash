@@ -53,12 +53,13 @@ _orvane_cli() {
     local options="-j --jobs -q --quiet --trace --help --version --"
     case $command in
       to-ascii) options+=" --no-headers -o --output-dir --keep-partial --exact" ;;
-      from-ascii) options+=" --no-headers -o --output-dir" ;;
-      info|check|power|stats) options+=" --json" ;;
+      from-ascii) options+=" --no-headers -o --output-dir --strict" ;;
+      check) options+=" --no-headers --json" ;;
+      info|power|stats) options+=" --json" ;;
       diff) options+=" --json --tolerance" ;;
       repair|salvage) options+=" --json -o --output" ;;
       # Before the command, every option is taken.
-      "") options+=" --no-headers -o --output-dir --output --keep-partial --exact --json --tolerance" ;;
+      "") options+=" --no-headers -o --output-dir --output --keep-partial --exact --strict --json --tolerance" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
     return

@@ -32,6 +32,8 @@ void RunLog::SetProgressPosition(int position) {
 
 void RunLog::ReportBytes(uint64_t done, uint64_t total) { console_.Bytes(name_, done, total); }
 
+void RunLog::ShowDiagnostic(const TextDiagnostic& diagnostic) { diagnostics_.push_back(diagnostic); }
+
 std::vector<std::string> RunLog::Failures() const {
   std::vector<std::string> failures;
   for (const auto& status : statuses_) {
@@ -64,6 +66,25 @@ std::string WarningLines(const std::string& file, const std::vector<std::string>
 std::string WarningLines(const std::vector<std::string>& warnings) {
   std::string text;
   for (const auto& warning : warnings) text += "orvane-cli: warning: " + Printable(warning) + "\n";
+  return text;
+}
+
+std::string DiagnosticLines(const std::vector<TextDiagnostic>& diagnostics) {
+  std::string text;
+  // The diagnostics of one file come together, in the order of its lines.
+  for (size_t i = 0; i < diagnostics.size();) {
+    const std::string& file = diagnostics[i].file;
+    size_t shown = 0;
+    size_t end = i;
+    for (; end < diagnostics.size() && diagnostics[end].file == file; ++end) {
+      if (shown++ < kDiagnosticsPerFile)
+        text += "orvane-cli: warning: " + Printable(diagnostics[end].Message()) + "\n";
+    }
+    if (shown > kDiagnosticsPerFile)
+      text += "orvane-cli: warning: " + Printable(file) + ": ... and " +
+              std::to_string(shown - kDiagnosticsPerFile) + " more\n";
+    i = end;
+  }
   return text;
 }
 

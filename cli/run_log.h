@@ -21,6 +21,9 @@ struct RunResult {
   // What an export's text cannot carry, each naming its text file
   // ("data.R1: 566 of 100000 samples ..."), for standard error.
   std::vector<std::string> exportWarnings;
+  // Diagnostics of an import's text ("data.T2:5:7: GAIN: ..."), for
+  // standard error; they change neither the run nor its status.
+  std::vector<TextDiagnostic> diagnostics;
 };
 
 class RunLog : public ConversionReporter {
@@ -34,12 +37,14 @@ class RunLog : public ConversionReporter {
   void SetProgressPosition(int position) override;
   void ReportBytes(uint64_t done, uint64_t total) override;
   void ShowWarning(const ExportWarning& warning) override { exportWarnings_.push_back(warning.text); }
+  void ShowDiagnostic(const TextDiagnostic& diagnostic) override;
 
   const std::string& Trace() const { return trace_; }
   // Every status but the success message, each once, in order, with the
   // system's reason where it gave one ("...: No space left on device").
   std::vector<std::string> Failures() const;
   const std::vector<std::string>& ExportWarnings() const { return exportWarnings_; }
+  std::vector<TextDiagnostic> TakeDiagnostics() { return std::move(diagnostics_); }
 
  private:
   bool tracing_;
@@ -49,6 +54,7 @@ class RunLog : public ConversionReporter {
   std::vector<std::string> statuses_;
   std::vector<std::string> exportWarnings_;
   std::vector<std::pair<std::string, std::string>> reasons_;  // failure text, reason
+  std::vector<TextDiagnostic> diagnostics_;
 };
 
 // "orvane-cli: FILE: MESSAGE" lines.
@@ -57,5 +63,10 @@ std::string MessageLines(const std::string& file, const std::vector<std::string>
 std::string WarningLines(const std::string& file, const std::vector<std::string>& warnings);
 // "orvane-cli: warning: WARNING" lines, for warnings that name their file.
 std::string WarningLines(const std::vector<std::string>& warnings);
+// "orvane-cli: warning: FILE:LINE:COLUMN: ..." lines, at most
+// kDiagnosticsPerFile for each text file, then one line with the count of
+// the others ("orvane-cli: warning: FILE: ... and 12 more").
+constexpr size_t kDiagnosticsPerFile = 20;
+std::string DiagnosticLines(const std::vector<TextDiagnostic>& diagnostics);
 
 }  // namespace orvane::cli

@@ -8,6 +8,7 @@
 
 #include "convert/record_converter.h"
 #include "convert/run_report.h"
+#include "convert/text_source.h"
 #include "io/file_io.h"
 #include "orvane/convert.h"
 #include "orvane/pulse_file.h"
@@ -20,6 +21,18 @@ void OnConvert(const ConversionRequest& request, RunReport& report);
 
 void ExportToAscii(const ConversionRequest& request, const std::string& baseName, RunReport& report);
 void ImportFromAscii(const ConversionRequest& request, const std::string& baseName, RunReport& report);
+
+// Reads the 23 lines of the header text file into header, diagnosing each
+// line and any text after them. False when the run must stop; the failure
+// has been reported.
+bool ReadHeaderText(TextSource& pfh, PulseFileHeader& header, bool labelled, RunReport& report);
+// Reads the text set of an import (BASE.pfh and its record text files) and
+// diagnoses it, writing nothing; stops at the first failure, as the import.
+void CheckTextSet(const ConversionRequest& request, const std::string& baseName, RunReport& report);
+// For a strict import: checks the text set first, showing its diagnostics.
+// False when the import must not go on: the text set has diagnostics or
+// fails; that has been reported.
+bool TextIsExact(const ConversionRequest& request, const std::string& baseName, RunReport& report);
 
 // Exports every record of the table on the run's threads, each with a file
 // handle of its own; messages and progress keep their single-thread order.

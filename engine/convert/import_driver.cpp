@@ -50,32 +50,6 @@ uint64_t RecordTextBytes(const std::string& baseName, const PulseFileHeader& hea
   return total;
 }
 
-// Reads the 23 lines of the header text file into header. False when the
-// run must stop; the failure has been reported.
-bool ReadHeaderText(TextSource& pfh, PulseFileHeader& header, bool labelled, RunReport& report) {
-  const auto& fields = format::kFileHeader.fields;
-  pfh.lineNumber = 1;
-  LineStatus first = ReadTextLine(pfh.name, pfh.file.get(), pfh.line, report);
-  if (first == LineStatus::ReadError) return false;
-  if (!ReadHeaderLine(pfh.line, fields[0], header.bytes.data(), labelled)) {
-    report.ReportStatus(Failure::AsciiReadError, pfh.name.c_str());
-    return false;
-  }
-  if (header.Magic() != format::kMagic) {
-    report.ReportStatus(Failure::InvalidMagicNumber);
-    return false;
-  }
-  if (!labelled) report.StepProgress();
-  for (size_t i = 1; i < fields.size(); ++i) {
-    if (!NextLine(pfh, report)) return false;
-    if (!ReadHeaderLine(pfh.line, fields[i], header.bytes.data(), labelled)) {
-      report.ReportStatus(Failure::AsciiReadErrorAtLine, pfh.name.c_str(), pfh.lineNumber);
-      return false;
-    }
-  }
-  return true;
-}
-
 // Enters the position of the next record, the file's end, into its table
 // entry and leaves the file there. False when the run must stop.
 bool EnterTableEntry(io::File& binary, uint64_t& tablePos, const std::string& spf, RunReport& report) {
@@ -132,6 +106,7 @@ bool ImportRecords(const RecordRun& run, const std::string& spf, io::File& binar
 void ImportFromAscii(const ConversionRequest& request, const std::string& baseName, RunReport& report) {
   const std::string spf = OutputName(request.outputDir, baseName, ".spf");
   report.SetSubject(spf);
+  if (request.strict && !TextIsExact(request, baseName, report)) return;
   TextSource pfh;
   pfh.name = baseName + ".pfh";
   pfh.file = io::File::Open(pfh.name, io::File::Mode::Read);

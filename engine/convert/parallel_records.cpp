@@ -123,6 +123,14 @@ namespace {
 // Most records an import plans ahead; beyond it records go one by one.
 constexpr uint64_t kMaxPlannedRecords = 1 << 16;
 
+// What the import of one record on a worker reported, shown in record order.
+struct RecordMessages {
+  std::vector<TextDiagnostic> diagnostics;
+  std::vector<Outcome> messages;
+};
+
+RecordMessages TakeAll(RunReport& record) { return {record.TakeDiagnostics(), record.TakeMessages()}; }
+
 // Bytes the import of a record text file will write, from its header lines;
 // nothing when its header cannot be read.
 std::optional<uint64_t> PlannedRecordBytes(const RecordDescription& kind, const std::string& baseName,
@@ -176,7 +184,7 @@ std::optional<bool> ImportRecordsInParallel(const RecordRun& run, const std::str
     return false;
   }
 
-  OrderedRunner<std::vector<Outcome>> runner(threads, kWindow);
+  OrderedRunner<RecordMessages> runner(threads, kWindow);
   const auto step = [&report] { report.StepProgress(); };
   size_t stepped = spans.StepThrough(0, 0, step);
   const bool accepted = runner.Run(
@@ -184,23 +192,24 @@ std::optional<bool> ImportRecordsInParallel(const RecordRun& run, const std::str
       [&](uint64_t index) {
         const auto [span, n] = spans.Locate(index);
         RunReport record;
-        if (run.progress != nullptr && run.progress->StopRequested()) return record.TakeMessages();
+        if (run.progress != nullptr && run.progress->StopRequested()) return TakeAll(record);
         record.SetSubject(spf);
         auto file = io::File::Open(output.TemporaryPath(), io::File::Mode::Update);
         if (!file) {
           record.ReportStatus(Failure::CantOpenForWriting, spf.c_str());
         } else if (!file->Seek(offsets[index])) {
           record.ReportStatus(Failure::BinarySeekErrorOn, spf.c_str());
-        } else if (ImportRecord(span->kind, run, *file, n, record) &&
+        } else if (ImportRecord(span->kind, run, file.get(), n, record) &&
                    (file->Tell() != offsets[index + 1] || !file->Close())) {
           // A text file that changed since its place was planned would
           // overwrite the next record: that is a failed write too.
           record.ReportStatus(Failure::BinaryWriteErrorOn, spf.c_str());
         }
-        return record.TakeMessages();
+        return TakeAll(record);
       },
-      [&](uint64_t index, std::vector<Outcome>& messages) {
-        for (const Outcome& message : messages) report.Report(message);
+      [&](uint64_t index, RecordMessages& messages) {
+        for (TextDiagnostic& diagnostic : messages.diagnostics) report.Diagnose(std::move(diagnostic));
+        for (const Outcome& message : messages.messages) report.Report(message);
         if (report.Failed() || report.CheckStop()) return false;
         stepped = spans.StepThrough(stepped, index + 1, step);
         return true;

@@ -31,10 +31,11 @@ void ExportRecord(const RecordDescription& kind, const RecordRun& run, io::File&
                   RunReport& report);
 
 // Appends record n of a kind to the pulse file being built, at its
-// position, from the record's text file. False when the record is not
-// complete; the failure has been reported, except for a short value line
-// of an R record, which ends the record silently.
-bool ImportRecord(const RecordDescription& kind, const RecordRun& run, io::File& binary, uint32_t n,
+// position, from the record's text file, and diagnoses what its lines say
+// otherwise than the import takes them. With a null binary file the text
+// is read and diagnosed only. False when the record is not complete; the
+// failure has been reported.
+bool ImportRecord(const RecordDescription& kind, const RecordRun& run, io::File* binary, uint32_t n,
                   RunReport& report);
 
 // The converter under the names of the three kinds.
@@ -48,13 +49,13 @@ inline void ExportIRecord(const RecordRun& run, io::File& binary, uint32_t n, Ru
   ExportRecord(format::kIRecord, run, binary, n, report);
 }
 inline bool ImportTRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
-  return ImportRecord(format::kTRecord, run, binary, n, report);
+  return ImportRecord(format::kTRecord, run, &binary, n, report);
 }
 inline bool ImportRRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
-  return ImportRecord(format::kRRecord, run, binary, n, report);
+  return ImportRecord(format::kRRecord, run, &binary, n, report);
 }
 inline bool ImportIRecord(const RecordRun& run, io::File& binary, uint32_t n, RunReport& report) {
-  return ImportRecord(format::kIRecord, run, binary, n, report);
+  return ImportRecord(format::kIRecord, run, &binary, n, report);
 }
 
 }  // namespace orvane

@@ -66,6 +66,15 @@ void RunReport::Report(const Outcome& given) {
   }
 }
 
+void RunReport::Diagnose(TextDiagnostic diagnostic) {
+  if (diagnosticCount_++ == 0) firstDiagnosed_ = diagnostic.file;
+  if (reporter_) {
+    reporter_->ShowDiagnostic(diagnostic);
+  } else {
+    diagnostics_.push_back(std::move(diagnostic));
+  }
+}
+
 void RunReport::ReportSeekFailure(const io::File& file, const std::string& name) {
   // A seek passes the writes before it on to the disk: a full disk shows
   // up there, and is a write failure.

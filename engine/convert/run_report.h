@@ -73,6 +73,14 @@ class RunReport {
       warnings_.push_back(std::move(warning));
     }
   }
+  // A diagnostic of the run's text: shown through the reporter, or kept
+  // by a collecting report. It changes neither the status nor the outcome.
+  void Diagnose(TextDiagnostic diagnostic);
+  // Diagnostics reported so far, and the file of the first of them.
+  size_t DiagnosticCount() const { return diagnosticCount_; }
+  const std::string& FirstDiagnosedFile() const { return firstDiagnosed_; }
+  // The diagnostics of a collecting report, in the order reported.
+  std::vector<TextDiagnostic> TakeDiagnostics() { return std::move(diagnostics_); }
 
   bool Failed() const { return failed_; }
   // The run's first failure, otherwise the last status shown.
@@ -95,6 +103,9 @@ class RunReport {
   Outcome firstFailure_;
   std::vector<Outcome> messages_;
   std::vector<ExportWarning> warnings_;
+  size_t diagnosticCount_ = 0;
+  std::string firstDiagnosed_;
+  std::vector<TextDiagnostic> diagnostics_;
 };
 
 }  // namespace orvane

@@ -1,5 +1,7 @@
 #include "convert/text_source.h"
 
+#include <cstring>
+
 namespace orvane {
 
 LineStatus ReadTextLine(const std::string& fileName, io::File* file, char* line, RunReport& report) {
@@ -16,10 +18,49 @@ bool NextLine(TextSource& source, RunReport& report) {
     case LineStatus::ReadError:
     case LineStatus::NoFile: return false;
     case LineStatus::EndOfFile:
+      source.ended = true;
       report.ReportStatus(Failure::AsciiReadErrorAtLine, source.name.c_str(), source.lineNumber);
       return false;
   }
   return false;
+}
+
+void Diagnose(const TextSource& source, unsigned line, unsigned column, TextIssue issue, std::string text,
+              RunReport& report) {
+  report.Diagnose(TextDiagnostic{source.name, line, column, "", issue, std::move(text)});
+}
+
+void Diagnose(const TextSource& source, std::string_view field, LineFindings& findings, RunReport& report) {
+  for (LineFinding& finding : findings)
+    report.Diagnose(TextDiagnostic{source.name, source.lineNumber, finding.column, std::string(field),
+                                   finding.issue, std::move(finding.text)});
+  findings.clear();
+}
+
+bool DiagnoseByteOrderMark(const TextSource& source, RunReport& report) {
+  if (std::memcmp(source.line, "\xEF\xBB\xBF", 3) != 0) return false;
+  Diagnose(source, source.lineNumber, 1, TextIssue::ByteOrderMark,
+           "the file begins with a UTF-8 byte-order mark", report);
+  return true;
+}
+
+LinesAfterEnd ReadLinesAfterEnd(TextSource& source, uint64_t size) {
+  LinesAfterEnd after;
+  if (!source.file) return after;
+  for (unsigned number = source.lineNumber + 1; source.file->Tell() < size; ++number) {
+    if (ReadLineOfText(source.file.get(), source.line) != LineStatus::Delivered) break;
+    if (BlankLine(source.line)) continue;
+    if (after.count++ == 0) after.first = number;
+  }
+  return after;
+}
+
+void DiagnoseLinesAfterEnd(const TextSource& source, LinesAfterEnd after, const std::string& what,
+                           RunReport& report) {
+  Diagnose(source, after.first, 1, TextIssue::LinesAfterEnd,
+           std::to_string(after.count) + (after.count == 1 ? " line" : " lines") + " of text after " + what +
+               "; ignored",
+           report);
 }
 
 }  // namespace orvane

@@ -4,12 +4,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace orvane {
 
 namespace {
 
-constexpr const char* kFormats[kFailureCount] = {
+constexpr const char* kFormats[] = {
     "conversion complete",
     "File name required",
     "Can't open %s for reading",
@@ -39,11 +40,16 @@ constexpr const char* kFormats[kFailureCount] = {
     "Samples of record %s end past the end of the file",
     "Record %s holds more samples than its SIZE can count",
     "Header of %s is not %u bytes",
+    "Text of %s does not match its fields; nothing written",
     "conversion cancelled",
     "conversion did not complete",
 };
 
-constexpr const char* kNames[kFailureCount] = {
+// One entry per code, in the order of Failure: a code added without its
+// entries fails to compile.
+static_assert(std::size(kFormats) == kFailureCount);
+
+constexpr const char* kNames[] = {
     "none",
     "file_name_required",
     "cant_open_for_reading",
@@ -73,9 +79,11 @@ constexpr const char* kNames[kFailureCount] = {
     "samples_outside_file",
     "too_many_samples",
     "wrong_header_size",
+    "text_not_exact",
     "cancelled",
     "incomplete",
 };
+static_assert(std::size(kNames) == kFailureCount);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #endif
 
 #include "orvane/byte_order.h"
+#include "text/line_index.h"
 #include "text/swar_digits.h"
 #include "text/text_scan.h"
 #include "text/word_fields.h"
@@ -258,8 +259,11 @@ inline void StoreSamples(uint8_t* out, const Value (&values)[N]) {
 }
 
 CanonicalRun TakeCanonicalLines(SampleType form, bool labelled, const char* data, size_t size,
-                                size_t maxLines, uint8_t* samples) {
+                                size_t maxLines, uint8_t* samples, uint64_t firstLabel) {
   CanonicalRun run;
+  const bool checkLabels = labelled && firstLabel != kAnyLabel;
+  LineIndex expected(checkLabels ? firstLabel : 0);
+  const unsigned perLine = static_cast<unsigned>(SamplesPerLine(form));
   const size_t bareChars = form == SampleType::Int16 ? kWordLineChars : kRealLineChars;
 #if defined(__x86_64__)
   const bool sse = HasSse41();
@@ -274,7 +278,16 @@ CanonicalRun TakeCanonicalLines(SampleType form, bool labelled, const char* data
     const size_t left = size - run.bytes;
     if (left <= bareChars) break;
     size_t label = 0;
-    if (labelled) {
+    if (checkLabels) {
+      // The export's label of this line, compared eight bytes at once for
+      // the usual nine-character label: a line that carries it needs no
+      // reading of its label, and any other label ends the run.
+      const char* want = expected.Text(&label);
+      if (left <= label + bareChars) break;
+      if (label == 9 ? Load8(line) != Load8(want) || line[8] != ' ' : std::memcmp(line, want, label) != 0)
+        break;
+      expected.Step(perLine);
+    } else if (labelled) {
 #if defined(__x86_64__)
       if (sse) label = LabelLengthSse(line);
 #endif

@@ -19,11 +19,17 @@ struct CanonicalRun {
   size_t bytes = 0;  // text bytes they took, line feeds included
 };
 
+// Any label is taken: the import reads a labelled line whatever its index.
+constexpr uint64_t kAnyLabel = UINT64_MAX;
+
 // Takes up to maxLines whole lines of the form from [data, data + size) and
 // stores their samples little-endian at samples (16 bytes a line). The
-// lines must each deliver all SamplesPerLine(form) samples.
+// lines must each deliver all SamplesPerLine(form) samples. With a
+// firstLabel, labelled lines must also carry the labels the export gives
+// them from that index on: a line with another label ends the run, so
+// that the line reader reads it and the import can say so.
 CanonicalRun TakeCanonicalLines(SampleType form, bool labelled, const char* data, size_t size,
-                                size_t maxLines, uint8_t* samples);
+                                size_t maxLines, uint8_t* samples, uint64_t firstLabel = kAnyLabel);
 
 // Reads four "%15.7e" fields of a bare real line (the part of a line that
 // follows its label): true when the 69 characters and the line feed after

@@ -42,6 +42,14 @@ class LineIndex {
     return out + (kEnd + 3 - start);
   }
 
+  // The label as Append writes it, in place, and its length; readable
+  // for 16 bytes.
+  const char* Text(size_t* length) const {
+    const int start = first_ < kEnd - 6 ? first_ : kEnd - 6;
+    *length = static_cast<size_t>(kEnd + 3 - start);
+    return text_ + start;
+  }
+
  private:
   // Twenty digits hold any 64-bit index; the label ends with ":  " and
   // blanks, so that sixteen bytes can be copied from any start.

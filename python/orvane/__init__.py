@@ -21,12 +21,25 @@ from ._errors import (
     Failure,
     FormatError,
     LayoutError,
+    TextError,
+    TextWarning,
 )
 from ._headers import MAGIC, Header
 from ._dask import stack
 from ._reader import Problem, PulseFile, Record, Records, open
-from ._services import base_name, diff, from_text, get_power, repair, salvage, set_power, stats, to_text, validate
-from ._warnings import TextWarning
+from ._services import (
+    base_name,
+    check_text,
+    diff,
+    from_text,
+    get_power,
+    repair,
+    salvage,
+    set_power,
+    stats,
+    to_text,
+    validate,
+)
 from ._writer import write
 
 __all__ = [
@@ -43,8 +56,10 @@ __all__ = [
     "PulseFile",
     "Record",
     "Records",
+    "TextError",
     "TextWarning",
     "base_name",
+    "check_text",
     "diff",
     "dtypes",
     "from_text",

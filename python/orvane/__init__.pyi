@@ -47,8 +47,9 @@ class Failure(enum.IntEnum):
     SAMPLES_OUTSIDE_FILE = 26
     TOO_MANY_SAMPLES = 27
     WRONG_HEADER_SIZE = 28
-    CANCELLED = 29
-    INCOMPLETE = 30
+    TEXT_NOT_EXACT = 29
+    CANCELLED = 30
+    INCOMPLETE = 31
 
 class Error(Exception):
     code: Failure | None
@@ -60,10 +61,23 @@ class FormatError(Error, ValueError): ...
 class ChecksumError(FormatError): ...
 class LayoutError(Error, ValueError): ...
 class FileChangedError(Error, OSError): ...
-class TextWarning(UserWarning): ...
 class ConversionError(Error):
     code: Failure
     reason: str
+
+class TextWarning(UserWarning):
+    message: str
+    file: str
+    line: int
+    column: int
+    field: str
+    code: str
+    def __init__(
+        self, message: str, file: str = ..., line: int = ..., column: int = ..., field: str = ..., code: str = ...
+    ) -> None: ...
+
+class TextError(ConversionError, ValueError):
+    diagnostics: tuple[TextWarning, ...]
 
 class Header(Mapping[str, Any]):
     def __init__(self, kind: _Kind, raw: bytes | None = ..., **fields: Any) -> None: ...
@@ -191,6 +205,7 @@ def from_text(
     output_dir: _Path | None = ...,
     progress: _Progress | None = ...,
     threads: int = ...,
+    strict: bool = ...,
 ) -> str: ...
 @overload
 def from_text(
@@ -199,7 +214,9 @@ def from_text(
     output_dir: _Path | None = ...,
     progress: _Progress | None = ...,
     threads: int = ...,
+    strict: bool = ...,
 ) -> bytes: ...
+def check_text(path: _Path, labelled: bool = ...) -> list[TextWarning]: ...
 def validate(path: _Path) -> bool: ...
 def get_power(path: _Path, progress: _Progress | None = ...) -> list[int]: ...
 def stats(path: _Path, records: str | Iterable[str] | None = ...) -> list[dict[str, Any]]: ...

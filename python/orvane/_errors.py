@@ -141,6 +141,41 @@ class ConversionError(Error):
         return text
 
 
+class TextWarning(UserWarning):
+    """What text does not carry exactly, as orvane-cli prints it after
+    "warning: ". From an import: a line that does not say exactly what the
+    import takes from it ("data.T2:5:7: GAIN: "0,25" is not a real number;
+    stored 0"); the import goes on as it would without it. file, line and
+    column (from 1) say where, field the field's label ("" for sample lines
+    and whole files), code the kind of finding ("not-a-number",
+    "out-of-range", "sample-label", ...). From an export: a value or text
+    that will not come back the same from from_text ("data.R1: 566 of 100000
+    samples need nine digits ..."), one per loss and text file; only the
+    message is set."""
+
+    def __init__(self, message, file="", line=0, column=0, field="", code=""):
+        super().__init__(message)
+        self.message = message
+        self.file = file
+        self.line = line
+        self.column = column
+        self.field = field
+        self.code = code
+
+    def __reduce__(self):
+        return (type(self), (self.message, self.file, self.line, self.column, self.field, self.code))
+
+    def __str__(self):
+        return self.message
+
+
+class TextError(ConversionError, ValueError):
+    """A strict import refused its text set because of its diagnostics;
+    nothing was written. diagnostics holds them, as TextWarnings."""
+
+    diagnostics = ()
+
+
 class ConversionFormatError(ConversionError, FormatError):
     """A conversion refused because its input is not a valid pulse file."""
 
@@ -226,6 +261,8 @@ def conversion_error(outcome):
         return _system_error(outcome, path)
     if code == Failure.CHECKSUM_ERROR:
         cls = ConversionChecksumError
+    elif code == Failure.TEXT_NOT_EXACT:
+        cls = TextError
     elif code in _FORMAT_FAILURES:
         cls = ConversionFormatError
     else:

@@ -10,7 +10,6 @@ import os
 import warnings
 
 from . import _errors, _orvane
-from ._warnings import TextWarning
 
 # The engine takes a thread count as an unsigned 32-bit number.
 _MAX_THREADS = 2**32 - 1
@@ -62,7 +61,7 @@ def _convert(path, to_text, labelled, output_dir, progress, threads, exact=False
         _name(path), to_text, bool(labelled), out_dir, threads, progress, written, bool(exact), losses
     )
     for text in losses:
-        warnings.warn(os.fsdecode(text), TextWarning, stacklevel=3)
+        warnings.warn(_errors.TextWarning(os.fsdecode(text)), stacklevel=3)
     outcome = _errors.Outcome(*outcome)
     if not outcome.ok:
         raise _errors.conversion_error(outcome)
@@ -88,12 +87,51 @@ def to_text(path, labelled=True, output_dir=None, progress=None, threads=0, exac
     return _convert(path, True, labelled, output_dir, progress, threads, exact)
 
 
-def from_text(path, labelled=True, output_dir=None, progress=None, threads=0):
+def _import_text(path, labelled, output_dir, progress, threads, strict, check):
+    """Runs an import (or its check) and issues each diagnostic of its text
+    as a TextWarning; the outcome, the diagnostics and the files written."""
+    threads = _threads(threads)
+    out_dir = b"" if output_dir is None else _name(output_dir)
+    written = []
+    outcome, found = _orvane.import_text(
+        _name(path), bool(labelled), out_dir, threads, bool(strict), check, progress, written
+    )
+    diagnostics = [_errors.TextWarning(*d) for d in found]
+    for warning in diagnostics:
+        warnings.warn(warning, stacklevel=3)
+    return _errors.Outcome(*outcome), diagnostics, written
+
+
+def from_text(path, labelled=True, output_dir=None, progress=None, threads=0, strict=False):
     """Builds BASE.spf from BASE.pfh and the record text files, as "Convert
     from ASCII" does, in output_dir or beside the text files. Returns the
     path of the pulse file (bytes for a bytes path); raises
-    ConversionError."""
-    return _convert(path, False, labelled, output_dir, progress, threads)[0]
+    ConversionError.
+
+    Every line of the text that does not fully match its field (a decimal
+    comma, text after a number, a value its field cannot hold, a sample
+    label out of place, lines after the end...) is issued as a TextWarning;
+    the pulse file is the same with or without them. strict=True refuses a
+    text set with any such line before anything is written: TextError, with
+    the warnings in its diagnostics."""
+    outcome, diagnostics, written = _import_text(path, labelled, output_dir, progress, threads, strict, False)
+    if not outcome.ok:
+        error = _errors.conversion_error(outcome)
+        if isinstance(error, _errors.TextError):
+            error.diagnostics = tuple(diagnostics)
+        raise error
+    return _like(path, written[0])
+
+
+def check_text(path, labelled=True):
+    """Reads BASE.pfh and its record text files as from_text would, writing
+    nothing: the list of TextWarnings of their lines (each also issued as a
+    warning), empty for a clean text set, as orvane-cli check BASE.pfh
+    tells. Raises ConversionError where from_text would fail."""
+    outcome, diagnostics, _ = _import_text(path, labelled, None, None, 0, False, True)
+    if not outcome.ok:
+        raise _errors.conversion_error(outcome)
+    return diagnostics
 
 
 def validate(path):

@@ -16,6 +16,7 @@ void BindDescriptions(pybind11::module_& m);
 void BindMapping(pybind11::module_& m);
 void BindWriter(pybind11::module_& m);
 void BindServices(pybind11::module_& m);
+void BindTextImport(pybind11::module_& m);
 void BindAnalysis(pybind11::module_& m);
 void BindMend(pybind11::module_& m);
 

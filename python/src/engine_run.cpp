@@ -46,6 +46,11 @@ void EngineRun::ShowWarning(const ExportWarning& warning) {
   warnings_.push_back(warning);
 }
 
+void EngineRun::ShowDiagnostic(const TextDiagnostic& diagnostic) {
+  std::lock_guard lock(mutex_);
+  diagnostics_.push_back(diagnostic);
+}
+
 void EngineRun::Keep(py::error_already_set&& e) {
   if (!error_) error_.emplace(std::move(e));
   stop_ = true;

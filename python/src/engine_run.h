@@ -35,6 +35,8 @@ class EngineRun final : public ConversionReporter {
   const std::vector<std::string>& Written() const { return written_; }
   // What the text of an export cannot carry, in the order reported.
   const std::vector<ExportWarning>& Warnings() const { return warnings_; }
+  // The diagnostics of the run's text, in order.
+  const std::vector<TextDiagnostic>& Diagnostics() const { return diagnostics_; }
 
   void ShowStatus(const std::string& text) override;
   void SetProgressPosition(int) override {}
@@ -43,6 +45,7 @@ class EngineRun final : public ConversionReporter {
   void ShowWaiting(const std::string& path) override;
   void FileWritten(const std::string& path) override;
   void ShowWarning(const ExportWarning& warning) override;
+  void ShowDiagnostic(const TextDiagnostic& diagnostic) override;
 
  private:
   // With the GIL held: passes on what changed and checks for signals.
@@ -61,6 +64,7 @@ class EngineRun final : public ConversionReporter {
   std::vector<std::string> waiting_;  // paths to tell the user about
   std::vector<std::string> written_;
   std::vector<ExportWarning> warnings_;
+  std::vector<TextDiagnostic> diagnostics_;
   std::optional<pybind11::error_already_set> error_;
 };
 

@@ -11,6 +11,7 @@ PYBIND11_MODULE(_orvane, m) {
   orvane::python::BindMapping(m);
   orvane::python::BindWriter(m);
   orvane::python::BindServices(m);
+  orvane::python::BindTextImport(m);
   orvane::python::BindAnalysis(m);
   orvane::python::BindMend(m);
 }

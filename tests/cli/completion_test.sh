@@ -85,6 +85,8 @@ expect "--keep-partial" -j 4 --kee
 expect "--exact" -j 4 --exa
 expect "--exact" to-ascii --exa
 expect "" from-ascii --exa
+expect "--strict" from-ascii data.pfh --st
+expect "--no-headers" check --no
 expect "-j" -j 2 -j
 expect "--jobs" --job
 # After the command, only what that command takes.

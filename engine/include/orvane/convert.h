@@ -36,11 +36,23 @@ struct ConversionRequest {
   // decimals do not do, R samples with nine, NaN payloads as "nan(0xM)"),
   // in the line shapes of the chosen layout; the import reads it as it is.
   bool exact = false;
+  // Import only: a text set with any diagnostic (orvane/text_diagnostics.h)
+  // is refused with "Text of FILE does not match its fields; nothing
+  // written" before anything is written, FILE the first file diagnosed;
+  // the diagnostics are shown all the same.
+  bool strict = false;
 };
 
 // Runs one conversion to its end. Every message and progress step goes to
 // reporter; the outcome is the run's first failure or the success message.
 Outcome Convert(const ConversionRequest& request, ConversionReporter& reporter);
+
+// Reads the text files an import of request would read (BASE.pfh and every
+// record text file it names, in the layout of request.labelled) and shows
+// every diagnostic of them through reporter, writing nothing. The outcome
+// is the failure the import would meet, or success with an empty message;
+// the diagnostics are counted by the reporter.
+Outcome CheckText(const ConversionRequest& request, ConversionReporter& reporter);
 
 // The threads a conversion uses when the request leaves it open: the number
 // of cores, at most 8.

@@ -39,6 +39,7 @@ enum class Failure : uint8_t {
   SamplesOutsideFile,    // "Samples of record %s end past the end of the file"
   TooManySamples,        // "Record %s holds more samples than its SIZE can count"
   WrongHeaderSize,       // "Header of %s is not %u bytes"
+  TextNotExact,          // "Text of %s does not match its fields; nothing written"
   Cancelled,             // "conversion cancelled"
   Incomplete,            // "conversion did not complete"
 };

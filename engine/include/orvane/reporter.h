@@ -10,6 +10,7 @@
 
 #include "orvane/export_warnings.h"
 #include "orvane/messages.h"
+#include "orvane/text_diagnostics.h"
 
 namespace orvane {
 
@@ -50,6 +51,11 @@ class ConversionReporter {
   // files of an export (the header text first, then the records in table
   // order) or the pulse file of an import. Nothing by default.
   virtual void FileWritten(const std::string& path) { (void)path; }
+  // A line of an import's text that does not say exactly what the import
+  // takes from it (see orvane/text_diagnostics.h), in the order of the
+  // files and their lines. The run goes on as it would without it. Nothing
+  // by default.
+  virtual void ShowDiagnostic(const TextDiagnostic& diagnostic) { (void)diagnostic; }
 };
 
 // A reporter that shows nothing, for callers that only want the outcome.
