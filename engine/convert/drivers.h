@@ -21,6 +21,12 @@ void OnConvert(const ConversionRequest& request, RunReport& report);
 void ExportToAscii(const ConversionRequest& request, const std::string& baseName, RunReport& report);
 void ImportFromAscii(const ConversionRequest& request, const std::string& baseName, RunReport& report);
 
+// The threads an export of a pulse file of fileBytes bytes gives its
+// records: requested; when that is 0, the default count, or one for a file
+// so small that handing its records to other threads costs more than
+// converting them.
+unsigned ExportThreadsFor(unsigned requested, uint64_t fileBytes);
+
 // Exports every record of the table on the run's threads, each with a file
 // handle of its own; messages and progress keep their single-thread order.
 void ExportRecordsInParallel(const RecordRun& run, const std::string& spf, const PulseFileHeader& header,
