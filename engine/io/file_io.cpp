@@ -103,17 +103,14 @@ bool PwriteAll(int fd, const char* data, size_t n, uint64_t offset, const std::s
   return true;
 }
 
-// The umask, read once: reading it means setting it.
-unsigned ProcessUmask() {
-  static unsigned mask = [] {
+unsigned DefaultFileMode() {
+  static unsigned mode = [] {
     mode_t old = ::umask(0);
     ::umask(old);
-    return static_cast<unsigned>(old);
+    return 0666u & ~static_cast<unsigned>(old);
   }();
-  return mask;
+  return mode;
 }
-
-unsigned DefaultFileMode() { return 0666u & ~ProcessUmask(); }
 
 std::string DirectoryOf(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -474,12 +471,13 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name
   }
   // The new file keeps the old one's owner and group where this process may
   // set them (the superuser, or a group of its own); otherwise it is ours.
-  const bool otherOwner = exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid());
-  if (otherOwner && system.Fchown(fd, st.st_uid, st.st_gid) != 0)
+  if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+      system.Fchown(fd, st.st_uid, st.st_gid) != 0)
     system.Fchown(fd, static_cast<unsigned>(-1), st.st_gid);
-  // The file was created with the mode less the umask; a change of owner
-  // clears the set-user and set-group bits. Only then is the mode set again.
-  if (otherOwner || (mode & ProcessUmask()) != 0 || (mode & ~0777u) != 0) system.Fchmod(fd, mode);
+  // A new target's file was created with its mode; a replaced file's mode
+  // is carried over whatever the umask (which may have changed since it was
+  // read) and the change of owner (which clears the set-id bits) made of it.
+  if (exists) system.Fchmod(fd, mode);
   std::unique_ptr<File> file(new File(fd, target));
   return std::unique_ptr<ReplacementFile>(
       new ReplacementFile(std::move(file), target, std::move(temp), mode));
