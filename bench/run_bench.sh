@@ -55,7 +55,7 @@ prepare() {
     log "configuring $build"
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_GUI=OFF >&2
   fi
-  [ -f "$build/build.ninja" ] && ninja -C "$build" make_pulse_file naive_convert measure_run orvane_bench >&2
+  [ -f "$build/build.ninja" ] && ninja -C "$build" make_pulse_file naive_convert measure_run orvane_bench orvane-cli >&2
   if [ -f "$build/build.ninja" ] && ninja -C "$build" -t targets all 2>/dev/null | grep -q '^micro_bench:'; then
     ninja -C "$build" micro_bench >&2
   fi
@@ -618,6 +618,10 @@ EOF
 
 EOF
   growth_table
+  if [ -s "$work/small_files.md" ]; then
+    printf '\n### Many small files (orvane-cli, against cp -r of the same output)\n\n'
+    cat "$work/small_files.md"
+  fi
 }
 
 # ------------------------------------------------------------------ the exact layout
@@ -675,6 +679,10 @@ bench_micro
 bench_validation
 bench_pulse_power
 bench_growth
+if [ -x "$build/cli/orvane-cli" ]; then
+  log "many small files"
+  "$here/small_files.sh" "$build" --runs "$runs" --workdir "$workparent" >"$work/small_files.md"
+fi
 log "done in $(( $(date +%s) - started )) s"
 date -u '+%Y-%m-%d %H:%M UTC' >"$work/finished_at"
 cut -d' ' -f1 /proc/loadavg >"$work/load_end"

@@ -282,7 +282,8 @@ int RunCommand(const Options& options) {
   const unsigned jobCount = BoundedJobCount(options.jobs != 0 ? options.jobs : DefaultJobCount());
   // Files converted side by side share the cores already.
   const bool sideBySide = files.size() > 1 && jobCount > 1;
-  const RunOne runOne = RunnerFor(options, sideBySide ? 1 : DefaultThreadCount());
+  // 0 leaves the record threads to the engine, which keeps a small file on one.
+  const RunOne runOne = RunnerFor(options, sideBySide ? 1 : 0);
   Console console(stdout, stderr, !options.quiet && ErrorIsTerminal(), kProgressDelay, files.size());
   const bool labelFiles = options.trace && files.size() > 1;
   bool allOk = true;

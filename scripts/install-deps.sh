@@ -1,11 +1,34 @@
 #!/bin/sh
-# Installs the Debian packages Orvane needs to build and test, when missing.
-# Usage: scripts/install-deps.sh   (as root, on Debian 12)
+# Installs the Debian packages Orvane needs, when missing, in two sets.
+#
+# Usage: scripts/install-deps.sh [--build | --tests]   (as root, on Debian 12)
+#   --build (default)  what building and running the programs and the Python
+#                      module need: the compiler, CMake, Ninja, Qt, the JSON
+#                      library, pybind11 and numpy. scripts/run-sample.sh
+#                      installs only these and builds without the tests.
+#   --tests            the build set and what the test suite adds: GoogleTest,
+#                      Google Benchmark, clang 14 for the fuzzers, ccache, a
+#                      private session bus and a virtual display for the
+#                      dialog tests, pytest and the scientific Python stack
+#                      the module's tests use, the packaging tools and
+#                      lintian, and a decimal-comma locale.
 set -eu
-PACKAGES="build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools fonts-dejavu-core clang-14 libclang-rt-14-dev dbus-daemon dbus-bin xvfb xauth
-  nlohmann-json3-dev pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed python3-matplotlib python3-xarray python3-netcdf4
+set_name=build
+case "${1:-}" in
+  "" | --build) ;;
+  --tests) set_name=tests ;;
+  *) echo "usage: $0 [--build | --tests]" >&2; exit 2 ;;
+esac
+
+BUILD_PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
+  nlohmann-json3-dev pybind11-dev python3-dev python3-numpy"
+TEST_PACKAGES="ccache libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+  fonts-dejavu-core dbus-daemon dbus-bin xvfb xauth
+  python3-pytest python3-jsonschema python3-distributed python3-matplotlib python3-xarray python3-netcdf4
   dpkg-dev file lintian"
+PACKAGES=$BUILD_PACKAGES
+[ "$set_name" = tests ] && PACKAGES="$PACKAGES $TEST_PACKAGES"
+
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -17,6 +40,8 @@ if [ -n "$missing" ]; then
   # shellcheck disable=SC2086
   apt-get install -y -qq --no-install-recommends $missing
 fi
+
+[ "$set_name" = tests ] || exit 0
 
 # A decimal-comma locale, so that the tests can show that text conversion
 # does not depend on the process locale.

@@ -1,10 +1,11 @@
 #!/bin/sh
-# Installs what is missing, builds, and converts the bundled sample pulse
-# file to text and back.
+# Installs what building and running need (not what only the tests need),
+# builds the programs and the Python module without the tests and the
+# benchmarks, and converts the bundled sample pulse file to text and back.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh build
+scripts/install-deps.sh --build
+scripts/build.sh build -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF
 work=$(mktemp -d)
 cp samples/demo.spf "$work/demo.spf"
 chmod u+w "$work/demo.spf"

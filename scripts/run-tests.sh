@@ -13,8 +13,14 @@ case "${1:-}" in
   --quick) quick=1 ;;
   *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
 esac
-scripts/install-deps.sh
-scripts/build.sh build
+scripts/install-deps.sh --tests
+# One compiler cache for every build folder of this checkout and of others
+# (paths inside the source folder are hashed relative to it).
+CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(pwd)}
+export CCACHE_BASEDIR
+# A build folder that scripts/run-sample.sh configured without the tests gets
+# them back.
+scripts/build.sh build -DORVANE_BUILD_TESTS=ON -DORVANE_BUILD_BENCH=ON
 if [ "$quick" = 1 ]; then
   exec ctest --test-dir build --output-on-failure -j2 -L quick
 fi

@@ -33,6 +33,11 @@ void CheckTextSet(const ConversionRequest& request, const std::string& baseName,
 // False when the import must not go on: the text set has diagnostics or
 // fails; that has been reported.
 bool TextIsExact(const ConversionRequest& request, const std::string& baseName, RunReport& report);
+// The threads an export of a pulse file of fileBytes bytes gives its
+// records: requested; when that is 0, the default count, or one for a file
+// so small that handing its records to other threads costs more than
+// converting them.
+unsigned ExportThreadsFor(unsigned requested, uint64_t fileBytes);
 
 // Exports every record of the table on the run's threads, each with a file
 // handle of its own; messages and progress keep their single-thread order.

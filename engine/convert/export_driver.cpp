@@ -117,7 +117,7 @@ void ExportToAscii(const ConversionRequest& request, const std::string& baseName
   }
   report.StepProgress();
 
-  const unsigned threads = request.threads != 0 ? request.threads : DefaultThreadCount();
+  const unsigned threads = ExportThreadsFor(request.threads, binary->Size());
   if (threads > 1 && header.EntryCount() > 1) {
     binary.reset();
     ExportRecordsInParallel(run, spf, header, threads, report);

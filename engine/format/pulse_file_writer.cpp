@@ -50,10 +50,19 @@ bool SetSize(const RecordDescription& kind, uint8_t* header, uint64_t count) {
 }
 
 // Writes data and adds its words to sum; every piece of a pulse file the
-// writer makes has an even size, so each starts on an even offset.
+// writer makes has an even size, so each starts on an even offset. Large
+// pieces go in slices of a mebibyte, each summed just before it is written,
+// so that the write copies it from the cache the sum brought it into (a
+// slice of even size keeps the words of the next one aligned).
 bool Put(io::File& file, const uint8_t* data, size_t size, uint64_t& sum) {
-  sum += WordSum(data, size);
-  return file.Write(data, size);
+  constexpr size_t kSlice = size_t{1} << 20;
+  for (size_t done = 0; done < size;) {
+    const size_t n = std::min(kSlice, size - done);
+    sum += WordSum(data + done, n);
+    if (!file.Write(data + done, n)) return false;
+    done += n;
+  }
+  return true;
 }
 
 }  // namespace

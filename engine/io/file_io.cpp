@@ -23,7 +23,35 @@ namespace orvane::io {
 
 namespace {
 thread_local FailureReason tReason;
+
+// The buffer the thread gave up last, kept for the next of its size.
+struct SpareBuffer {
+  std::unique_ptr<char[]> bytes;
+  size_t size = 0;
+};
+thread_local SpareBuffer tSpare;
 }  // namespace
+
+void ByteBuffer::resize(size_t size) {
+  Release();
+  if (tSpare.bytes && tSpare.size == size) {
+    bytes_ = std::move(tSpare.bytes);
+    tSpare.size = 0;
+  } else {
+    bytes_.reset(new char[size]);
+  }
+  size_ = size;
+}
+
+void ByteBuffer::Release() {
+  if (!bytes_) return;
+  if (size_ >= tSpare.size) {
+    tSpare.bytes = std::move(bytes_);
+    tSpare.size = size_;
+  }
+  bytes_.reset();
+  size_ = 0;
+}
 
 void NoteFailureReason(std::string reason, int error) { tReason = FailureReason{std::move(reason), error}; }
 void NoteSystemError(int error) { tReason = FailureReason{std::strerror(error), error}; }
@@ -379,18 +407,23 @@ namespace {
 
 // The file a name leads to: a symbolic link is followed, also when what it
 // names does not exist yet (a dangling link creates its target), so the link
-// stays a link. Chains are followed a few steps deep.
-std::string ResolvedTarget(FileSystem& system, const std::string& name) {
+// stays a link. Chains are followed a few steps deep. found tells whether
+// the target exists, and st is then its status: a name that is no link
+// costs one status call in all.
+std::string ResolvedTarget(FileSystem& system, const std::string& name, bool& found, struct stat& st) {
   std::string target = name;
   for (int depth = 0; depth < 8; ++depth) {
-    struct stat link;
-    if (system.Lstat(target, &link) != 0 || !S_ISLNK(link.st_mode)) return target;
+    struct stat& link = st;
+    found = system.Lstat(target, &link) == 0;
+    if (!found) return target;
+    if (!S_ISLNK(link.st_mode)) return target;
     const std::string resolved = system.RealPath(target);
     if (!resolved.empty()) return resolved;
     const std::string named = system.ReadLink(target);
     if (named.empty()) return target;
     target = named.front() == '/' ? named : DirectoryOf(target) + "/" + named;
   }
+  found = system.Stat(target, &st) == 0;
   return target;
 }
 
@@ -412,10 +445,12 @@ std::optional<FailureReason> RefusalOf(const struct stat& st) {
 std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name) {
   if (name.empty()) return nullptr;
   FileSystem& system = CurrentFileSystem();
-  const std::string target = ResolvedTarget(system, name);
-  unsigned mode = DefaultFileMode();
   struct stat st;
-  const bool exists = system.Stat(target, &st) == 0;
+  bool exists = false;
+  std::string target = ResolvedTarget(system, name, exists, st);
+  // A link whose target was found resolved: the target's own status.
+  if (exists && S_ISLNK(st.st_mode)) exists = system.Stat(target, &st) == 0;
+  unsigned mode = DefaultFileMode();
   if (exists) {
     if (auto refusal = RefusalOf(st)) {
       tReason = *refusal;
@@ -428,7 +463,7 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name
   const std::string folder = DirectoryOf(target);
   std::string temp = folder + "/.orvane-XXXXXX";
   if (FaultSeam::ShouldFail(Call::Open, target)) return nullptr;
-  int fd = system.CreateTemporary(temp);
+  int fd = system.CreateTemporaryWithMode(temp, mode);
   if (fd < 0) {
     const int error = errno;
     NoteFailureReason("the folder " + folder + " cannot be written: " + std::strerror(error), error);
@@ -439,7 +474,10 @@ std::unique_ptr<ReplacementFile> ReplacementFile::Create(const std::string& name
   if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
       system.Fchown(fd, st.st_uid, st.st_gid) != 0)
     system.Fchown(fd, static_cast<unsigned>(-1), st.st_gid);
-  system.Fchmod(fd, mode);
+  // A new target's file was created with its mode; a replaced file's mode
+  // is carried over whatever the umask (which may have changed since it was
+  // read) and the change of owner (which clears the set-id bits) made of it.
+  if (exists) system.Fchmod(fd, mode);
   std::unique_ptr<File> file(new File(fd, target));
   return std::unique_ptr<ReplacementFile>(
       new ReplacementFile(std::move(file), target, std::move(temp), mode));

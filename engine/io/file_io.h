@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "orvane/lock_wait.h"
@@ -45,22 +46,35 @@ class FaultSeam {
 
 // A byte buffer whose bytes are not cleared when it is allocated: the file
 // layer's buffers are large and always written before they are read.
+// Each thread keeps the last buffer it gave up for the next one of the same
+// size: a batch of small files would otherwise have the allocator hand a
+// mebibyte back to the system and take it again, with fresh pages, for
+// every file.
 class ByteBuffer {
  public:
   ByteBuffer() = default;
   explicit ByteBuffer(size_t size) { resize(size); }
+  ~ByteBuffer() { Release(); }
+  ByteBuffer(ByteBuffer&& other) noexcept
+      : bytes_(std::move(other.bytes_)), size_(std::exchange(other.size_, 0)) {}
+  ByteBuffer& operator=(ByteBuffer&& other) noexcept {
+    if (this != &other) {
+      Release();
+      bytes_ = std::move(other.bytes_);
+      size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+  }
   char* data() { return bytes_.get(); }
   const char* data() const { return bytes_.get(); }
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   char& operator[](size_t i) { return bytes_[i]; }
   // Contents are not kept.
-  void resize(size_t size) {
-    bytes_.reset(new char[size]);
-    size_ = size;
-  }
+  void resize(size_t size);
 
  private:
+  void Release();
   std::unique_ptr<char[]> bytes_;
   size_t size_ = 0;
 };

@@ -54,7 +54,10 @@ class Posix final : public FileSystem {
   int Unlink(const std::string& path) override { return ::unlink(path.c_str()); }
   // Held locked and listed for removal on an interruption until it is
   // renamed or removed.
-  int CreateTemporary(std::string& pattern) override { return temporary::CreateHeld(pattern); }
+  int CreateTemporary(std::string& pattern) override { return temporary::CreateHeld(pattern, 0600); }
+  int CreateTemporaryWithMode(std::string& pattern, unsigned mode) override {
+    return temporary::CreateHeld(pattern, mode);
+  }
   void ReleaseTemporary(const std::string& path) override { temporary::Release(path); }
 };
 

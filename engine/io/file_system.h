@@ -59,6 +59,14 @@ class FileSystem {
   // the name the file got), and holds it as a temporary file of this
   // process until ReleaseTemporary.
   virtual int CreateTemporary(std::string& pattern) = 0;
+  // CreateTemporary giving the new file the permission bits mode, or fewer
+  // where the process's umask takes some off, as open(2) gives a new file.
+  // By default CreateTemporary, then Fchmod.
+  virtual int CreateTemporaryWithMode(std::string& pattern, unsigned mode) {
+    const int fd = CreateTemporary(pattern);
+    if (fd >= 0) Fchmod(fd, mode);
+    return fd;
+  }
   virtual void ReleaseTemporary(const std::string& path) = 0;
   // Bytes the file layer buffers of each file: a mebibyte keeps the system
   // calls on a disk few.

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstring>
 #include <mutex>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -44,6 +45,29 @@ bool SameFile(const std::string& path, int fd) {
          byName.st_ino == byFd.st_ino;
 }
 
+// Whether the file open as fd still has a name. A sweep only ever removes
+// a temporary file (it never renames one), and the name of a new temporary
+// file is taken by no one else while it exists: a file that still has a
+// link is still the one at the name it was created under.
+bool StillNamed(int fd) {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 && st.st_nlink > 0;
+}
+
+// Six characters of mkostemp's alphabet from a generator of each thread's
+// own (splitmix64), seeded once from the system. Its state is one word: the
+// Python extension has little room for thread-local data.
+void FillRandomPart(std::string& name) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local uint64_t state = 0;
+  while (state == 0) state = (uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
+  uint64_t bits = (state += 0x9E3779B97F4A7C15u);
+  bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9u;
+  bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBu;
+  bits ^= bits >> 31;
+  for (size_t i = name.size() - 6; i < name.size(); ++i, bits /= 62) name[i] = kLetters[bits % 62];
+}
+
 bool LockWithRetry(int fd, int how) {
   while (::flock(fd, how) != 0) {
     if (errno != EINTR) return false;
@@ -55,8 +79,8 @@ bool LockWithRetry(int fd, int how) {
 
 bool Hold(const std::string& path, int fd) {
   // A sweep may have taken the file away between its creation and this
-  // lock: then it is no longer the file at path.
-  if (!LockWithRetry(fd, LOCK_EX) || !SameFile(path, fd)) return false;
+  // lock: then it has no name any more.
+  if (!LockWithRetry(fd, LOCK_EX) || !StillNamed(fd)) return false;
   if (path.size() >= PATH_MAX) return true;
   for (Entry& entry : gTable) {
     int expected = kFree;
@@ -69,18 +93,25 @@ bool Hold(const std::string& path, int fd) {
   return true;
 }
 
-int CreateHeld(std::string& pattern) {
+int CreateHeld(std::string& pattern, unsigned mode) {
+  if (pattern.size() < 6 || pattern.compare(pattern.size() - 6, 6, "XXXXXX") != 0) {
+    errno = EINVAL;
+    return -1;
+  }
   const size_t slash = pattern.rfind('/');
   SweepStaleFiles(slash == std::string::npos ? "." : slash == 0 ? "/" : pattern.substr(0, slash));
-  const std::string form = pattern;
   // No file is created once an interruption has begun, so that every one
   // created is in the table when the interruption empties it.
   CriticalSection section;
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    pattern = form;
-    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  // Created with its final permission bits where the umask allows them, so
+  // that a new file needs no mode change afterwards (mkostemp gives 0600).
+  for (int attempt = 0, lost = 0; attempt < 100 && lost < 8; ++attempt) {
+    FillRandomPart(pattern);
+    int fd = ::open(pattern.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode & 0777));
+    if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0 || Hold(pattern, fd)) return fd;
     ::close(fd);
+    ++lost;
   }
   errno = EEXIST;
   return -1;

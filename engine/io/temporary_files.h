@@ -15,10 +15,11 @@ namespace orvane::temporary {
 // longer the one at path; a full table enters nothing, and the file is
 // still written and removed as usual, only an interruption misses it.
 bool Hold(const std::string& path, int fd);
-// mkostemp(pattern) held as above, after a sweep of the pattern's folder:
-// the descriptor, or -1 as mkostemp gives it. pattern ends with the name
-// the file got.
-int CreateHeld(std::string& pattern);
+// A new file made from pattern as mkostemp makes it (pattern ends in
+// "XXXXXX", replaced by the name the file got), with the permission bits
+// mode less the umask, held as above, after a sweep of the pattern's
+// folder: the descriptor, or -1 with errno set.
+int CreateHeld(std::string& pattern, unsigned mode);
 
 // Takes the entry out again and drops the lock, once the file is renamed
 // into place or removed.

@@ -16,6 +16,12 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_WERRO
 ninja -C "$build"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+# What runs here is every test that drives engine code: the engine, golden,
+# command-line, robustness and fuzz replay tests. The desktop program and its
+# screenshot and dialog tests are not built (their faults are Qt's and show
+# in the plain build), nor is the Python module (its extension would need the
+# sanitizer runtime preloaded into the interpreter); both go through the
+# same engine, which is checked here through its own tests.
 # The 10^8-number differential tests check arithmetic, which the sanitizers
 # add nothing to but a tenfold time; their quick samples run here, the full
 # tests in the plain build.

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -94,6 +95,59 @@ TEST(WorkerPool, AChildMadeByForkRunsOnThreadsOfItsOwn) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status)) << "the child hung or crashed (signal " << WTERMSIG(status) << ")";
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// The thread each task of a run of `workers` ran on, in task order.
+std::vector<std::thread::id> TaskThreads(unsigned workers, uint64_t count) {
+  OrderedRunner<std::thread::id> runner(workers, 4);
+  std::vector<std::thread::id> threads;
+  runner.Run(
+      count, [](uint64_t) { return std::this_thread::get_id(); },
+      [&](uint64_t, std::thread::id& id) {
+        threads.push_back(id);
+        return true;
+      });
+  return threads;
+}
+
+TEST(WorkerPool, ARunOfOneWorkerStaysOnTheCallingThread) {
+  // A batch of files converted one at a time, or the records of a small
+  // file, hand nothing to another thread.
+  for (const std::thread::id id : TaskThreads(1, 20)) EXPECT_EQ(id, std::this_thread::get_id());
+}
+
+TEST(WorkerPool, TheCallingThreadRunsTasksBetweenItsDeliveries) {
+  // The first two tasks wait for each other: they can only end if two
+  // threads run them at once, and one of those is the caller, which is
+  // one of the two workers, not a thread that only waits.
+  OrderedRunner<std::thread::id> runner(2, 4);
+  std::vector<std::thread::id> threads;
+  std::atomic<int> started{0};
+  runner.Run(
+      40,
+      [&](uint64_t n) {
+        if (n < 2) {
+          ++started;
+          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+          while (started.load() < 2 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+        }
+        return std::this_thread::get_id();
+      },
+      [&](uint64_t n, std::thread::id& id) {
+        EXPECT_EQ(n, threads.size());
+        threads.push_back(id);
+        return true;
+      });
+  ASSERT_EQ(threads.size(), 40u);
+  EXPECT_EQ(started.load(), 2);
+  EXPECT_NE(threads[0], threads[1]);
+  EXPECT_TRUE(threads[0] == std::this_thread::get_id() || threads[1] == std::this_thread::get_id());
 }
 
 }  // namespace

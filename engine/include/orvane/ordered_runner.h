@@ -27,13 +27,17 @@ class OrderedRunner {
   // bounds memory whatever the number of tasks.
   OrderedRunner(unsigned workers, size_t window) : workers_(std::max(1u, workers)), slots_(window) {}
 
-  // True when every result was delivered and accepted.
+  // True when every result was delivered and accepted. The calling thread
+  // is one of the workers: between its deliveries it runs the next task
+  // itself rather than waiting for another thread's result, so that a run
+  // of one worker starts no thread and a run of many hands off a result
+  // only when the caller has nothing to do.
   bool Run(uint64_t count, const Task& task, const Deliver& deliver) {
     count_ = count;
     // No more workers than tasks: a file of one record keeps one thread.
-    const uint64_t workers = std::min<uint64_t>(workers_, count);
-    running_ = workers;
-    for (uint64_t i = 0; i < workers; ++i) {
+    const uint64_t helpers = std::min<uint64_t>(workers_, count) - (count > 0 ? 1 : 0);
+    running_ = helpers;
+    for (uint64_t i = 0; i < helpers; ++i) {
       WorkerPool::Shared().Post([this, &task] {
         Work(task);
         std::lock_guard lock(mutex_);
@@ -42,18 +46,28 @@ class OrderedRunner {
       });
     }
     bool accepted = true;
-    for (uint64_t index = 0; index < count && accepted; ++index) {
-      std::unique_lock lock(mutex_);
-      Slot& slot = slots_[index % slots_.size()];
-      changed_.wait(lock, [&] { return slot.result.has_value(); });
-      Result result = std::move(*slot.result);
-      slot.result.reset();
-      delivered_ = index + 1;
-      changed_.notify_all();
-      lock.unlock();
-      accepted = deliver(index, result);
-    }
     std::unique_lock lock(mutex_);
+    for (uint64_t index = 0; index < count && accepted;) {
+      Slot& slot = slots_[index % slots_.size()];
+      if (slot.result.has_value()) {
+        Result result = std::move(*slot.result);
+        slot.result.reset();
+        delivered_ = index + 1;
+        changed_.notify_all();
+        lock.unlock();
+        accepted = deliver(index, result);
+        lock.lock();
+        ++index;
+      } else if (MayStart()) {
+        const uint64_t mine = next_++;
+        lock.unlock();
+        Result result = task(mine);
+        lock.lock();
+        slots_[mine % slots_.size()].result = std::move(result);
+      } else {
+        changed_.wait(lock);
+      }
+    }
     stopped_ = true;
     changed_.notify_all();
     changed_.wait(lock, [&] { return running_ == 0; });
@@ -65,13 +79,16 @@ class OrderedRunner {
     std::optional<Result> result;
   };
 
+  // Whether a task may start now: one is left, and it stays within the
+  // window ahead of the next delivery. Called with mutex_ held.
+  bool MayStart() const { return !stopped_ && next_ < count_ && next_ < delivered_ + slots_.size(); }
+
   void Work(const Task& task) {
     for (;;) {
       uint64_t index;
       {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock,
-                      [&] { return stopped_ || next_ >= count_ || next_ < delivered_ + slots_.size(); });
+        changed_.wait(lock, [&] { return stopped_ || next_ >= count_ || MayStart(); });
         if (stopped_ || next_ >= count_) return;
         index = next_++;
       }
