@@ -622,6 +622,10 @@ EOF
     printf '\n### Many small files (orvane-cli, against cp -r of the same output)\n\n'
     cat "$work/small_files.md"
   fi
+  if [ -s "$work/toolkit.md" ]; then
+    printf '\n### stats, diff and check --json (orvane-cli, against cat of the same file)\n\n'
+    cat "$work/toolkit.md"
+  fi
 }
 
 # ------------------------------------------------------------------ the exact layout
@@ -682,6 +686,8 @@ bench_growth
 if [ -x "$build/cli/orvane-cli" ]; then
   log "many small files"
   "$here/small_files.sh" "$build" --runs "$runs" --workdir "$workparent" >"$work/small_files.md"
+  log "stats, diff and check --json"
+  "$here/toolkit_bench.sh" "$build" --runs "$runs" --workdir "$workparent" >"$work/toolkit.md"
 fi
 log "done in $(( $(date +%s) - started )) s"
 date -u '+%Y-%m-%d %H:%M UTC' >"$work/finished_at"
