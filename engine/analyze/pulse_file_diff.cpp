@@ -49,14 +49,6 @@ struct BlockDifference {
 
 constexpr int kLanes = 8;
 
-// The loops over a block, built for the baseline x86-64 and for AVX2,
-// chosen when the program starts by what the processor has.
-#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__clang__)
-#define ORVANE_WIDE_LOOP __attribute__((target_clones("avx2", "default")))
-#else
-#define ORVANE_WIDE_LOOP
-#endif
-
 template <class Sample>
 inline BlockDifference CompareBlockIn(const Sample* a, const Sample* b, size_t n, double tolerance) {
   double largest[kLanes] = {};

@@ -14,15 +14,6 @@ namespace orvane {
 namespace {
 
 constexpr int kLanes = 8;
-
-// The loops over a block, built twice: for the baseline x86-64 the program
-// targets and for AVX2, chosen when the program starts by what the
-// processor has. AVX2 handles twice the samples per instruction.
-#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__clang__)
-#define ORVANE_WIDE_LOOP __attribute__((target_clones("avx2", "default")))
-#else
-#define ORVANE_WIDE_LOOP
-#endif
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 struct IntTotals {

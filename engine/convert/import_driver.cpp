@@ -108,12 +108,7 @@ void ImportFromAscii(const ConversionRequest& request, const std::string& baseNa
   report.SetSubject(spf);
   if (request.strict && !TextIsExact(request, baseName, report)) return;
   TextSource pfh;
-  pfh.name = baseName + ".pfh";
-  pfh.file = io::File::Open(pfh.name, io::File::Mode::Read);
-  if (!pfh.file) {
-    report.ReportStatus(Failure::CantOpenForReading, pfh.name.c_str());
-    return;
-  }
+  if (!OpenHeaderText(baseName, pfh, report)) return;
   auto output = io::ReplacementFile::Create(spf);
   if (!output) {
     report.ReportStatus(Failure::CantOpenForWriting, spf.c_str());

@@ -64,12 +64,7 @@ bool ReadHeaderText(TextSource& pfh, PulseFileHeader& header, bool labelled, Run
 
 void CheckTextSet(const ConversionRequest& request, const std::string& baseName, RunReport& report) {
   TextSource pfh;
-  pfh.name = baseName + ".pfh";
-  pfh.file = io::File::Open(pfh.name, io::File::Mode::Read);
-  if (!pfh.file) {
-    report.ReportStatus(Failure::CantOpenForReading, pfh.name.c_str());
-    return;
-  }
+  if (!OpenHeaderText(baseName, pfh, report)) return;
   PulseFileHeader header;
   if (!ReadHeaderText(pfh, header, request.labelled, report)) return;
   if (header.EntryCount() >= format::kOffsetLimit || header.TableEnd() > format::kOffsetLimit) {

@@ -63,4 +63,11 @@ void DiagnoseLinesAfterEnd(const TextSource& source, LinesAfterEnd after, const 
            report);
 }
 
+bool OpenHeaderText(const std::string& baseName, TextSource& pfh, RunReport& report) {
+  pfh.name = baseName + ".pfh";
+  pfh.file = io::File::Open(pfh.name, io::File::Mode::Read);
+  if (!pfh.file) report.ReportStatus(Failure::CantOpenForReading, pfh.name.c_str());
+  return pfh.file != nullptr;
+}
+
 }  // namespace orvane

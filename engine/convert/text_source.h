@@ -28,6 +28,10 @@ struct TextSource {
 // NUL (see ReadLineOfText), reporting "Read error on NAME" when there is
 // no file and "File read error on NAME" when the read failed; both give
 // ReadError.
+// Opens BASE.pfh into pfh; false with "Can't open BASE.pfh for reading"
+// reported when it cannot be read.
+bool OpenHeaderText(const std::string& baseName, TextSource& pfh, RunReport& report);
+
 LineStatus ReadTextLine(const std::string& fileName, io::File* file, char* line, RunReport& report);
 
 // The next line of source; false when there is none, reported with its

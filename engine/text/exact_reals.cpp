@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "text/decimal_powers.h"
+#include "text/swar_digits.h"
 #include "text/text_format.h"
 #include "text/text_scan.h"
 
@@ -44,17 +45,6 @@ inline bool NineDigits(double d, uint32_t* digits, int* exponent) {
   *digits = n;
   *exponent = k;
   return true;
-}
-
-// The eight decimal digits of n < 10^8 as characters, the first in the
-// lowest byte.
-inline uint64_t EightDigitChars(uint32_t n) {
-  uint64_t v = (n / 10000) | (static_cast<uint64_t>(n % 10000) << 32);
-  uint64_t q = ((v * 10486) >> 20) & 0x0000007F0000007Full;  // / 100 in each lane
-  v = q | ((v - q * 100) << 16);
-  q = ((v * 103) >> 10) & 0x000F000F000F000Full;  // / 10 in each lane
-  v = q | ((v - q * 10) << 8);
-  return v + 0x3030303030303030ull;
 }
 
 // Right-aligns [text, end) in width columns.

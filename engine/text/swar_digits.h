@@ -24,4 +24,16 @@ inline uint64_t NonDigits(uint64_t w) {
   return ((w & kHigh) ^ kThrees) | (((w + 0x0606060606060606ull) & kHigh) ^ kThrees);
 }
 
+// The eight decimal digits of n < 10^8 as characters, the first in the
+// lowest byte: both halves of four digits at once, in 32-bit and then
+// 16-bit lanes.
+inline uint64_t EightDigitChars(uint32_t n) {
+  uint64_t v = (n / 10000) | (static_cast<uint64_t>(n % 10000) << 32);
+  uint64_t q = ((v * 10486) >> 20) & 0x0000007F0000007Full;  // / 100 in each lane
+  v = q | ((v - q * 100) << 16);
+  q = ((v * 103) >> 10) & 0x000F000F000F000Full;  // / 10 in each lane
+  v = q | ((v - q * 10) << 8);
+  return v + 0x3030303030303030ull;
+}
+
 }  // namespace orvane::text

@@ -7,6 +7,7 @@
 
 #include "text/decimal_powers.h"
 #include "text/exact_reals.h"
+#include "text/swar_digits.h"
 #include "text/text_scan.h"
 
 namespace orvane::text {
@@ -126,18 +127,6 @@ inline bool EightDigits(double d, uint32_t* digits, int* exponent, double* error
   *digits = n;
   *exponent = k;
   return true;
-}
-
-// The eight decimal digits of n < 10^8 as characters, the first in the
-// lowest byte: both halves of four digits at once, in 32-bit and then
-// 16-bit lanes.
-inline uint64_t EightDigitChars(uint32_t n) {
-  uint64_t v = (n / 10000) | (static_cast<uint64_t>(n % 10000) << 32);
-  uint64_t q = ((v * 10486) >> 20) & 0x0000007F0000007Full;  // / 100 in each lane
-  v = q | ((v - q * 100) << 16);
-  q = ((v * 103) >> 10) & 0x000F000F000F000Full;  // / 10 in each lane
-  v = q | ((v - q * 10) << 8);
-  return v + 0x3030303030303030ull;
 }
 
 // "%15.7e" through the exactly rounding library conversion, for the values
