@@ -9,12 +9,17 @@ namespace orvane::cli {
 
 namespace {
 
+// Each folder is resolved once per command: a batch of thousands of files
+// in one folder would otherwise ask the system the same thing for each,
+// twice. orvane-cli resolves every output before the first run starts.
 std::string RealFolder(const std::string& folder) {
+  static std::map<std::string, std::string> resolved;
+  if (auto known = resolved.find(folder); known != resolved.end()) return known->second;
   char* real = ::realpath(folder.c_str(), nullptr);
-  if (real == nullptr) return folder;
-  std::string resolved = real;
+  std::string result = real ? std::string(real) : folder;
   std::free(real);
-  return resolved;
+  resolved.emplace(folder, result);
+  return result;
 }
 
 // Every file of a run is named from this: the input's base name in the
