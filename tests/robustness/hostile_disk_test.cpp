@@ -134,6 +134,8 @@ TEST(FullDisk, KeptPartialResultsHoldWhatEachRecordGotAndEveryFailureSaysWhy) {
   size_t failures = 0;
   for (size_t start = 0, end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
     const std::string line = output.substr(start, end - start);
+    // Warnings of what the text cannot carry come before the failures.
+    if (line.starts_with("orvane-cli: warning: ")) continue;
     EXPECT_TRUE(line.ends_with(": No space left on device")) << line;
     ++failures;
   }
