@@ -1,5 +1,6 @@
 #include "json_reports.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>

@@ -147,6 +147,21 @@ ORVANE_WIDE_LOOP void AddReals(const float* s, size_t n, RealTotals& t) {
   t.seen += n;
 }
 
+// minimum, maximum, mean and rms of count samples from their extremes and
+// sums; NaN when there is none.
+void SetFigures(RecordStats& stats, uint64_t count, double minimum, double maximum, long double sum,
+                long double squares) {
+  if (count == 0) {
+    stats.minimum = stats.maximum = stats.mean = stats.rms = kNaN;
+    return;
+  }
+  const long double n = static_cast<long double>(count);
+  stats.minimum = minimum;
+  stats.maximum = maximum;
+  stats.mean = static_cast<double>(sum / n);
+  stats.rms = static_cast<double>(std::sqrt(squares / n));
+}
+
 bool IntStats(const RecordView& record, RecordStats& stats) {
   IntTotals t;
   std::vector<int16_t> buffer;
@@ -156,15 +171,8 @@ bool IntStats(const RecordView& record, RecordStats& stats) {
   stats.sum = t.sum;
   stats.atMinimumLimit = t.low;
   stats.atMaximumLimit = t.high;
-  if (stats.count == 0) {
-    stats.minimum = stats.maximum = stats.mean = stats.rms = kNaN;
-    return true;
-  }
-  const long double count = static_cast<long double>(stats.count);
-  stats.minimum = t.minimum;
-  stats.maximum = t.maximum;
-  stats.mean = static_cast<double>(static_cast<long double>(t.sum) / count);
-  stats.rms = static_cast<double>(std::sqrt(static_cast<long double>(t.squares) / count));
+  SetFigures(stats, stats.count, t.minimum, t.maximum, static_cast<long double>(t.sum),
+             static_cast<long double>(t.squares));
   return true;
 }
 
@@ -176,16 +184,7 @@ bool RealStats(const RecordView& record, RecordStats& stats) {
     return false;
   stats.nanCount = t.nan;
   stats.infiniteCount = t.infinite;
-  const uint64_t finite = t.seen - t.nan - t.infinite;
-  if (finite == 0) {
-    stats.minimum = stats.maximum = stats.mean = stats.rms = kNaN;
-    return true;
-  }
-  const long double count = static_cast<long double>(finite);
-  stats.minimum = t.minimum;
-  stats.maximum = t.maximum;
-  stats.mean = static_cast<double>(t.sum / count);
-  stats.rms = static_cast<double>(std::sqrt(t.squares / count));
+  SetFigures(stats, t.seen - t.nan - t.infinite, t.minimum, t.maximum, t.sum, t.squares);
   return true;
 }
 

@@ -65,7 +65,7 @@ py::tuple Salvage(const std::string& fileName, const std::string& output) {
     py::dict d;
     d["record"] = x.name;
     d["entry"] = x.entry;
-    d["offset"] = x.offset ? py::object(py::int_(*x.offset)) : py::object(py::none());
+    d["offset"] = x.offset ? Offset(uint64_t{*x.offset}) : py::object(py::none());
     d["reason"] = FsText(x.why);
     dropped.append(d);
   }
